@@ -1,0 +1,254 @@
+#include "platform/ControlEvents.h"
+
+#include "platform/EventGuard.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTextEdit>
+
+#include <optional>
+
+namespace platform {
+
+namespace {
+
+int FunctionKeyCode(int key)
+{
+    return key >= Qt::Key_F1 && key <= Qt::Key_F12 ? 112 + (key - Qt::Key_F1) : 0;
+}
+
+int NamedKeyCode(int key)
+{
+    switch (key) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
+    case Qt::Key_Return: case Qt::Key_Enter: return 13;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    default: return FunctionKeyCode(key);
+    }
+}
+
+// The character a key gives to an edit, or nothing. Keys held with Ctrl, Alt
+// or Meta are commands, not characters, and Tab moves the focus.
+std::optional<char> KeyCharacter(const QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_Return: case Qt::Key_Enter: return '\r';
+    case Qt::Key_Backspace: return '\b';
+    case Qt::Key_Escape: return '\x1b';
+    default: break;
+    }
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return std::nullopt;
+    const QString text = event.text();
+    if (text.size() != 1 || text.at(0).unicode() < 32 || text.at(0).unicode() == 127)
+        return std::nullopt;
+    // Characters outside Latin-1 have no 8-bit form and arrive as '?'.
+    const char16_t unicode = text.at(0).unicode();
+    return unicode <= 0xFF ? static_cast<char>(unicode) : '?';
+}
+
+int QtKeyFor(char key)
+{
+    switch (key) {
+    case '\r': return Qt::Key_Return;
+    case '\b': return Qt::Key_Backspace;
+    case '\x1b': return Qt::Key_Escape;
+    default: return QChar::fromLatin1(key).toUpper().unicode();
+    }
+}
+
+QString KeyText(char key)
+{
+    return QString(QChar::fromLatin1(key));
+}
+
+// A control's adapter is its child, so it lives exactly as long as the control.
+template <typename Adapter, typename Make>
+Adapter& AdapterOf(QWidget* control, Make make)
+{
+    if (auto* existing = control->findChild<Adapter*>(QString(), Qt::FindDirectChildrenOnly))
+        return *existing;
+    return *make();
+}
+
+} // namespace
+
+int VirtualKeyCode(const QKeyEvent& event)
+{
+    const int key = event.key();
+    const bool keypad = event.modifiers() & Qt::KeypadModifier;
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return keypad ? 96 + (key - Qt::Key_0) : key;
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return key;
+    return NamedKeyCode(key);
+}
+
+ControlEvents& ControlEvents::Of(QWidget* control)
+{
+    return AdapterOf<ControlEvents>(control, [control] { return new ControlEvents(control); });
+}
+
+ControlEvents::ControlEvents(QWidget* control)
+    : QObject(control), Control(control)
+{
+    control->installEventFilter(this);
+    ConnectSignals();
+}
+
+void ControlEvents::ConnectSignals()
+{
+    auto change = [this] { Raise(OnChange); };
+    if (auto* edit = qobject_cast<QLineEdit*>(Control))
+        connect(edit, &QLineEdit::textChanged, this, change);
+    else if (auto* text = qobject_cast<QTextEdit*>(Control))
+        connect(text, &QTextEdit::textChanged, this, change);
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(Control))
+        connect(plain, &QPlainTextEdit::textChanged, this, change);
+    else if (auto* combo = qobject_cast<QComboBox*>(Control)) {
+        connect(combo, &QComboBox::currentTextChanged, this, change);
+        connect(combo, &QComboBox::activated, this, [this] { Raise(OnClick); });
+    }
+}
+
+// A copy, so that a handler may replace itself while it runs.
+void ControlEvents::Raise(Handler handler)
+{
+    if (handler)
+        RunGuarded(handler);
+}
+
+bool ControlEvents::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != Control || Replaying)
+        return false;
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        return KeyPressed(static_cast<QKeyEvent&>(*event));
+    case QEvent::KeyRelease:
+        return KeyReleased(static_cast<QKeyEvent&>(*event));
+    case QEvent::FocusOut: {
+        // Switching to another window or opening a pop-up menu is no exit.
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            Raise(OnExit);
+        return false;
+    }
+    case QEvent::MouseButtonRelease:
+        if (!qobject_cast<QComboBox*>(Control)
+            && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            Raise(OnClick);
+        return false;
+    default:
+        return false;
+    }
+}
+
+// A key whose handler failed goes no further, as its message would not.
+bool ControlEvents::KeyPressed(QKeyEvent& event)
+{
+    bool keyDownPasses = true;
+    if (int key = VirtualKeyCode(event); key != 0 && OnKeyDown) {
+        if (!RunGuarded([&] { OnKeyDown(key, event.modifiers()); }))
+            return true;
+        keyDownPasses = key != 0;
+    }
+    const std::optional<char> character = KeyCharacter(event);
+    if (!character || !Control)
+        return !keyDownPasses;
+    char key = *character;
+    if (OnKeyPress && !RunGuarded([&] { OnKeyPress(key); }))
+        return true;
+    if (key == 0)
+        return true;
+    if (key == *character && keyDownPasses)
+        return false;
+    // The control gets the character the handler left, without the key's
+    // own action when key down kept that back.
+    Deliver(key, event);
+    return true;
+}
+
+bool ControlEvents::KeyReleased(QKeyEvent& event)
+{
+    // A held key repeats its key down and press, but is released only once.
+    if (event.isAutoRepeat() || !OnKeyUp)
+        return false;
+    int key = VirtualKeyCode(event);
+    if (key == 0)
+        return false;
+    const bool handled = RunGuarded([&] { OnKeyUp(key, event.modifiers()); });
+    return !handled || key == 0;
+}
+
+void ControlEvents::Deliver(char key, const QKeyEvent& original)
+{
+    if (!Control)
+        return;
+    QKeyEvent substitute(QEvent::KeyPress, QtKeyFor(key), original.modifiers(), KeyText(key));
+    Replaying = true;
+    QCoreApplication::sendEvent(Control, &substitute);
+    Replaying = false;
+}
+
+void OnStateClick(QAbstractButton* button, std::function<void()> handler)
+{
+    const bool radio = qobject_cast<QRadioButton*>(button) != nullptr;
+    QObject::connect(button, &QAbstractButton::toggled, button,
+                     Guarded([radio, handler = std::move(handler)](bool checked) {
+                         if (checked || !radio)
+                             handler();
+                     }));
+}
+
+TrackBar& TrackBar::Of(QSlider* slider)
+{
+    return AdapterOf<TrackBar>(slider, [slider] { return new TrackBar(slider); });
+}
+
+TrackBar::TrackBar(QSlider* slider)
+    : QObject(slider), Slider(slider)
+{
+    // QSlider clamps into its range and reports only real changes.
+    connect(slider, &QSlider::valueChanged, this, [this] {
+        if (OnChange)
+            RunGuarded(OnChange);
+    });
+}
+
+int TrackBar::Position() const
+{
+    return Slider ? Slider->value() : 0;
+}
+
+void TrackBar::SetPosition(int position)
+{
+    if (Slider)
+        Slider->setValue(position);
+}
+
+} // namespace platform

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/Application.h"
+
+#include <concepts>
+#include <exception>
+#include <functional>
+#include <utility>
+
+// Qt's widget modules are built without exception support: an exception that
+// unwinds through their frames (a click, a key, a text change on its way to a
+// handler) skips their clean-up and leaves their state half changed. Handlers
+// reached through widget events therefore catch at their own edge and show
+// the exception in the standard exception box there; CommApplication::notify
+// stays the last line for anything else.
+namespace platform {
+
+// Runs the work; an exception escaping it is shown. False when one was shown.
+template <typename Work>
+bool RunGuarded(Work&& work)
+{
+    try {
+        std::forward<Work>(work)();
+        return true;
+    } catch (...) {
+        CommApplication::ShowException(std::current_exception());
+        return false;
+    }
+}
+
+// Wraps a handler for QObject::connect:
+//   connect(cmdOK, &QPushButton::clicked, this, platform::Guarded([this] { cmdOKClick(); }));
+template <typename Handler>
+auto Guarded(Handler handler)
+{
+    return [handler = std::move(handler)](auto&&... args) -> void
+        requires std::invocable<Handler&, decltype(args)...>
+    {
+        RunGuarded([&] { std::invoke(handler, std::forward<decltype(args)>(args)...); });
+    };
+}
+
+} // namespace platform

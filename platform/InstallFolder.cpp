@@ -1,0 +1,36 @@
+#include "platform/InstallFolder.h"
+
+#include <QFileInfo>
+
+#include <mutex>
+
+namespace {
+
+std::mutex folderMutex;
+QString overridePath;
+
+QString ProgramFolder()
+{
+    static const QString folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()
+                                      .section(QLatin1Char('/'), 0, -2);
+    return folder;
+}
+
+} // namespace
+
+QString InstallFolder::Path()
+{
+    std::lock_guard lock(folderMutex);
+    return overridePath.isEmpty() ? ProgramFolder() : overridePath;
+}
+
+QString InstallFolder::File(const QString& relative)
+{
+    return Path() + QLatin1Char('/') + relative;
+}
+
+void InstallFolder::SetPath(const QString& path)
+{
+    std::lock_guard lock(folderMutex);
+    overridePath = path;
+}

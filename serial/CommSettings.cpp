@@ -1,0 +1,9 @@
+#include "serial/CommSettings.h"
+
+TCommSettingForm* CommSettingForm = nullptr;
+
+TCommSettingForm::TCommSettingForm(QWidget* parent)
+    : QDialog(parent)
+{
+    setupUi(this);
+}

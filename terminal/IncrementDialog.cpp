@@ -1,0 +1,9 @@
+#include "terminal/IncrementDialog.h"
+
+TIncrementForm* IncrementForm = nullptr;
+
+TIncrementForm::TIncrementForm(QWidget* parent)
+    : QDialog(parent)
+{
+    setupUi(this);
+}

@@ -1,0 +1,342 @@
+#include "terminal/Main.h"
+
+#include "panels/DravikControl.h"
+#include "panels/OrvaneControl.h"
+#include "panels/TessalineControl.h"
+#include "platform/EditActions.h"
+#include "platform/HandOver.h"
+#include "platform/MenuShortcuts.h"
+#include "terminal/VerInfo.h"
+#include "terminal/commcyclethread.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QSplitterHandle>
+#include <QStyle>
+#include <QTimer>
+
+#include <utility>
+
+TCommTermForm* CommTermForm = nullptr;
+
+namespace {
+
+constexpr int PollInterval = 500;
+
+void Paint(QWidget& widget, const QColor& background)
+{
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+void BringForward(QWidget& window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
+TCommTermForm::TCommTermForm(QWidget* parent)
+    : QMainWindow(parent)
+{
+    setupUi(this);
+    DelayTimer = new QTimer(this);
+    Splitter1 = splCommunications->handle(1);
+    Controls1->menuAction()->setVisible(false);
+    // The layout shows the group box's placeholder text with no group chosen.
+    cboCommandGroup->setCurrentIndex(-1);
+    cboCommandGroup->setEditText(QStringLiteral("Group Name"));
+    ShowSendButtonGlyphs();
+    PaintLayoutColours();
+    new platform::MenuShortcuts(*this, *MainMenu1);
+    ConnectMenu();
+    ConnectControls();
+}
+
+void TCommTermForm::ShowSendButtonGlyphs()
+{
+    const QIcon glyph = style()->standardIcon(QStyle::SP_ArrowRight);
+    for (QPushButton* button : {bbSendString1, bbSendString2, bbSendString3, bbSendString4, bbSendString5})
+        button->setIcon(glyph);
+}
+
+void TCommTermForm::PaintLayoutColours()
+{
+    Paint(*gbCommDevice, QColor(0, 0, 128));
+    Paint(*gbInputFile, QColor(128, 0, 0));
+}
+
+void TCommTermForm::ConnectMenu()
+{
+    using Handler = void (TCommTermForm::*)();
+    const std::pair<QAction*, Handler> entries[] = {
+        {LoadCommandFile1, &TCommTermForm::LoadCommandFile1Click},
+        {CloseCommandFile1, &TCommTermForm::CloseCommandFile1Click},
+        {Exit1, &TCommTermForm::Exit1Click},
+        {ViewCommandFileWindow1, &TCommTermForm::ViewCommandFileWindow1Click},
+        {HideCommandFileWindow1, &TCommTermForm::HideCommandFileWindow1Click},
+        {ClearOutgoingandIncommingWindow1, &TCommTermForm::ClearOutgoingandIncommingWindow1Click},
+        {ClearCommandFile1, &TCommTermForm::ClearCommandFile1Click},
+        {SendCommandField1, &TCommTermForm::SendCommandField1Click},
+        {CommonCommandString11, &TCommTermForm::CommonCommandString11Click},
+        {CommonCommandString21, &TCommTermForm::CommonCommandString21Click},
+        {CommonCommandString31, &TCommTermForm::CommonCommandString31Click},
+        {CommonCommandString41, &TCommTermForm::CommonCommandString41Click},
+        {CommonCommandString51, &TCommTermForm::CommonCommandString51Click},
+        {StartCycle1, &TCommTermForm::StartCycle1Click},
+        {StopCycle1, &TCommTermForm::StopCycle1Click},
+        {DownloadSettings1, &TCommTermForm::DownloadSettings1Click},
+        {UploadSettings1, &TCommTermForm::UploadSettings1Click},
+        {GRNIRControl1, &TCommTermForm::GRNIRControl1Click},
+        {OrvaneSystem1, &TCommTermForm::OrvaneSystem1Click},
+        {HideCommTerminal1, &TCommTermForm::HideCommTerminal1Click},
+        {ShowCommTerminal1, &TCommTermForm::ShowCommTerminal1Click},
+        {ResetCommandStrings1, &TCommTermForm::ResetCommandStrings1Click},
+        {ResetCommandsSentCount1, &TCommTermForm::ResetCommandsSentCount1Click},
+        {CommPortScan1, &TCommTermForm::CommPortScan1Click},
+        {ViewLog2, &TCommTermForm::ViewLog2Click},
+        {EnableLog1, &TCommTermForm::EnableLog1Click},
+        {DisableLog1, &TCommTermForm::DisableLog1Click},
+        {CommProperties1, &TCommTermForm::CommProperties1Click},
+        {TimeStampEnable1, &TCommTermForm::TimeStampEnable1Click},
+        {TimeStampDisable1, &TCommTermForm::TimeStampDisable1Click},
+        {IncludeCommandSent1, &TCommTermForm::IncludeCommandSent1Click},
+        {OmitCommandSent1, &TCommTermForm::OmitCommandSent1Click},
+        {About1, &TCommTermForm::About1Click},
+    };
+    for (const auto& [entry, handler] : entries)
+        connect(entry, &QAction::triggered, this, handler);
+
+    using platform::EditCommand;
+    const std::pair<QAction*, EditCommand> editEntries[] = {
+        {Cut1, EditCommand::Cut},
+        {Copy1, EditCommand::Copy},
+        {Paste1, EditCommand::Paste},
+        {SelectAll1, EditCommand::SelectAll},
+    };
+    for (const auto& [entry, command] : editEntries)
+        connect(entry, &QAction::triggered, this, [command] { platform::EditFocusedControl(command); });
+}
+
+void TCommTermForm::ConnectControls()
+{
+    connect(nbLaserSystem, &QStackedWidget::currentChanged, this, &TCommTermForm::nbLaserSystemPageChanged);
+    connect(cmdStopCycle, &QPushButton::clicked, this, &TCommTermForm::cmdStopCycleClick);
+}
+
+void TCommTermForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // The window is first shown once per run; a restore from minimised shows it again.
+    if (FirstShowDone)
+        return;
+    FirstShowDone = true;
+    FormShow();
+}
+
+void TCommTermForm::FormShow()
+{
+    ProgramTitle = QStringLiteral("Communications Terminal ");
+    setWindowTitle(ProgramTitle + VersionInfo.GetFileVersion());
+    TerminationString.clear();
+    disablecontrols();
+    TerminationChanged = false;
+    SendDisplayBusy = false;
+    ReplyDisplayBusy = false;
+    Closing = false;
+    PortBusy = false;
+    CommandFileChanged = false;
+    IncludeCommandSent = true;
+    IncludeCommandSent1->setChecked(true);
+    TimeStampEnabled = true;
+    TimeStampEnable1->setChecked(true);
+    sbSendStatus->SetPanelText(1, QStringLiteral("Commands Sent: 0"));
+    CommandsSent = 0;
+    CurrentGroup = -1;
+    CommandIndex = 0;
+    CommPort = std::make_unique<CSerialPort>();
+    DelayTimer->stop();
+    DelayTimer->setInterval(PollInterval);
+    sbCommProperties->SetPanelText(0, QStringLiteral("Port: NONE"));
+    sbCommProperties->SetPanelText(2, QString());
+}
+
+void TCommTermForm::SetCommControlsEnabled(bool enabled)
+{
+    QWidget* const controls[] = {
+        eSendCommand, reCommTerminal,
+        bbSendString1, bbSendString2, bbSendString3, bbSendString4, bbSendString5,
+        edString1, edString2, edString3, edString4, edString5,
+        cbCycleString1, cbCycleString2, cbCycleString3, cbCycleString4, cbCycleString5,
+        cmdStartCycle, cmdStopCycle,
+        leCycleCount, leCycleDelay, leCurrentCycle, leCommandDelay,
+    };
+    for (QWidget* control : controls)
+        control->setEnabled(enabled);
+}
+
+void TCommTermForm::EnableCommActiveObjects()
+{
+    SetCommControlsEnabled(true);
+}
+
+void TCommTermForm::disablecontrols()
+{
+    cboCommTerminal->setEnabled(false);
+    SetCommControlsEnabled(false);
+    Splitter1->setEnabled(false);
+    Splitter1->hide();
+    gbInputFile->setEnabled(false);
+    gbInputFile->hide();
+    reInputFile->setEnabled(false);
+}
+
+void TCommTermForm::nbLaserSystemPageChanged()
+{
+    if (nbLaserSystem->currentIndex() == 0)
+        Edit1->menuAction()->setVisible(true);
+}
+
+void TCommTermForm::ShowPanel(QWidget& panel)
+{
+    BringForward(panel);
+    if (!ShowCommTerminal1->isChecked())
+        setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void TCommTermForm::GRNIRControl1Click()
+{
+    ShowPanel(*TessalineControlForm);
+}
+
+void TCommTermForm::OrvaneSystem1Click()
+{
+    ShowPanel(*OrvaneControlForm);
+}
+
+void TCommTermForm::ShowCommTerminal1Click()
+{
+    ShowCommTerminal1->setChecked(true);
+    HideCommTerminal1->setChecked(false);
+}
+
+void TCommTermForm::HideCommTerminal1Click()
+{
+    HideCommTerminal1->setChecked(true);
+    ShowCommTerminal1->setChecked(false);
+}
+
+void TCommTermForm::DravikControl1Click()
+{
+    BringForward(*DravikControlForm);
+}
+
+// A close is refused while the worker runs a cycle or a command file: the run
+// is stopped instead, and the user closes again.
+bool TCommTermForm::StopActiveRun()
+{
+    if (CycleThread == nullptr || !(CycleThread->RunCycle || CycleThread->RunFile))
+        return false;
+    cmdStopCycleClick();
+    return true;
+}
+
+void TCommTermForm::Exit1Click()
+{
+    if (StopActiveRun())
+        return;
+    close();
+}
+
+void TCommTermForm::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    bool canClose = true;
+    FormCloseQuery(canClose);
+    if (!canClose)
+        return;
+    FormClose();
+    event->accept();
+}
+
+void TCommTermForm::FormCloseQuery(bool& canClose)
+{
+    canClose = !StopActiveRun();
+}
+
+void TCommTermForm::FormClose()
+{
+    DelayTimer->stop();
+    if (ConfigChanged)
+        SaveConfigurationFile();
+    EndWorker();
+    Closing = true;
+    QCoreApplication::quit();
+}
+
+// The worker's end report is carried out on this thread during WaitTurn, so
+// the worker is still alive whenever the loop below touches it.
+void TCommTermForm::EndWorker()
+{
+    if (CycleThread == nullptr)
+        return;
+    CycleThread->ClearRunFlags();
+    CycleThread->Terminate();
+    while (!CycleThreadDone) {
+        CycleThread->Terminate();
+        CycleThread->ClearRunFlags();
+        platform::WaitTurn();
+    }
+    CycleThread = nullptr;
+}
+
+void TCommTermForm::cmdStopCycleClick()
+{
+    cmdStartCycle->setText(QStringLiteral("&START"));
+    FileHalted = false;
+    if (CycleThread != nullptr)
+        CycleThread->ClearRunFlags();
+    for (QCheckBox* box : {cbCycleString1, cbCycleString2, cbCycleString3, cbCycleString4, cbCycleString5})
+        box->setEnabled(true);
+}
+
+void TCommTermForm::StopCycle1Click()
+{
+    cmdStopCycleClick();
+}
+
+// Handlers whose behaviour comes with the send road, the port scan, the
+// configuration file, command files, the log window and the settings window.
+void TCommTermForm::SaveConfigurationFile() {}
+void TCommTermForm::LoadCommandFile1Click() {}
+void TCommTermForm::CloseCommandFile1Click() {}
+void TCommTermForm::ViewCommandFileWindow1Click() {}
+void TCommTermForm::HideCommandFileWindow1Click() {}
+void TCommTermForm::ClearOutgoingandIncommingWindow1Click() {}
+void TCommTermForm::ClearCommandFile1Click() {}
+void TCommTermForm::SendCommandField1Click() {}
+void TCommTermForm::CommonCommandString11Click() {}
+void TCommTermForm::CommonCommandString21Click() {}
+void TCommTermForm::CommonCommandString31Click() {}
+void TCommTermForm::CommonCommandString41Click() {}
+void TCommTermForm::CommonCommandString51Click() {}
+void TCommTermForm::StartCycle1Click() {}
+void TCommTermForm::DownloadSettings1Click() {}
+void TCommTermForm::UploadSettings1Click() {}
+void TCommTermForm::ResetCommandStrings1Click() {}
+void TCommTermForm::ResetCommandsSentCount1Click() {}
+void TCommTermForm::CommPortScan1Click() {}
+void TCommTermForm::ViewLog2Click() {}
+void TCommTermForm::EnableLog1Click() {}
+void TCommTermForm::DisableLog1Click() {}
+void TCommTermForm::CommProperties1Click() {}
+void TCommTermForm::TimeStampEnable1Click() {}
+void TCommTermForm::TimeStampDisable1Click() {}
+void TCommTermForm::IncludeCommandSent1Click() {}
+void TCommTermForm::OmitCommandSent1Click() {}
+void TCommTermForm::About1Click() {}

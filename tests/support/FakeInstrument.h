@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include <termios.h>
+
+class QTemporaryDir;
+
+// A temporary install folder with an empty ports/ folder. While it lives,
+// InstallFolder points at it; on destruction InstallFolder goes back to the
+// program's folder. Create it before any FakeInstrument and let it die last
+// (declare it first in a fixture).
+class TestInstallFolder
+{
+public:
+    TestInstallFolder();
+    ~TestInstallFolder();
+    TestInstallFolder(const TestInstallFolder&) = delete;
+    TestInstallFolder& operator=(const TestInstallFolder&) = delete;
+
+    QString Path() const;
+    // ports/COMn -> target; a target that does not exist makes the port absent.
+    void LinkPort(int portNumber, const QString& target);
+    // Points every COM1..COM119 without a link at a missing device, so that a
+    // scan never reaches the machine's own serial ports.
+    void HideUnlinkedPorts();
+
+private:
+    std::unique_ptr<QTemporaryDir> folder;
+};
+
+// What the instrument sends back for one command.
+struct FakeReply
+{
+    FakeReply() = default;
+    FakeReply(QByteArray bytes) : Bytes(std::move(bytes)) {}
+    FakeReply(const char* bytes) : Bytes(bytes) {}
+
+    QByteArray Bytes;       // empty: no answer
+    int DelayMs = 0;        // silence before the first byte
+    int PieceSize = 0;      // > 0: sent in pieces of this many bytes ...
+    int PauseMs = 0;        // ... with this pause between them
+};
+
+// An instrument on a pseudo-terminal, reachable by the program as COMn of
+// the current install folder (ports/COMn links to the pty's slave side).
+//
+// A thread on the master side records every byte the program writes and
+// splits it into commands on the terminator; each complete command is handed
+// to the rule and the reply it gives is sent back, in order, on that thread.
+// Every member may be called from any thread.
+//
+// The instrument never changes the line settings: the slave starts with the
+// kernel's defaults (echo, canonical input) like a real port, and the
+// program's set-up makes it raw. It keeps its own descriptor on the slave
+// side so that the program closing and reopening the port never hangs up the
+// line.
+class FakeInstrument
+{
+public:
+    using Rule = std::function<FakeReply(const QByteArray& command)>;
+
+    // Links ports/COM<portNumber>. An empty terminator records bytes only.
+    explicit FakeInstrument(int portNumber, QByteArray terminator = "\r\n");
+    ~FakeInstrument();
+    FakeInstrument(const FakeInstrument&) = delete;
+    FakeInstrument& operator=(const FakeInstrument&) = delete;
+
+    QString PortName() const;   // "COMn"
+    QString SlavePath() const;  // "/dev/pts/N"
+
+    // The rule for later commands; by default no command is answered.
+    void SetRule(Rule rule);
+    // Sends bytes at once, as unsolicited output of the instrument.
+    void Send(const QByteArray& bytes);
+
+    QByteArray Received() const;          // every byte so far
+    QList<QByteArray> Commands() const;   // complete commands, without terminator
+    void ClearReceived();                 // forgets bytes and commands
+
+    // True once that many commands (bytes) arrived in total; false after timeoutMs.
+    bool WaitForCommands(int count, int timeoutMs = 5000) const;
+    bool WaitForBytes(int count, int timeoutMs = 5000) const;
+
+    // The line settings the program gave the port.
+    termios SlaveTermios() const;
+
+private:
+    class Line;
+    std::unique_ptr<Line> line;
+};

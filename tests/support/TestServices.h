@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/Services.h"
+
+#include <QString>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+// A UiServices for tests: records every modal request a window makes and
+// answers file dialogs from a queue the test fills, so no box ever waits for a
+// person. Nothing queued means the user cancelled.
+class TestServices : public platform::UiServices
+{
+public:
+    struct Message
+    {
+        QWidget* Parent;
+        QString Title;
+        QString Text;
+        platform::MessageIcon Icon;
+    };
+    struct FileDialog
+    {
+        bool Save;                          // save dialog, else open dialog
+        platform::FileDialogRequest Request;
+    };
+    struct PrintJob
+    {
+        QString Title;
+        QString Text;                       // the document's plain text
+    };
+
+    // The next file dialog answers this name (the request's default extension
+    // is added when the name has none, as the real dialog does).
+    void AnswerFileDialog(const QString& fileName) { FileAnswers.emplace_back(fileName); }
+    // The next file dialog is cancelled.
+    void CancelFileDialog() { FileAnswers.emplace_back(std::nullopt); }
+
+    std::vector<QString> Exceptions;
+    std::vector<Message> Messages;
+    std::vector<FileDialog> FileDialogs;
+    std::vector<PrintJob> PrintJobs;
+    std::deque<std::optional<QString>> FileAnswers;
+    // When not empty, printing fails with this message (no printer).
+    QString PrintError;
+
+    void ShowException(const QString& message) override;
+    void ShowMessage(QWidget* parent, const QString& title, const QString& text,
+                     platform::MessageIcon icon) override;
+    std::optional<QString> OpenFileName(QWidget* parent, const platform::FileDialogRequest& request) override;
+    std::optional<QString> SaveFileName(QWidget* parent, const platform::FileDialogRequest& request) override;
+    void PrintDocument(QWidget* parent, const QTextDocument& document, const QString& jobTitle) override;
+
+private:
+    std::optional<QString> AnswerFor(bool save, const platform::FileDialogRequest& request);
+};
+
+// Installs any UiServices for the life of the object and then puts back the
+// one that was installed before.
+class ScopedServices
+{
+public:
+    explicit ScopedServices(platform::UiServices& services);
+    ~ScopedServices();
+    ScopedServices(const ScopedServices&) = delete;
+    ScopedServices& operator=(const ScopedServices&) = delete;
+
+private:
+    platform::UiServices* Previous;
+};
+
+// The usual case in a window test: `InstalledTestServices ui;` records every
+// box, dialog and print job of the test and is removed again at its end.
+class InstalledTestServices : public TestServices
+{
+public:
+    InstalledTestServices() : Installer(*this) {}
+
+private:
+    ScopedServices Installer;
+};

@@ -1,0 +1,107 @@
+#include "support/WindowFixture.h"
+
+#include "platform/Exceptions.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QMenu>
+#include <QTest>
+
+namespace {
+
+// Keys typed into the main window's controls, once a port would have enabled them.
+class Shortcuts : public WindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        CommTermForm->EnableCommActiveObjects();
+        Edit = MainControl<QLineEdit>("eSendCommand");
+        FocusControl(*Edit);
+    }
+
+    QLineEdit* Edit = nullptr;
+};
+
+TEST_F(Shortcuts, CtrlXInALineEditRunsExitAndClosesTheWindow)
+{
+    QSignalSpy exits(MainEntry("Exit1"), &QAction::triggered);
+    QSignalSpy cuts(MainEntry("Cut1"), &QAction::triggered);
+    Edit->setText("SH?");
+    Edit->selectAll();
+    QTest::keyClick(Edit, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(exits.count(), 1);
+    EXPECT_EQ(cuts.count(), 0);
+    EXPECT_EQ(Edit->text(), "SH?");
+    EXPECT_FALSE(CommTermForm->isVisible());
+    EXPECT_TRUE(CommTermForm->Closing);
+}
+
+TEST_F(Shortcuts, EveryEntryKeyReachesItsEntryFromAFocusedEdit)
+{
+    const std::pair<const char*, QKeyCombination> keys[] = {
+        {"SendCommandField1", Qt::CTRL | Qt::Key_W},
+        {"CommonCommandString11", QKeyCombination(Qt::Key_F1)},
+        {"CommonCommandString21", QKeyCombination(Qt::Key_F2)},
+        {"CommonCommandString31", QKeyCombination(Qt::Key_F3)},
+        {"CommonCommandString41", QKeyCombination(Qt::Key_F4)},
+        {"CommonCommandString51", QKeyCombination(Qt::Key_F5)},
+        {"StartCycle1", Qt::CTRL | Qt::Key_S},
+        {"StopCycle1", Qt::CTRL | Qt::Key_T},
+        {"CommProperties1", Qt::CTRL | Qt::Key_P},
+        {"ViewLog2", QKeyCombination(Qt::Key_F10)},
+    };
+    auto* common = MainControl<QLineEdit>("edString2");
+    for (QLineEdit* edit : {Edit, common}) {
+        FocusControl(*edit);
+        for (const auto& [name, key] : keys) {
+            QSignalSpy spy(MainEntry(name), &QAction::triggered);
+            QTest::keyClick(edit, key.key(), key.keyboardModifiers());
+            EXPECT_EQ(spy.count(), 1) << name << " from " << qPrintable(edit->objectName());
+        }
+    }
+    EXPECT_TRUE(CommTermForm->isVisible());
+}
+
+TEST_F(Shortcuts, EditKeysGoThroughTheEditEntriesEvenWhileTheMenuIsHidden)
+{
+    MainControl<QMenu>("Edit1")->menuAction()->setVisible(false);
+    QSignalSpy copies(MainEntry("Copy1"), &QAction::triggered);
+    QSignalSpy pastes(MainEntry("Paste1"), &QAction::triggered);
+    QSignalSpy selects(MainEntry("SelectAll1"), &QAction::triggered);
+    Edit->setText(";LC:FL 3");
+    QTest::keyClick(Edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(Edit, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), ";LC:FL 3");
+    Edit->clear();
+    QTest::keyClick(Edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Edit->text(), ";LC:FL 3");
+    EXPECT_EQ(selects.count(), 1);
+    EXPECT_EQ(copies.count(), 1);
+    EXPECT_EQ(pastes.count(), 1);
+}
+
+TEST_F(Shortcuts, OrdinaryTypingStillReachesTheEdit)
+{
+    QTest::keyClicks(Edit, "?E1");
+    EXPECT_EQ(Edit->text(), "?E1");
+}
+
+TEST_F(Shortcuts, HandlerThatThrowsIsReportedAndTheWindowGoesOn)
+{
+    QObject::connect(MainEntry("CommonCommandString11"), &QAction::triggered, CommTermForm,
+                     [] { throw Exception("Cannot create file \"Logs/x.doc\""); });
+    QTest::keyClick(Edit, Qt::Key_F1);
+    ASSERT_EQ(Ui.Exceptions.size(), 1u);
+    EXPECT_EQ(Ui.Exceptions[0], "Cannot create file \"Logs/x.doc\"");
+    EXPECT_TRUE(CommTermForm->isVisible());
+
+    QSignalSpy next(MainEntry("CommonCommandString21"), &QAction::triggered);
+    QTest::keyClick(Edit, Qt::Key_F2);
+    EXPECT_EQ(next.count(), 1);
+}
+
+} // namespace
