@@ -4,6 +4,7 @@
 #include "panels/OrvaneControl.h"
 #include "panels/TessalineControl.h"
 #include "platform/EditActions.h"
+#include "platform/EventGuard.h"
 #include "platform/HandOver.h"
 #include "platform/MenuShortcuts.h"
 #include "terminal/VerInfo.h"
@@ -110,7 +111,7 @@ void TCommTermForm::ConnectMenu()
         {About1, &TCommTermForm::About1Click},
     };
     for (const auto& [entry, handler] : entries)
-        connect(entry, &QAction::triggered, this, handler);
+        connect(entry, &QAction::triggered, this, platform::Guarded([this, handler] { (this->*handler)(); }));
 
     using platform::EditCommand;
     const std::pair<QAction*, EditCommand> editEntries[] = {
@@ -125,8 +126,9 @@ void TCommTermForm::ConnectMenu()
 
 void TCommTermForm::ConnectControls()
 {
-    connect(nbLaserSystem, &QStackedWidget::currentChanged, this, &TCommTermForm::nbLaserSystemPageChanged);
-    connect(cmdStopCycle, &QPushButton::clicked, this, &TCommTermForm::cmdStopCycleClick);
+    connect(nbLaserSystem, &QStackedWidget::currentChanged, this,
+            platform::Guarded([this] { nbLaserSystemPageChanged(); }));
+    connect(cmdStopCycle, &QPushButton::clicked, this, platform::Guarded([this] { cmdStopCycleClick(); }));
 }
 
 void TCommTermForm::showEvent(QShowEvent* event)
@@ -312,6 +314,11 @@ void TCommTermForm::StopCycle1Click()
 
 // Handlers whose behaviour comes with the send road, the port scan, the
 // configuration file, command files, the log window and the settings window.
+void TCommTermForm::eSendCommandKeyPress(char&) {}
+void TCommTermForm::ScanAndSetupPorts(bool, const QString&) {}
+void TCommTermForm::cboCommTerminalSelect() {}
+void TCommTermForm::ResetCommErrorArray() {}
+void TCommTermForm::LoadConfigurationFile() {}
 void TCommTermForm::SaveConfigurationFile() {}
 void TCommTermForm::LoadCommandFile1Click() {}
 void TCommTermForm::CloseCommandFile1Click() {}

@@ -47,6 +47,16 @@ public:
     void disablecontrols();
 
     void cmdStopCycleClick();
+
+    // The send road: every command the system sends takes this Enter-key handler.
+    void eSendCommandKeyPress(char& key);
+    // Port scan and selection.
+    void ScanAndSetupPorts(bool load, const QString& name);
+    void cboCommTerminalSelect();
+    // The communications log's error table.
+    void ResetCommErrorArray();
+    // The configuration file.
+    void LoadConfigurationFile();
     void SaveConfigurationFile();
 
     // Menu "File".
