@@ -110,8 +110,10 @@ void TCommTermForm::ConnectMenu()
         {OmitCommandSent1, &TCommTermForm::OmitCommandSent1Click},
         {About1, &TCommTermForm::About1Click},
     };
-    for (const auto& [entry, handler] : entries)
+    for (const auto& [entry, onTrigger] : entries) {
+        const Handler handler = onTrigger;
         connect(entry, &QAction::triggered, this, platform::Guarded([this, handler] { (this->*handler)(); }));
+    }
 
     using platform::EditCommand;
     const std::pair<QAction*, EditCommand> editEntries[] = {
@@ -120,8 +122,10 @@ void TCommTermForm::ConnectMenu()
         {Paste1, EditCommand::Paste},
         {SelectAll1, EditCommand::SelectAll},
     };
-    for (const auto& [entry, command] : editEntries)
+    for (const auto& [entry, editCommand] : editEntries) {
+        const EditCommand command = editCommand;
         connect(entry, &QAction::triggered, this, [command] { platform::EditFocusedControl(command); });
+    }
 }
 
 void TCommTermForm::ConnectControls()
