@@ -11,12 +11,17 @@ QString overridePath;
 
 QString ProgramFolder()
 {
-    static const QString folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()
-                                      .section(QLatin1Char('/'), 0, -2);
+    static const QString folder = InstallFolder::ProgramFile().section(QLatin1Char('/'), 0, -2);
     return folder;
 }
 
 } // namespace
+
+QString InstallFolder::ProgramFile()
+{
+    static const QString file = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return file;
+}
 
 QString InstallFolder::Path()
 {

@@ -8,7 +8,9 @@
 class InstallFolder
 {
 public:
-    // The folder of /proc/self/exe, unless a test has set another one.
+    // The running program's own file (/proc/self/exe resolved); tests do not move it.
+    static QString ProgramFile();
+    // The folder of the program file, unless a test has set another one.
     static QString Path();
     // Path() + "/" + relative.
     static QString File(const QString& relative);

@@ -57,6 +57,10 @@ TCommTermForm::TCommTermForm(QWidget* parent)
     new platform::MenuShortcuts(*this, *MainMenu1);
     ConnectMenu();
     ConnectControls();
+    ConnectCommandGroups();
+    ConnectSendRoad();
+    ConnectUnsolicitedInput();
+    ConnectCommandFiles();
 }
 
 void TCommTermForm::ShowSendButtonGlyphs()
@@ -133,6 +137,9 @@ void TCommTermForm::ConnectControls()
     connect(nbLaserSystem, &QStackedWidget::currentChanged, this,
             platform::Guarded([this] { nbLaserSystemPageChanged(); }));
     connect(cmdStopCycle, &QPushButton::clicked, this, platform::Guarded([this] { cmdStopCycleClick(); }));
+    // Typed text never becomes a port item; only a listed port is selected.
+    cboCommTerminal->setInsertPolicy(QComboBox::NoInsert);
+    connect(cboCommTerminal, &QComboBox::activated, this, platform::Guarded([this] { cboCommTerminalSelect(); }));
 }
 
 void TCommTermForm::showEvent(QShowEvent* event)
@@ -142,7 +149,9 @@ void TCommTermForm::showEvent(QShowEvent* event)
     if (FirstShowDone)
         return;
     FirstShowDone = true;
-    FormShow();
+    // A start-up that fails (a configuration file with a bad terminator) ends
+    // in the exception box here, before the error can unwind through Qt.
+    platform::RunGuarded([this] { FormShow(); });
 }
 
 void TCommTermForm::FormShow()
@@ -170,6 +179,7 @@ void TCommTermForm::FormShow()
     DelayTimer->setInterval(PollInterval);
     sbCommProperties->SetPanelText(0, QStringLiteral("Port: NONE"));
     sbCommProperties->SetPanelText(2, QString());
+    ScanAndSetupPorts(true, CommPort->PortName);
 }
 
 void TCommTermForm::SetCommControlsEnabled(bool enabled)
@@ -301,53 +311,7 @@ void TCommTermForm::EndWorker()
     CycleThread = nullptr;
 }
 
-void TCommTermForm::cmdStopCycleClick()
-{
-    cmdStartCycle->setText(QStringLiteral("&START"));
-    FileHalted = false;
-    if (CycleThread != nullptr)
-        CycleThread->ClearRunFlags();
-    for (QCheckBox* box : {cbCycleString1, cbCycleString2, cbCycleString3, cbCycleString4, cbCycleString5})
-        box->setEnabled(true);
-}
-
-void TCommTermForm::StopCycle1Click()
-{
-    cmdStopCycleClick();
-}
-
 // Handlers whose behaviour comes with the send road, the port scan, the
 // configuration file, command files, the log window and the settings window.
-void TCommTermForm::eSendCommandKeyPress(char&) {}
-void TCommTermForm::ScanAndSetupPorts(bool, const QString&) {}
-void TCommTermForm::cboCommTerminalSelect() {}
-void TCommTermForm::ResetCommErrorArray() {}
-void TCommTermForm::LoadConfigurationFile() {}
-void TCommTermForm::SaveConfigurationFile() {}
-void TCommTermForm::LoadCommandFile1Click() {}
-void TCommTermForm::CloseCommandFile1Click() {}
-void TCommTermForm::ViewCommandFileWindow1Click() {}
-void TCommTermForm::HideCommandFileWindow1Click() {}
-void TCommTermForm::ClearOutgoingandIncommingWindow1Click() {}
-void TCommTermForm::ClearCommandFile1Click() {}
-void TCommTermForm::SendCommandField1Click() {}
-void TCommTermForm::CommonCommandString11Click() {}
-void TCommTermForm::CommonCommandString21Click() {}
-void TCommTermForm::CommonCommandString31Click() {}
-void TCommTermForm::CommonCommandString41Click() {}
-void TCommTermForm::CommonCommandString51Click() {}
-void TCommTermForm::StartCycle1Click() {}
 void TCommTermForm::DownloadSettings1Click() {}
 void TCommTermForm::UploadSettings1Click() {}
-void TCommTermForm::ResetCommandStrings1Click() {}
-void TCommTermForm::ResetCommandsSentCount1Click() {}
-void TCommTermForm::CommPortScan1Click() {}
-void TCommTermForm::ViewLog2Click() {}
-void TCommTermForm::EnableLog1Click() {}
-void TCommTermForm::DisableLog1Click() {}
-void TCommTermForm::CommProperties1Click() {}
-void TCommTermForm::TimeStampEnable1Click() {}
-void TCommTermForm::TimeStampDisable1Click() {}
-void TCommTermForm::IncludeCommandSent1Click() {}
-void TCommTermForm::OmitCommandSent1Click() {}
-void TCommTermForm::About1Click() {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Services.h"
 #include "serial/CommPort.h"
 #include "ui_Main.h"
 
@@ -13,6 +14,8 @@
 
 class QSplitterHandle;
 class QTimer;
+class DeferredErrors;
+struct TerminalConfiguration;
 
 // One named set of common command strings (F1 to F5) and recent commands.
 struct TCommandGroup
@@ -27,9 +30,14 @@ struct TCommandGroup
 class TCommTermForm : public QMainWindow, private Ui::TCommTermForm
 {
     Q_OBJECT
+    // The cycle worker reads and writes the cycle controls and the command-file
+    // pane, always on the window thread.
+    friend class TCommCycleThread;
 
 public:
     explicit TCommTermForm(QWidget* parent = nullptr);
+    // Waits until every cycle worker has ended: none may outlive the window.
+    ~TCommTermForm() override;
 
     // Controls that other windows reach by name.
     using Ui::TCommTermForm::cboCommTerminal;
@@ -46,18 +54,84 @@ public:
     void EnableCommActiveObjects();
     void disablecontrols();
 
+    // Command files and cycle control.
+    void cmdStartCycleClick();
     void cmdStopCycleClick();
+    void SaveToFileCommandFileClick();
+    void CloseCommandFile2Click();
+    void ClearCommandSequenceFile1Click();
+    void reInputFileKeyPress(char& key);
+    void SendSelectedCommand1Click();
+    // The command-file pane's pop-up menu and dialogs.
+    QMenu* PopupMenuInputFile = nullptr;
+    QAction* SaveToFileCommandFile = nullptr;
+    QAction* CloseCommandFile2 = nullptr;
+    QAction* ClearCommandSequenceFile1 = nullptr;
+    QAction* SendSelectedCommand1 = nullptr;
+    platform::FileDialogRequest OpenDialogInputFile;
+    platform::FileDialogRequest SaveDialogInputFile;
 
     // The send road: every command the system sends takes this Enter-key handler.
     void eSendCommandKeyPress(char& key);
+    // The send road's steps, the terminal pane and the command history.
+    static constexpr int ReadAndCheckReply = 3;
+    QString SendCommand(const QString& command, int mode, DeferredErrors& errors);
+    void ClearToSend();
+    void isCommandError(const QString& command, const QString& reply);
+    static void StripTerminatorFromString(QString& text, const QString& terminator);
+    void SaveCommTerminalLogFile();
+    void AppendCommandArray();
+    void IncCommandArray();
+    void DecCommandArray();
+    void eSendCommandKeyDown(int& key);
+    void SaveCommTerminal1Click();
+    void PrintCommTerminal1Click();
+    // The terminal pane's pop-up menu.
+    QMenu* PopupMenuComTerm = nullptr;
+    // Unsolicited input: the poll timer's tick.
+    void DelayTimerTimer();
     // Port scan and selection.
-    void ScanAndSetupPorts(bool load, const QString& name);
+    // The name is taken by value: callers pass the port object's own name, which the scan overwrites.
+    void ScanAndSetupPorts(bool load, QString name);
     void cboCommTerminalSelect();
+    void ClearCommPortBuff();
+    void InitializePortSelections(const CommPortFlags& flags);
+    static int FindComboText(const QComboBox& box, const QString& text);
+    void DoThis();
+    void Properties1Click();
+    void CloseComm();
+    void SetCommPropertyStatusBarInfo();
+    void ErrorCommPortnotSelected();
+    // Every port selection replaces the cycle worker; replacing never waits for it.
+    void ReplaceWorker();
+    void StartWorker();
     // The communications log's error table.
     void ResetCommErrorArray();
     // The configuration file.
     void LoadConfigurationFile();
     void SaveConfigurationFile();
+    // Command groups and common command strings.
+    void DisplayCommandGroup(int group);
+    void StoreCommandGroup(int group);
+    void cboCommandGroupSelect();
+    void bbSendString1Click();
+    void bbSendString2Click();
+    void bbSendString3Click();
+    void bbSendString4Click();
+    void bbSendString5Click();
+    void edString1KeyPress(char& key);
+    void edString2KeyPress(char& key);
+    void edString3KeyPress(char& key);
+    void edString4KeyPress(char& key);
+    void edString5KeyPress(char& key);
+    void RenameGroup1Click();
+    void CopytoGroup1Click();
+    void ResetCommands1Click();
+    // The group box's pop-up menu.
+    QMenu* PopupMenuCommandGroup = nullptr;
+    QAction* RenameGroup1 = nullptr;
+    QAction* CopytoGroup1 = nullptr;
+    QAction* ResetCommands1 = nullptr;
 
     // Menu "File".
     void LoadCommandFile1Click();
@@ -143,6 +217,57 @@ private:
     bool StopActiveRun();
     void EndWorker();
     void ShowPanel(QWidget& panel);
+    // Command files and cycle control.
+    void ConnectCommandFiles();
+    void BuildPopupMenuInputFile();
+    void ShowCommandFilePane(bool shown);
+    void SetCycleStringsEnabled(bool enabled);
+    void ShowCommandFileName(const QString& text);
+    void LoadCommandFile(const QString& fileName);
+    // Port scan and selection.
+    void ResetWindowForScan();
+    void SelectStoredPort();
+    void OpenPortForSetUp();
+    void ConfigureReopenedPort();
+    void ConfigureUnopenedPort();
+    void ShowLineSettingsInDialog();
+    void ApplyPortProperties();
+    void PrepareSettingsDialog();
+    void TakeTerminatorFromDialog();
+    void ShowCurrentCommand();
+
+    // The configuration file.
+    TerminalConfiguration ConfigurationShown() const;
+    void TakeStoredLineSettings(const TerminalConfiguration& stored);
+    void TakeStoredGroups(const TerminalConfiguration& stored);
+    void SelectStoredGroup(int group);
+    // Command groups and common command strings.
+    void ConnectCommandGroups();
+    void BuildCommandGroupMenu();
+    std::array<QLineEdit*, 5> CommonStringEdits() const;
+    void SendCommonString(int index);
+    void CommonStringKeyPress(int index, char& key);
+    void SendCommandBoxText();
+
+    // The send road, the terminal pane and unsolicited input.
+    void ConnectSendRoad();
+    void BuildPopupMenuComTerm();
+    void ConnectUnsolicitedInput();
+    bool TakePortBusy();
+    bool ReopenPortByName();
+    void EchoCommand(const QString& text, DeferredErrors& errors);
+    void AddEcho(const QString& stamp, const QString& text);
+    void ShowLineCount();
+    void AppendLogEntry(const QColor& colour, const QString& entry);
+    int PaneLineCount() const;
+    QString PaneLine(const QString& stamp, const QString& text) const;
+    void AddPaneLine(const QString& line, const QColor& colour);
+    void AddPaneLineKeepingCaret(const QString& line, const QColor& colour);
+    QStringList PaneLines() const;
+    static void WaitWhileSet(const std::atomic<bool>& flag);
+    void ChooseDisplayOption(bool& option, bool value, QAction* chosen, QAction* partner);
+    void ShowUnsolicitedInput(DeferredErrors& errors);
+    QString ReadWaitingInput();
 
     bool FirstShowDone = false;
 };

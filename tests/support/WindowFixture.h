@@ -17,6 +17,12 @@
 // services installed; the main window has been shown. Everything is torn
 // down again after each test.
 //
+// The first showing scans the ports and reads the configuration file, so a
+// test that needs instruments or files there at start-up puts them in
+// PrepareInstallFolder. Every port not linked by then is hidden, so no scan
+// reaches the machine's own serial ports; a port linked later replaces its
+// hidden link and is found by the next rescan.
+//
 // Kept in this header: it needs the windows' generated layout headers, which
 // only the window test programs can see.
 class WindowFixture : public ::testing::Test
@@ -25,12 +31,17 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(QDir(Folder.Path()).mkdir(QStringLiteral("Logs")));
+        PrepareInstallFolder();
+        Folder.HideUnlinkedPorts();
         InitialiseApplication();
         CreateWindows();
         CommTermForm->show();
     }
 
     void TearDown() override { DestroyWindows(); }
+
+    // Runs before the windows exist; the install folder is already in place.
+    virtual void PrepareInstallFolder() {}
 
     QString InstallPath() const { return Folder.Path(); }
 

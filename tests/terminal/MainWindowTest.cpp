@@ -48,9 +48,10 @@ TEST_F(MainWindow, FirstShowingSetsTheStateDefaults)
     EXPECT_FALSE(form.ConfigChanged);
     EXPECT_FALSE(form.LogEnabled);
     EXPECT_EQ(form.CommandsSent, 0);
-    EXPECT_EQ(form.CurrentGroup, -1);
+    // The start-up scan writes and reads the default configuration file.
+    EXPECT_EQ(form.CurrentGroup, 0);
     EXPECT_EQ(form.CommandIndex, 0);
-    EXPECT_TRUE(form.TerminationString.isEmpty());
+    EXPECT_EQ(form.TerminationString, "0D,0A");
     ASSERT_NE(form.CommPort, nullptr);
     EXPECT_EQ(form.CommPort->PortName, "COMX");
     EXPECT_FALSE(form.CommPort->IsCommPortOpen());
@@ -78,13 +79,15 @@ TEST_F(MainWindow, StatusBarsAndTicksAfterTheFirstShowing)
 TEST_F(MainWindow, LayoutTextsBeforeAnyPortOrGroup)
 {
     EXPECT_EQ(CommTermForm->size(), QSize(607, 788));
-    EXPECT_EQ(MainControl<QComboBox>("cboCommTerminal")->currentText(), "COMM PORT");
+    // No port is stored, so the start-up scan leaves the box asking for one.
+    EXPECT_EQ(MainControl<QComboBox>("cboCommTerminal")->currentText(), "Comm Port");
     auto* groups = MainControl<QComboBox>("cboCommandGroup");
     ASSERT_EQ(groups->count(), 10);
+    // The default configuration file names the groups and shows the first.
     for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(groups->itemText(i), "Empty");
-    EXPECT_EQ(groups->currentIndex(), -1);
-    EXPECT_EQ(groups->currentText(), "Group Name");
+        EXPECT_EQ(groups->itemText(i), QStringLiteral("GROUP%1").arg(i + 1));
+    EXPECT_EQ(groups->currentIndex(), 0);
+    EXPECT_EQ(groups->currentText(), "GROUP1");
     for (int n = 1; n <= 5; ++n) {
         auto* edit = MainControl<QLineEdit>(qPrintable(QStringLiteral("edString%1").arg(n)));
         EXPECT_EQ(edit->text(), "Empty");
@@ -104,9 +107,11 @@ TEST_F(MainWindow, LayoutTextsBeforeAnyPortOrGroup)
 
 TEST_F(MainWindow, CommunicationControlsStartDisabledAndTheFilePaneHidden)
 {
-    EXPECT_FALSE(MainControl("cboCommTerminal")->isEnabled());
+    // The start-up scan enables the port box alone, so a port can be picked.
+    EXPECT_TRUE(MainControl("cboCommTerminal")->isEnabled());
+    // Showing the stored group stops any cycle, which frees the cycle check boxes.
     for (const char* name : CommControls)
-        EXPECT_FALSE(MainControl(name)->isEnabled()) << name;
+        EXPECT_EQ(MainControl(name)->isEnabled(), QByteArray(name).startsWith("cbCycleString")) << name;
     EXPECT_FALSE(MainControl("gbInputFile")->isVisible());
     EXPECT_FALSE(MainControl("gbInputFile")->isEnabled());
     EXPECT_FALSE(MainControl("reInputFile")->isEnabled());
@@ -118,6 +123,7 @@ TEST_F(MainWindow, CommunicationControlsStartDisabledAndTheFilePaneHidden)
 
 TEST_F(MainWindow, EnablingTurnsOnTheCommunicationControlsButNotThePortBox)
 {
+    CommTermForm->disablecontrols();
     CommTermForm->EnableCommActiveObjects();
     for (const char* name : CommControls)
         EXPECT_TRUE(MainControl(name)->isEnabled()) << name;
@@ -160,7 +166,8 @@ TEST_F(MainWindow, MainMenuReadsAsTheLayoutGivesIt)
     QStringList menus;
     for (const QAction* action : CommTermForm->menuBar()->actions())
         menus << action->text() + (action->isVisible() ? "" : " (hidden)");
-    EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "View", "Controls (hidden)", "Tools", "Help"}));
+    // Every port scan, the start-up one included, hides the edit menu.
+    EXPECT_EQ(menus, (QStringList{"&File", "&Edit (hidden)", "View", "Controls (hidden)", "Tools", "Help"}));
 
     const std::pair<const char*, QStringList> expected[] = {
         {"File1", {"Open Command File", "Save Command File", "-", "E&xit\tCtrl+X"}},

@@ -1,0 +1,165 @@
+#include "platform/VersionInfo.h"
+
+#include "platform/ElfSection.h"
+#include "platform/VersionBlock.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+#include <span>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+thread_local std::uint32_t lastError = 0;
+
+// A file opened for reading only. Opened without blocking, so a FIFO or a
+// device named by mistake cannot hang the caller; only a regular file has a size.
+class ReadOnlyFile
+{
+public:
+    explicit ReadOnlyFile(const QString& name)
+        : Descriptor(::open(QFile::encodeName(name).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
+        , OpenErrno(Descriptor < 0 ? errno : 0)
+    {
+    }
+    ~ReadOnlyFile()
+    {
+        if (Descriptor >= 0)
+            ::close(Descriptor);
+    }
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    bool IsOpen() const { return Descriptor >= 0; }
+    int OpenError() const { return OpenErrno; }
+
+    std::optional<std::uint64_t> RegularFileSize() const
+    {
+        struct stat status{};
+        if (::fstat(Descriptor, &status) != 0 || !S_ISREG(status.st_mode))
+            return std::nullopt;
+        return static_cast<std::uint64_t>(status.st_size);
+    }
+
+    bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const
+    {
+        std::size_t done = 0;
+        while (done < out.size()) {
+            const ssize_t got = ::pread(Descriptor, out.data() + done, out.size() - done,
+                                        static_cast<off_t>(offset + done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false;
+            done += static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+
+private:
+    int Descriptor;
+    int OpenErrno;
+};
+
+// Where the file keeps its version block; sets the last error when it keeps none.
+std::optional<ElfSectionPlace> LocateBlock(const ReadOnlyFile& file)
+{
+    if (!file.IsOpen()) {
+        SetLastError(static_cast<std::uint32_t>(file.OpenError()));
+        return std::nullopt;
+    }
+    const auto fileSize = file.RegularFileSize();
+    const ElfReadAt read = [&file](std::uint64_t offset, std::span<std::uint8_t> out) {
+        return file.ReadAt(offset, out);
+    };
+    const auto place = fileSize ? FindElfSection(read, *fileSize, VersionSectionName, MaxVersionBlockSize)
+                                : std::nullopt;
+    if (!place || place->Size == 0) {
+        SetLastError(VersionError::NoBlock);
+        return std::nullopt;
+    }
+    return place;
+}
+
+// UTF-16 text up to its NUL as 8-bit text.
+QByteArray EightBitText(std::span<const std::uint8_t> utf16)
+{
+    QByteArray text;
+    for (std::size_t at = 0; at + 1 < utf16.size(); at += 2) {
+        const unsigned unit = utf16[at] | (utf16[at + 1] << 8);
+        if (unit == 0)
+            break;
+        text.append(unit <= 0xFF ? static_cast<char>(unit) : '?');
+    }
+    return text;
+}
+
+} // namespace
+
+std::uint32_t GetLastError()
+{
+    return lastError;
+}
+
+void SetLastError(std::uint32_t error)
+{
+    lastError = error;
+}
+
+std::uint32_t GetFileVersionInfoSize(const QString& fileName)
+{
+    const ReadOnlyFile file(fileName);
+    const auto place = LocateBlock(file);
+    if (!place)
+        return 0;
+    SetLastError(0);
+    return static_cast<std::uint32_t>(place->Size);
+}
+
+bool GetFileVersionInfo(const QString& fileName, std::uint32_t size, void* data)
+{
+    if (data == nullptr || size == 0) {
+        SetLastError(VersionError::InvalidParameter);
+        return false;
+    }
+    const ReadOnlyFile file(fileName);
+    const auto place = LocateBlock(file);
+    if (!place)
+        return false;
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(size, place->Size));
+    if (!file.ReadAt(place->Offset, std::span(static_cast<std::uint8_t*>(data), count))) {
+        SetLastError(VersionError::NoBlock);
+        return false;
+    }
+    SetLastError(0);
+    return true;
+}
+
+bool VerQueryValue(const void* block, std::uint32_t blockSize, const QString& subBlock, QByteArray& value)
+{
+    if (block == nullptr) {
+        SetLastError(VersionError::InvalidParameter);
+        return false;
+    }
+    const std::span bytes(static_cast<const std::uint8_t*>(block), blockSize);
+    const QByteArray path = subBlock.toLatin1();
+    const auto found = FindVersionValue(bytes, std::string_view(path.constData(), path.size()));
+    if (!found) {
+        SetLastError(VersionError::ValueNotFound);
+        return false;
+    }
+    value = found->Text ? EightBitText(found->Bytes)
+                        : QByteArray(reinterpret_cast<const char*>(found->Bytes.data()),
+                                     static_cast<qsizetype>(found->Bytes.size()));
+    return true;
+}
+
+} // namespace platform

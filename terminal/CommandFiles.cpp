@@ -1,0 +1,254 @@
+#include "terminal/Main.h"
+
+#include "platform/ControlEvents.h"
+#include "platform/EditActions.h"
+#include "platform/EventGuard.h"
+#include "platform/Exceptions.h"
+#include "platform/TextFile.h"
+#include "terminal/commcyclethread.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QSplitterHandle>
+#include <QTextCursor>
+
+#include <utility>
+
+namespace {
+
+const QString InputFileFilter = QStringLiteral("Text File (*.txt)|*.txt|All Files (*.*)|*.*");
+const QString ContinueCaption = QStringLiteral("Continue");
+constexpr int CommandFileNamePanel = 2;
+
+// The file's 8-bit text with its line breaks as the pane keeps them.
+QString ReadCommandFileText(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFileError(QStringLiteral("Cannot open file \"%1\". %2")
+                             .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    QString text = QString::fromLatin1(file.readAll());
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+} // namespace
+
+// The worker may still be inside a run that reaches this window's controls,
+// and replaced workers end on their own time; none may find the window gone.
+TCommTermForm::~TCommTermForm()
+{
+    if (CycleThread != nullptr) {
+        CycleThread->ClearRunFlags();
+        CycleThread->Terminate();
+        CycleThread = nullptr;
+    }
+    TCommCycleThread::WaitUntilAllEnded();
+}
+
+void TCommTermForm::ConnectCommandFiles()
+{
+    OpenDialogInputFile.Title = QStringLiteral("Open Command Input File");
+    OpenDialogInputFile.Filter = InputFileFilter;
+    OpenDialogInputFile.OverwritePrompt = true;
+    OpenDialogInputFile.CreatePrompt = true;
+    SaveDialogInputFile.Title = QStringLiteral("Save Command Input File");
+    SaveDialogInputFile.Filter = InputFileFilter;
+    SaveDialogInputFile.DefaultExt = QStringLiteral(".txt");
+
+    QPalette palette = reInputFile->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    reInputFile->setPalette(palette);
+
+    connect(cmdStartCycle, &QPushButton::clicked, this, platform::Guarded([this] { cmdStartCycleClick(); }));
+    platform::ControlEvents::Of(reInputFile).OnKeyPress = [this](char& key) { reInputFileKeyPress(key); };
+    BuildPopupMenuInputFile();
+}
+
+void TCommTermForm::BuildPopupMenuInputFile()
+{
+    PopupMenuInputFile = new QMenu(this);
+    using platform::EditCommand;
+    const std::pair<QString, EditCommand> editEntries[] = {
+        {QStringLiteral("Cu&t"), EditCommand::Cut},
+        {QStringLiteral("&Copy"), EditCommand::Copy},
+        {QStringLiteral("&Paste"), EditCommand::Paste},
+    };
+    for (const auto& [caption, editCommand] : editEntries) {
+        const EditCommand command = editCommand;
+        connect(PopupMenuInputFile->addAction(caption), &QAction::triggered, this,
+                [command] { platform::EditFocusedControl(command); });
+    }
+    PopupMenuInputFile->addSeparator();
+
+    using Handler = void (TCommTermForm::*)();
+    const std::pair<QAction**, std::pair<QString, Handler>> entries[] = {
+        {&SendSelectedCommand1, {QStringLiteral("Send Selected Command"), &TCommTermForm::SendSelectedCommand1Click}},
+        {&SaveToFileCommandFile, {QStringLiteral("&Save to File"), &TCommTermForm::SaveToFileCommandFileClick}},
+        {&ClearCommandSequenceFile1,
+         {QStringLiteral("Clear Command File Window"), &TCommTermForm::ClearCommandSequenceFile1Click}},
+        {&CloseCommandFile2, {QStringLiteral("Close Command File"), &TCommTermForm::CloseCommandFile2Click}},
+    };
+    for (const auto& [action, entry] : entries) {
+        const Handler handler = entry.second;
+        *action = PopupMenuInputFile->addAction(entry.first);
+        connect(*action, &QAction::triggered, this, platform::Guarded([this, handler] { (this->*handler)(); }));
+    }
+
+    reInputFile->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(reInputFile, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenuInputFile->popup(reInputFile->viewport()->mapToGlobal(at)); });
+}
+
+// The dialog keeps the name last chosen; after Cancel the status bar shows it again.
+void TCommTermForm::LoadCommandFile1Click()
+{
+    cmdStopCycleClick();
+    ShowCommandFilePane(true);
+    if (const auto chosen = platform::Services().OpenFileName(this, OpenDialogInputFile)) {
+        OpenDialogInputFile.FileName = *chosen;
+        LoadCommandFile(*chosen);
+    }
+    ShowCommandFileName(QStringLiteral("FileName: ") + OpenDialogInputFile.FileName);
+}
+
+// Read whole before the pane changes, so a file that cannot be read leaves
+// the pane as it was.
+void TCommTermForm::LoadCommandFile(const QString& fileName)
+{
+    const QString text = ReadCommandFileText(fileName);
+    reInputFile->setAcceptRichText(false);
+    reInputFile->setPlainText(text);
+}
+
+// "Save Command File" saves only a pane someone has typed into; otherwise it
+// clears the pane.
+void TCommTermForm::CloseCommandFile1Click()
+{
+    if (CommandFileChanged) {
+        SaveToFileCommandFileClick();
+        ShowCommandFileName(QString());
+    } else {
+        reInputFile->clear();
+    }
+}
+
+void TCommTermForm::SaveToFileCommandFileClick()
+{
+    SaveDialogInputFile.FileName.clear();
+    const auto chosen = platform::Services().SaveFileName(this, SaveDialogInputFile);
+    if (!chosen)
+        return;
+    SaveDialogInputFile.FileName = *chosen;
+    platform::SaveLinesToFile(*chosen, CommandFileFormat::PaneLines(*reInputFile->document()));
+}
+
+void TCommTermForm::CloseCommandFile2Click()
+{
+    CloseCommandFile1Click();
+    ShowCommandFilePane(false);
+}
+
+void TCommTermForm::ClearCommandFile1Click()
+{
+    reInputFile->clear();
+    ShowCommandFileName(QString());
+}
+
+void TCommTermForm::ClearCommandSequenceFile1Click()
+{
+    ClearCommandFile1Click();
+}
+
+void TCommTermForm::ViewCommandFileWindow1Click()
+{
+    ShowCommandFilePane(true);
+}
+
+// The pane keeps its text while hidden.
+void TCommTermForm::HideCommandFileWindow1Click()
+{
+    ShowCommandFilePane(false);
+}
+
+void TCommTermForm::ShowCommandFilePane(bool shown)
+{
+    gbInputFile->setEnabled(shown);
+    gbInputFile->setVisible(shown);
+    Splitter1->setEnabled(shown);
+    Splitter1->setVisible(shown);
+    if (shown)
+        reInputFile->setEnabled(true);
+}
+
+void TCommTermForm::ShowCommandFileName(const QString& text)
+{
+    sbCommProperties->SetPanelText(CommandFileNamePanel, text);
+}
+
+void TCommTermForm::reInputFileKeyPress(char&)
+{
+    CommandFileChanged = true;
+}
+
+void TCommTermForm::SendSelectedCommand1Click()
+{
+    QString selected = reInputFile->textCursor().selectedText();
+    selected.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    const QString command = CommandFileFormat::TrimControls(selected);
+    if (command.isEmpty())
+        return;
+    ConfigChanged = true;
+    eSendCommand->setText(command);
+    SendCommandBoxText();
+}
+
+// The pane's visibility alone chooses the kind of run; a START during a run
+// sets the flags again and the worker goes on from where it is.
+void TCommTermForm::cmdStartCycleClick()
+{
+    if (cmdStartCycle->text() == ContinueCaption) {
+        FileHalted = false;
+        return;
+    }
+    leCurrentCycle->setText(QStringLiteral("0"));
+    sbSendStatus->SetPanelText(1, QStringLiteral("Commands Sent: 0"));
+    CommandsSent = 0;
+    if (CycleThread == nullptr)
+        return;
+    if (!gbInputFile->isHidden()) {
+        SetCycleStringsEnabled(false);
+        CycleThread->RunCycle = false;
+        CycleThread->RunFile = true;
+    } else {
+        CycleThread->RunCycle = true;
+        CycleThread->RunFile = false;
+    }
+}
+
+// STOP does not wait for the worker: it notices the cleared flags at its next check.
+void TCommTermForm::cmdStopCycleClick()
+{
+    cmdStartCycle->setText(QStringLiteral("&START"));
+    FileHalted = false;
+    if (CycleThread != nullptr)
+        CycleThread->ClearRunFlags();
+    SetCycleStringsEnabled(true);
+}
+
+void TCommTermForm::SetCycleStringsEnabled(bool enabled)
+{
+    for (QCheckBox* box : {cbCycleString1, cbCycleString2, cbCycleString3, cbCycleString4, cbCycleString5})
+        box->setEnabled(enabled);
+}
+
+void TCommTermForm::StartCycle1Click()
+{
+    cmdStartCycleClick();
+}
+
+void TCommTermForm::StopCycle1Click()
+{
+    cmdStopCycleClick();
+}

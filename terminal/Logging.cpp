@@ -1,0 +1,30 @@
+#include "terminal/CommLog.h"
+#include "terminal/Main.h"
+
+void TCommTermForm::ResetCommErrorArray()
+{
+    CommLogForm->CommErrorCount.fill(0);
+    CommLogForm->CommErrorCommand.fill(QStringLiteral("No Error"));
+}
+
+void TCommTermForm::ViewLog2Click()
+{
+    EnableLog1Click();
+    CommLogForm->show();
+    CommLogForm->raise();
+    CommLogForm->activateWindow();
+}
+
+void TCommTermForm::EnableLog1Click()
+{
+    LogEnabled = true;
+    EnableLog1->setChecked(true);
+    DisableLog1->setChecked(false);
+}
+
+void TCommTermForm::DisableLog1Click()
+{
+    LogEnabled = false;
+    EnableLog1->setChecked(false);
+    DisableLog1->setChecked(true);
+}

@@ -1,0 +1,66 @@
+#include "terminal/Main.h"
+
+#include "platform/EventGuard.h"
+#include "platform/SerialDevice.h"
+#include "terminal/TerminalTraffic.h"
+
+#include <QThread>
+#include <QTimer>
+
+#include <cstring>
+
+namespace {
+
+constexpr std::uint32_t PollChunkBytes = 4;
+constexpr std::uint32_t PollByteLimit = 900;
+constexpr unsigned long PollChunkPauseMs = 5;
+
+} // namespace
+
+void TCommTermForm::ConnectUnsolicitedInput()
+{
+    connect(DelayTimer, &QTimer::timeout, this, platform::Guarded([this] { DelayTimerTimer(); }));
+}
+
+// A poll never waits for the port: while a send or the settings window holds
+// it, this tick is skipped.
+void TCommTermForm::DelayTimerTimer()
+{
+    if (!TakePortBusy())
+        return;
+    PortClaim claim(PortBusy);
+    DeferredErrors errors;
+    if (CommPort->IsCommPortOpen() && !CommPort->RxQueueEmpty())
+        ShowUnsolicitedInput(errors);
+    claim.Release();
+    errors.ShowAll();
+}
+
+void TCommTermForm::ShowUnsolicitedInput(DeferredErrors& errors)
+{
+    const QString stamp = StampNow(CommPort->RecvHour, CommPort->RecvMin, CommPort->RecvSec,
+                                   CommPort->RecvMSec);
+    const QString text = ReadWaitingInput();
+    errors.Run([&] { AppendLogEntry(ReplyColour, StampedLine(stamp, text)); });
+    WaitWhileSet(SendDisplayBusy);
+    ReplyDisplayBusy = true;
+    AddPaneLineKeepingCaret(PaneLine(stamp, text), ReplyColour);
+    isCommandError(eSendCommand->text(), text);
+    ReplyDisplayBusy = false;
+}
+
+// Takes what waits in small chunks, leaving anything past the bound for the
+// next tick so that one tick stays short.
+QString TCommTermForm::ReadWaitingInput()
+{
+    char* const buffer = CommPort->RxBuffer.data();
+    std::uint32_t offset = 0;
+    do {
+        std::uint32_t read = 0;
+        platform::ReadSerial(CommPort->PortHandle, buffer + offset, PollChunkBytes, read);
+        offset += read;
+        QThread::msleep(PollChunkPauseMs);
+    } while (!CommPort->RxQueueEmpty() && offset < PollByteLimit);
+    // 8-bit text ends at its first zero byte.
+    return QString::fromLatin1(buffer, static_cast<qsizetype>(strnlen(buffer, offset)));
+}

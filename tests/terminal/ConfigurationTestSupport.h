@@ -1,0 +1,151 @@
+#pragma once
+
+#include "support/WindowFixture.h"
+
+#include "terminal/ConfigurationFile.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+
+// The lines of a configuration file, each ending in CR LF.
+inline QByteArray CrLfLines(const QStringList& lines)
+{
+    QByteArray contents;
+    for (const QString& line : lines)
+        contents += line.toLatin1() + "\r\n";
+    return contents;
+}
+
+// A file's lines: the eight leading items, then line 0 to 15 of each group g
+// as groupLine(g, line) gives it (name, five strings, ten commands).
+inline QStringList FileLines(const QString& port, const QString& terminator, int currentGroup,
+                             const std::function<QString(int g, int line)>& groupLine)
+{
+    QStringList lines{port, "9600", "9600", "8", "0", "0", terminator, QString::number(currentGroup)};
+    for (int g = 0; g < 10; ++g) {
+        for (int line = 0; line < 16; ++line)
+            lines << groupLine(g, line);
+    }
+    return lines;
+}
+
+// The file a first start writes.
+inline QStringList DefaultFileLines()
+{
+    return FileLines("COMX", "0D,0A", 0, [](int g, int line) {
+        return line == 0 ? QStringLiteral("GROUP%1").arg(g + 1) : line <= 5 ? "Empty" : "Command";
+    });
+}
+
+// Groups told apart by their texts: group g is named "Name g", holds strings
+// "S g.i" and commands "C g.i".
+inline QStringList DistinctFileLines(const QString& port, const QString& terminator, int currentGroup)
+{
+    return FileLines(port, terminator, currentGroup, [](int g, int line) {
+        if (line == 0)
+            return QStringLiteral("Name %1").arg(g);
+        return line <= 5 ? QStringLiteral("S %1.%2").arg(g).arg(line - 1) : QStringLiteral("C %1.%2").arg(g).arg(line - 6);
+    });
+}
+
+// The group box and the common strings of the main window, as the user sees them.
+inline QComboBox* GroupBox()
+{
+    return CommTermForm->findChild<QComboBox*>(QStringLiteral("cboCommandGroup"));
+}
+
+inline QLineEdit* CommonString(int n)
+{
+    return CommTermForm->findChild<QLineEdit*>(QStringLiteral("edString%1").arg(n));
+}
+
+inline QStringList GroupBoxItems()
+{
+    QStringList items;
+    for (int i = 0; i < GroupBox()->count(); ++i)
+        items << GroupBox()->itemText(i);
+    return items;
+}
+
+inline QStringList CommonStrings()
+{
+    QStringList texts;
+    for (int n = 1; n <= 5; ++n)
+        texts << CommonString(n)->text();
+    return texts;
+}
+
+// The user picks an item of the group box.
+inline void ChooseGroup(int index)
+{
+    GroupBox()->setCurrentIndex(index);
+    Q_EMIT GroupBox()->activated(index);
+}
+
+// The window set, restarted as often as a test needs: each start reads the
+// configuration file that the install folder holds at that moment.
+class ConfiguredWindows : public WindowFixture
+{
+protected:
+    static QByteArray ConfigFileBytes()
+    {
+        QFile file(ConfigFileName());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static void WriteConfigFile(const QByteArray& contents)
+    {
+        QFile file(ConfigFileName());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(file.write(contents), contents.size());
+    }
+
+    // Ends the program's run as the user does, so the configuration is saved
+    // when something changed, then starts a new run in the same folder.
+    void CloseAndStart()
+    {
+        CommTermForm->close();
+        Start();
+    }
+
+    // A new run whose configuration file holds the contents.
+    void StartWith(const QByteArray& contents)
+    {
+        DestroyWindows();
+        WriteConfigFile(contents);
+        Start();
+    }
+
+    void Start()
+    {
+        DestroyWindows();
+        Ui.Messages.clear();
+        Ui.Exceptions.clear();
+        CreateWindows();
+        CommTermForm->show();
+    }
+};
+
+// Works the next modal showing of the dialog once it is open. A dialog that
+// has not opened, or that the work leaves open, fails the test and is closed,
+// so no test waits for a person.
+inline void WhenShown(QDialog& dialog, std::function<void()> work)
+{
+    QTimer::singleShot(0, &dialog, [&dialog, work] {
+        if (!dialog.isVisible()) {
+            ADD_FAILURE() << "the dialog did not open";
+            return;
+        }
+        work();
+        if (dialog.isVisible()) {
+            ADD_FAILURE() << "the dialog stayed open";
+            dialog.reject();
+        }
+    });
+}
