@@ -2,6 +2,8 @@
 
 #include "platform/Application.h"
 
+#include <QAction>
+
 #include <concepts>
 #include <exception>
 #include <functional>
@@ -38,6 +40,13 @@ auto Guarded(Handler handler)
     {
         RunGuarded([&] { std::invoke(handler, std::forward<decltype(args)>(args)...); });
     };
+}
+
+// Connects a menu entry to a handler of its window, guarded.
+template <class Window>
+void ConnectEntry(QAction* entry, Window* window, void (Window::*handler)())
+{
+    QObject::connect(entry, &QAction::triggered, window, Guarded([window, handler] { (window->*handler)(); }));
 }
 
 } // namespace platform

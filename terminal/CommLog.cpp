@@ -5,6 +5,7 @@
 #include "platform/DisplayedLines.h"
 #include "platform/EditActions.h"
 #include "platform/EventGuard.h"
+#include "platform/PopupMenu.h"
 #include "platform/InstallFolder.h"
 #include "platform/RichText.h"
 #include "platform/Services.h"
@@ -80,28 +81,13 @@ void TCommLogForm::BuildPopupMenu()
 {
     PopupMenuCommLog = new QMenu(this);
     PopupMenuCommLog->setObjectName(QStringLiteral("PopupMenuCommLog"));
-    using platform::EditCommand;
-    const std::pair<const char*, EditCommand> editEntries[] = {
-        {"Cu&t\tCtrl+X", EditCommand::Cut},
-        {"&Copy\tCtrl+C", EditCommand::Copy},
-        {"&Paste\tCtrl+V", EditCommand::Paste},
-    };
-    for (const auto& [text, editCommand] : editEntries) {
-        const EditCommand command = editCommand;
-        PopupMenuCommLog->addAction(QString::fromLatin1(text), this,
-                                    [command] { platform::EditFocusedControl(command); });
-    }
+    platform::AddEditEntries(*PopupMenuCommLog, true);
     PopupMenuCommLog->addSeparator();
-    QAction* print = PopupMenuCommLog->addAction(QStringLiteral("Print"));
-    print->setObjectName(QStringLiteral("Print1"));
-    connect(print, &QAction::triggered, this, platform::Guarded([this] { Print1Click(); }));
-    QAction* save = PopupMenuCommLog->addAction(QStringLiteral("Save to File"));
-    save->setObjectName(QStringLiteral("SavetoFile1"));
-    connect(save, &QAction::triggered, this, platform::Guarded([this] { SavetoFile1Click(); }));
-
-    reLog->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(reLog, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenuCommLog->popup(reLog->viewport()->mapToGlobal(at)); });
+    platform::AddMenuEntry(*PopupMenuCommLog, QStringLiteral("Print1"), QStringLiteral("Print"),
+                           [this] { Print1Click(); });
+    platform::AddMenuEntry(*PopupMenuCommLog, QStringLiteral("SavetoFile1"), QStringLiteral("Save to File"),
+                           [this] { SavetoFile1Click(); });
+    platform::AttachPopupMenu(*reLog, *PopupMenuCommLog);
 }
 
 void TCommLogForm::ConnectControls()
@@ -112,10 +98,8 @@ void TCommLogForm::ConnectControls()
         {Print2, &TCommLogForm::Print2Click},
         {Exit1, &TCommLogForm::Exit1Click},
     };
-    for (const auto& [entry, onTrigger] : entries) {
-        const Handler handler = onTrigger;
-        connect(entry, &QAction::triggered, this, platform::Guarded([this, handler] { (this->*handler)(); }));
-    }
+    for (const auto& [entry, handler] : entries)
+        platform::ConnectEntry(entry, this, handler);
     connect(Button1, &QPushButton::clicked, this, platform::Guarded([this] { Button1Click(); }));
     connect(cmdClearErrors, &QPushButton::clicked, this, platform::Guarded([this] { cmdClearErrorsClick(); }));
     platform::OnStateClick(rbLogEna, [this] { rbLogEnaClick(); });

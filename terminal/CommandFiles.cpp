@@ -3,6 +3,7 @@
 #include "platform/ControlEvents.h"
 #include "platform/EditActions.h"
 #include "platform/EventGuard.h"
+#include "platform/PopupMenu.h"
 #include "platform/Exceptions.h"
 #include "platform/TextFile.h"
 #include "terminal/commcyclethread.h"
@@ -69,36 +70,18 @@ void TCommTermForm::ConnectCommandFiles()
 void TCommTermForm::BuildPopupMenuInputFile()
 {
     PopupMenuInputFile = new QMenu(this);
-    using platform::EditCommand;
-    const std::pair<QString, EditCommand> editEntries[] = {
-        {QStringLiteral("Cu&t"), EditCommand::Cut},
-        {QStringLiteral("&Copy"), EditCommand::Copy},
-        {QStringLiteral("&Paste"), EditCommand::Paste},
-    };
-    for (const auto& [caption, editCommand] : editEntries) {
-        const EditCommand command = editCommand;
-        connect(PopupMenuInputFile->addAction(caption), &QAction::triggered, this,
-                [command] { platform::EditFocusedControl(command); });
-    }
-    PopupMenuInputFile->addSeparator();
-
-    using Handler = void (TCommTermForm::*)();
-    const std::pair<QAction**, std::pair<QString, Handler>> entries[] = {
-        {&SendSelectedCommand1, {QStringLiteral("Send Selected Command"), &TCommTermForm::SendSelectedCommand1Click}},
-        {&SaveToFileCommandFile, {QStringLiteral("&Save to File"), &TCommTermForm::SaveToFileCommandFileClick}},
-        {&ClearCommandSequenceFile1,
-         {QStringLiteral("Clear Command File Window"), &TCommTermForm::ClearCommandSequenceFile1Click}},
-        {&CloseCommandFile2, {QStringLiteral("Close Command File"), &TCommTermForm::CloseCommandFile2Click}},
-    };
-    for (const auto& [action, entry] : entries) {
-        const Handler handler = entry.second;
-        *action = PopupMenuInputFile->addAction(entry.first);
-        connect(*action, &QAction::triggered, this, platform::Guarded([this, handler] { (this->*handler)(); }));
-    }
-
-    reInputFile->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(reInputFile, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenuInputFile->popup(reInputFile->viewport()->mapToGlobal(at)); });
+    QMenu& menu = *PopupMenuInputFile;
+    platform::AddEditEntries(menu, false);
+    menu.addSeparator();
+    SendSelectedCommand1 = platform::AddMenuEntry(menu, QStringLiteral("SendSelectedCommand1"),
+        QStringLiteral("Send Selected Command"), [this] { SendSelectedCommand1Click(); });
+    SaveToFileCommandFile = platform::AddMenuEntry(menu, QStringLiteral("SaveToFileCommandFile"),
+        QStringLiteral("&Save to File"), [this] { SaveToFileCommandFileClick(); });
+    ClearCommandSequenceFile1 = platform::AddMenuEntry(menu, QStringLiteral("ClearCommandSequenceFile1"),
+        QStringLiteral("Clear Command File Window"), [this] { ClearCommandSequenceFile1Click(); });
+    CloseCommandFile2 = platform::AddMenuEntry(menu, QStringLiteral("CloseCommandFile2"),
+        QStringLiteral("Close Command File"), [this] { CloseCommandFile2Click(); });
+    platform::AttachPopupMenu(*reInputFile, menu);
 }
 
 // The dialog keeps the name last chosen; after Cancel the status bar shows it again.

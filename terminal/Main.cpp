@@ -114,10 +114,8 @@ void TCommTermForm::ConnectMenu()
         {OmitCommandSent1, &TCommTermForm::OmitCommandSent1Click},
         {About1, &TCommTermForm::About1Click},
     };
-    for (const auto& [entry, onTrigger] : entries) {
-        const Handler handler = onTrigger;
-        connect(entry, &QAction::triggered, this, platform::Guarded([this, handler] { (this->*handler)(); }));
-    }
+    for (const auto& [entry, handler] : entries)
+        platform::ConnectEntry(entry, this, handler);
 
     using platform::EditCommand;
     const std::pair<QAction*, EditCommand> editEntries[] = {
