@@ -13,45 +13,36 @@
 
 #include <stdexcept>
 
-namespace {
-
-void RunPostedEvents()
-{
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
-}
-
-} // namespace
-
 TEST(ExceptionBox, AnExceptionFromATimerIsShownAndTheLoopGoesOn)
 {
     InstalledTestServices ui;
     bool laterTimerRan = false;
     QTimer::singleShot(0, [] { throw EFileError(QStringLiteral("Cannot create file \"x.doc\"")); });
     QTimer::singleShot(0, [&] { laterTimerRan = true; });
-    RunPostedEvents();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
 
-    ASSERT_EQ(ui.Exceptions.size(), 1u);
-    EXPECT_EQ(ui.Exceptions[0], QStringLiteral("Cannot create file \"x.doc\""));
+    EXPECT_EQ(ui.Exceptions, std::vector<QString>{"Cannot create file \"x.doc\""});
     EXPECT_TRUE(laterTimerRan);
 }
 
-TEST(ExceptionBox, AnExceptionFromAGuardedClickIsShownAndTheButtonStillWorks)
+TEST(ExceptionBox, AGuardedHandlerGetsTheSignalsArgumentsAndItsFailureIsShown)
 {
     InstalledTestServices ui;
     QPushButton button(QStringLiteral("Go"));
-    int clicks = 0;
-    QObject::connect(&button, &QPushButton::clicked, platform::Guarded([&] {
-        if (++clicks == 1)
+    button.setCheckable(true);
+    std::vector<bool> states;
+    QObject::connect(&button, &QPushButton::toggled, platform::Guarded([&](bool checked) {
+        states.push_back(checked);
+        if (states.size() == 1)
             throw std::runtime_error("first click failed");
     }));
     button.show();
     QTest::mouseClick(&button, Qt::LeftButton);
     QTest::mouseClick(&button, Qt::LeftButton);
 
-    EXPECT_EQ(clicks, 2);
-    ASSERT_EQ(ui.Exceptions.size(), 1u);
-    EXPECT_EQ(ui.Exceptions[0], QStringLiteral("first click failed"));
+    EXPECT_EQ(states, (std::vector<bool>{true, false}));
+    EXPECT_EQ(ui.Exceptions, std::vector<QString>{"first click failed"});
 }
 
 TEST(ExceptionBox, ShowsTheMessageOfOursTheTextOfStandardOnesAndNothingElse)
@@ -61,24 +52,5 @@ TEST(ExceptionBox, ShowsTheMessageOfOursTheTextOfStandardOnesAndNothingElse)
     CommApplication::ShowException(std::make_exception_ptr(std::out_of_range("index")));
     CommApplication::ShowException(std::make_exception_ptr(42));
 
-    ASSERT_EQ(ui.Exceptions.size(), 3u);
-    EXPECT_EQ(ui.Exceptions[0], QStringLiteral("'a' is not a valid integer value"));
-    EXPECT_EQ(ui.Exceptions[1], QStringLiteral("index"));
-    EXPECT_EQ(ui.Exceptions[2], QString());
-}
-
-TEST(ExceptionBox, GuardedHandlersTakeAsManySignalArgumentsAsTheyWant)
-{
-    InstalledTestServices ui;
-    QPushButton button;
-    button.setCheckable(true);
-    bool seen = false;
-    int bare = 0;
-    QObject::connect(&button, &QPushButton::toggled, platform::Guarded([&](bool checked) { seen = checked; }));
-    QObject::connect(&button, &QPushButton::toggled, platform::Guarded([&] { ++bare; }));
-    button.setChecked(true);
-
-    EXPECT_TRUE(seen);
-    EXPECT_EQ(bare, 1);
-    EXPECT_TRUE(ui.Exceptions.empty());
+    EXPECT_EQ(ui.Exceptions, (std::vector<QString>{"'a' is not a valid integer value", "index", QString()}));
 }

@@ -4,12 +4,17 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QPlainTextEdit>
 #include <QTextLayout>
 
 namespace {
+
+QString Words(int count)
+{
+    return QStringLiteral("word ").repeated(count);
+}
 
 // A shown, word-wrapping pane whose lines are counted.
 class DisplayedLines : public ::testing::Test
@@ -44,15 +49,6 @@ protected:
         return lines;
     }
 
-    // More wide paragraphs than the pane shows, so most are never painted.
-    void AddWideLines(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            AddLine(Words(60));
-    }
-
-    static QString Words(int count) { return QStringLiteral("word ").repeated(count); }
-
     QPlainTextEdit Pane;
     platform::DisplayedLineCounter Counter{Pane};
 };
@@ -69,13 +65,20 @@ TEST_F(DisplayedLines, AnEmptyPaneHasNoLinesAndAnEmptyLastLineDoesNotCount)
     EXPECT_EQ(Counter.Count(), 3);
 }
 
-TEST_F(DisplayedLines, WrappedParagraphsCountOncePerDisplayedLine)
+// Most of these paragraphs are never painted, so nothing else lays them out.
+TEST_F(DisplayedLines, WrappedParagraphsCountOncePerDisplayedLineAlsoAfterAResize)
 {
     AddLine(QStringLiteral("short"));
-    AddWideLines(40);
-    const int count = Counter.Count();
-    EXPECT_GT(count, 80);
-    EXPECT_EQ(count, LaidOutLines());
+    for (int i = 0; i < 40; ++i)
+        AddLine(Words(60));
+    const int wide = Counter.Count();
+    EXPECT_GT(wide, 80);
+    EXPECT_EQ(wide, LaidOutLines());
+
+    Pane.resize(150, 200);
+    const int narrow = Counter.Count();
+    EXPECT_GT(narrow, wide);
+    EXPECT_EQ(narrow, LaidOutLines());
 }
 
 TEST_F(DisplayedLines, EditsInTheMiddleAndClearingAreCounted)
@@ -103,23 +106,13 @@ TEST_F(DisplayedLines, EditsInTheMiddleAndClearingAreCounted)
     EXPECT_EQ(Counter.Count(), 1);
 }
 
-TEST_F(DisplayedLines, ANarrowerPaneWrapsIntoMoreLines)
-{
-    AddWideLines(40);
-    const int wide = Counter.Count();
-    Pane.resize(150, 200);
-    const int narrow = Counter.Count();
-    EXPECT_GT(narrow, wide);
-    EXPECT_EQ(narrow, LaidOutLines());
-}
-
 TEST(DisplayedLinesOfAHiddenPane, ANeverShownPaneWrapsAtItsGivenWidth)
 {
     QPlainTextEdit pane;
     pane.resize(300, 200);
     platform::WrapAtCurrentWidth(pane);
     platform::DisplayedLineCounter counter(pane);
-    QTextCursor(pane.document()).insertText(QStringLiteral("word ").repeated(60));
+    QTextCursor(pane.document()).insertText(Words(60));
     EXPECT_GT(counter.Count(), 2);
 }
 

@@ -10,12 +10,14 @@ namespace {
 // The order in which a layout file sets the two properties is not fixed.
 TEST(StatusBar, PanelsComeFromTheLayoutPropertiesInEitherOrder)
 {
+    const QStringList texts{"Port:", "Settings:", "Command Filename:"};
+    const QStringList widths{"80", "120", "50"};
     TStatusBar widthsFirst;
-    widthsFirst.setProperty("panelWidths", QStringList{"80", "120", "50"});
-    widthsFirst.setProperty("panelTexts", QStringList{"Port:", "Settings:", "Command Filename:"});
+    widthsFirst.setProperty("panelWidths", widths);
+    widthsFirst.setProperty("panelTexts", texts);
     TStatusBar textsFirst;
-    textsFirst.setProperty("panelTexts", QStringList{"Port:", "Settings:", "Command Filename:"});
-    textsFirst.setProperty("panelWidths", QStringList{"80", "120", "50"});
+    textsFirst.setProperty("panelTexts", texts);
+    textsFirst.setProperty("panelWidths", widths);
 
     for (const TStatusBar* bar : {&widthsFirst, &textsFirst}) {
         ASSERT_EQ(bar->PanelCount(), 3);
@@ -24,26 +26,6 @@ TEST(StatusBar, PanelsComeFromTheLayoutPropertiesInEitherOrder)
         EXPECT_EQ(bar->PanelWidth(1), 120);
         EXPECT_EQ(bar->PanelWidth(2), 50);
     }
-}
-
-TEST(StatusBar, PanelWithoutAGivenWidthGetsTheDefault)
-{
-    TStatusBar bar;
-    bar.SetPanelTexts({"Line Count:", "Commands Sent: "});
-    bar.SetPanelWidths({"150"});
-    EXPECT_EQ(bar.PanelWidth(1), 50);
-    EXPECT_EQ(bar.PanelWidths(), (QStringList{"150", "50"}));
-}
-
-TEST(StatusBar, TextSetByIndexIsReadBackAndKeptWhenWidthsChange)
-{
-    TStatusBar bar;
-    bar.SetPanelTexts({"Line Count:", "Commands Sent: "});
-    bar.SetPanelText(1, "Commands Sent: 12");
-    EXPECT_EQ(bar.PanelText(1), "Commands Sent: 12");
-    bar.SetPanelWidths({"150", "50"});
-    EXPECT_EQ(bar.PanelText(1), "Commands Sent: 12");
-    EXPECT_EQ(bar.PanelText(0), "Line Count:");
 }
 
 TEST(StatusBar, IndexThatNamesNoPanelRaisesTheListIndexError)

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <tuple>
 
 #include <termios.h>
 
@@ -15,12 +15,7 @@ namespace {
 DeviceControlBlock Line(std::uint32_t baud, std::uint8_t byteSize, std::uint8_t parity,
                         std::uint8_t stopBits)
 {
-    DeviceControlBlock dcb;
-    dcb.BaudRate = baud;
-    dcb.ByteSize = byteSize;
-    dcb.Parity = parity;
-    dcb.StopBits = stopBits;
-    return dcb;
+    return {baud, byteSize, parity, stopBits};
 }
 
 // A termios as a freshly opened tty has it: cooked, echoing, with flow control.
@@ -37,199 +32,124 @@ termios CookedTermios()
     return state;
 }
 
-std::optional<termios> Built(const DeviceControlBlock& dcb)
+std::tuple<std::uint32_t, int, int, int> Fields(const DeviceControlBlock& dcb)
 {
-    termios state = CookedTermios();
-    if (!TermiosFromDcb(dcb, state))
-        return std::nullopt;
-    return state;
+    return {dcb.BaudRate, dcb.ByteSize, dcb.Parity, dcb.StopBits};
+}
+
+std::tuple<tcflag_t, tcflag_t, tcflag_t, tcflag_t, speed_t> Flags(const termios& state)
+{
+    return {state.c_iflag, state.c_oflag, state.c_cflag, state.c_lflag, cfgetospeed(&state)};
 }
 
 } // namespace
 
-TEST(TermiosFromDcb, EightNoneOneIsARawLocalLineWithoutFlowControl)
+TEST(TermiosFromDcb, EveryAcceptedStateIsARawLocalLineThatReadsBackTheSame)
 {
-    const auto state = Built(Line(9600, 8, ParityNone, StopBitsOne));
-    ASSERT_TRUE(state);
-    EXPECT_EQ(state->c_cflag & CSIZE, tcflag_t(CS8));
-    EXPECT_EQ(state->c_cflag & (PARENB | PARODD | CMSPAR | CSTOPB), 0u);
-    EXPECT_EQ(state->c_cflag & (CLOCAL | CREAD), tcflag_t(CLOCAL | CREAD));
-    EXPECT_EQ(state->c_cflag & (HUPCL | CRTSCTS), 0u);
-    EXPECT_EQ(state->c_iflag & (IXON | IXOFF | ICRNL | INPCK | BRKINT), 0u);
-    EXPECT_EQ(state->c_oflag & OPOST, 0u);
-    EXPECT_EQ(state->c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
-    EXPECT_EQ(state->c_cc[VMIN], 0);
-    EXPECT_EQ(state->c_cc[VTIME], 0);
-    EXPECT_EQ(cfgetispeed(&*state), speed_t(B9600));
-    EXPECT_EQ(cfgetospeed(&*state), speed_t(B9600));
-}
-
-TEST(TermiosFromDcb, ByteSizeIsTheNumberOfBits)
-{
-    const std::pair<std::uint8_t, tcflag_t> sizes[] = {{5, CS5}, {6, CS6}, {7, CS7}, {8, CS8}};
-    for (const auto& [bits, flag] : sizes) {
-        const auto state = Built(Line(9600, bits, ParityNone, StopBitsOne));
-        ASSERT_TRUE(state) << int(bits);
-        EXPECT_EQ(state->c_cflag & CSIZE, flag) << int(bits);
-    }
-    // The data-bits codes 1, 2 and 4 are not sizes and must never reach the line.
-    for (const std::uint8_t wrong : {0, 1, 2, 4, 9, 16})
-        EXPECT_FALSE(Built(Line(9600, wrong, ParityNone, StopBitsOne))) << int(wrong);
-}
-
-TEST(TermiosFromDcb, EveryParityHasItsOwnFlags)
-{
-    const std::pair<std::uint8_t, tcflag_t> parities[] = {
-        {ParityNone, 0},
-        {ParityOdd, PARENB | PARODD},
-        {ParityEven, PARENB},
-        {ParityMark, PARENB | CMSPAR | PARODD},
-        {ParitySpace, PARENB | CMSPAR},
+    struct Case { std::uint32_t Baud; std::uint8_t Bits, Parity, Stop; tcflag_t Flags; speed_t Speed; };
+    const Case cases[] = {
+        {300, 5, ParityNone, StopBitsOne, CS5, B300},
+        {1200, 6, ParityOdd, StopBitsOne, CS6 | PARENB | PARODD, B1200},
+        {2400, 7, ParityEven, StopBitsOne, CS7 | PARENB, B2400},
+        {4800, 8, ParityMark, StopBitsOne, CS8 | PARENB | CMSPAR | PARODD, B4800},
+        {9600, 7, ParitySpace, StopBitsOne, CS7 | PARENB | CMSPAR, B9600},
+        {19200, 5, ParityNone, StopBitsOneAndHalf, CS5 | CSTOPB, B19200},
+        {38400, 6, ParityNone, StopBitsTwo, CS6 | CSTOPB, B38400},
+        {57600, 7, ParityOdd, StopBitsTwo, CS7 | PARENB | PARODD | CSTOPB, B57600},
+        {115200, 8, ParityNone, StopBitsTwo, CS8 | CSTOPB, B115200},
     };
-    for (const auto& [parity, flags] : parities) {
-        const auto state = Built(Line(9600, 7, parity, StopBitsOne));
-        ASSERT_TRUE(state) << int(parity);
-        EXPECT_EQ(state->c_cflag & (PARENB | PARODD | CMSPAR), flags) << int(parity);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Baud);
+        termios state = CookedTermios();
+        ASSERT_TRUE(TermiosFromDcb(Line(c.Baud, c.Bits, c.Parity, c.Stop), state));
+        EXPECT_EQ(state.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), c.Flags);
+        EXPECT_EQ(cfgetispeed(&state), c.Speed);
+        EXPECT_EQ(cfgetospeed(&state), c.Speed);
+        EXPECT_EQ(state.c_cflag & (CLOCAL | CREAD | HUPCL | CRTSCTS), tcflag_t(CLOCAL | CREAD));
+        EXPECT_EQ(state.c_iflag & (IXON | IXOFF | ICRNL | INPCK | BRKINT), 0u);
+        EXPECT_EQ(state.c_oflag & OPOST, 0u);
+        EXPECT_EQ(state.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+        EXPECT_EQ(state.c_cc[VMIN], 0);
+        EXPECT_EQ(state.c_cc[VTIME], 0);
+
+        DeviceControlBlock read;
+        DcbFromTermios(state, read);
+        EXPECT_EQ(Fields(read), Fields(Line(c.Baud, c.Bits, c.Parity, c.Stop)));
     }
-    EXPECT_FALSE(Built(Line(9600, 7, 5, StopBitsOne)));
-    EXPECT_FALSE(Built(Line(9600, 7, 0xFF, StopBitsOne)));
 }
 
-TEST(TermiosFromDcb, OneAndAHalfStopBitsOnlyWithFiveDataBits)
+// The data-bits codes 1, 2 and 4 are not sizes and must never reach the line;
+// neither may a rate the line cannot carry exactly.
+TEST(TermiosFromDcb, AStateTheLineCannotCarryIsRejectedAndChangesNothing)
 {
-    const auto fiveBits = Built(Line(9600, 5, ParityNone, StopBitsOneAndHalf));
-    ASSERT_TRUE(fiveBits);
-    EXPECT_EQ(fiveBits->c_cflag & (CSIZE | CSTOPB), tcflag_t(CS5 | CSTOPB));
-    for (const std::uint8_t bits : {6, 7, 8})
-        EXPECT_FALSE(Built(Line(9600, bits, ParityNone, StopBitsOneAndHalf))) << int(bits);
-}
-
-TEST(TermiosFromDcb, TwoStopBitsNeedSixDataBitsOrMore)
-{
-    EXPECT_FALSE(Built(Line(9600, 5, ParityNone, StopBitsTwo)));
-    for (const std::uint8_t bits : {6, 7, 8}) {
-        const auto state = Built(Line(9600, bits, ParityNone, StopBitsTwo));
-        ASSERT_TRUE(state) << int(bits);
-        EXPECT_NE(state->c_cflag & CSTOPB, 0u) << int(bits);
-    }
-    EXPECT_FALSE(Built(Line(9600, 8, ParityNone, 3)));
-}
-
-TEST(TermiosFromDcb, OnlyTheOfferedBaudRatesAreAccepted)
-{
-    const std::pair<std::uint32_t, speed_t> rates[] = {
-        {300, B300}, {1200, B1200}, {2400, B2400}, {4800, B4800}, {9600, B9600},
-        {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200},
+    const DeviceControlBlock rejected[] = {
+        {9600, 0, ParityNone, StopBitsOne},   {9600, 1, ParityNone, StopBitsOne},
+        {9600, 2, ParityNone, StopBitsOne},   {9600, 4, ParityNone, StopBitsOne},
+        {9600, 9, ParityNone, StopBitsOne},   {9600, 7, 5, StopBitsOne},
+        {9600, 7, 0xFF, StopBitsOne},         {9600, 6, ParityNone, StopBitsOneAndHalf},
+        {9600, 8, ParityNone, StopBitsOneAndHalf}, {9600, 5, ParityNone, StopBitsTwo},
+        {9600, 8, ParityNone, 3},             {0, 8, ParityNone, StopBitsOne},
+        {110, 8, ParityNone, StopBitsOne},    {14400, 8, ParityNone, StopBitsOne},
+        {9601, 8, ParityNone, StopBitsOne},   {230400, 8, ParityNone, StopBitsOne},
+        {MaxDword, 8, ParityNone, StopBitsOne},
     };
-    for (const auto& [rate, speed] : rates) {
-        const auto state = Built(Line(rate, 8, ParityNone, StopBitsOne));
-        ASSERT_TRUE(state) << rate;
-        EXPECT_EQ(cfgetospeed(&*state), speed) << rate;
-    }
-    for (const std::uint32_t rate : {0u, 110u, 14400u, 9601u, 230400u, MaxDword})
-        EXPECT_FALSE(Built(Line(rate, 8, ParityNone, StopBitsOne))) << rate;
-}
-
-TEST(TermiosFromDcb, ARejectedStateLeavesTheTermiosAlone)
-{
-    termios state = CookedTermios();
-    const termios before = state;
-    EXPECT_FALSE(TermiosFromDcb(Line(9600, 8, ParityNone, StopBitsOneAndHalf), state));
-    EXPECT_EQ(state.c_cflag, before.c_cflag);
-    EXPECT_EQ(state.c_lflag, before.c_lflag);
-    EXPECT_EQ(cfgetospeed(&state), cfgetospeed(&before));
-}
-
-TEST(DcbFromTermios, ReadsBackEveryStateTheLineCanCarry)
-{
-    for (const std::uint8_t bits : {5, 6, 7, 8}) {
-        for (std::uint8_t parity = ParityNone; parity <= ParitySpace; ++parity) {
-            for (std::uint8_t stop = StopBitsOne; stop <= StopBitsTwo; ++stop) {
-                const DeviceControlBlock wanted = Line(57600, bits, parity, stop);
-                const auto state = Built(wanted);
-                if (!state)
-                    continue;
-                DeviceControlBlock read;
-                DcbFromTermios(*state, read);
-                EXPECT_EQ(read.BaudRate, 57600u);
-                EXPECT_EQ(read.ByteSize, bits);
-                EXPECT_EQ(read.Parity, parity) << int(bits) << int(parity) << int(stop);
-                EXPECT_EQ(read.StopBits, stop) << int(bits) << int(parity) << int(stop);
-            }
-        }
+    for (const DeviceControlBlock& dcb : rejected) {
+        SCOPED_TRACE(testing::Message() << dcb.BaudRate << ',' << int(dcb.ByteSize) << ','
+                                        << int(dcb.Parity) << ',' << int(dcb.StopBits));
+        const termios before = CookedTermios();
+        termios state = before;
+        EXPECT_FALSE(TermiosFromDcb(dcb, state));
+        EXPECT_EQ(Flags(state), Flags(before));
     }
 }
 
-TEST(BuildCommDcb, ReadsTheShortDefinition)
+TEST(BuildCommDcb, ReadsTheShortDefinitionAndRejectsMalformedOnesWhole)
 {
     DeviceControlBlock dcb = Line(300, 5, ParityOdd, StopBitsTwo);
     ASSERT_TRUE(BuildCommDcb(QStringLiteral("9600,N,8,1"), dcb));
-    EXPECT_EQ(dcb.BaudRate, 9600u);
-    EXPECT_EQ(dcb.Parity, ParityNone);
-    EXPECT_EQ(dcb.ByteSize, 8);
-    EXPECT_EQ(dcb.StopBits, StopBitsOne);
+    EXPECT_EQ(Fields(dcb), Fields(Line(9600, 8, ParityNone, StopBitsOne)));
 
-    ASSERT_TRUE(BuildCommDcb(QStringLiteral("1200,s,5,1.5"), dcb));
-    EXPECT_EQ(dcb.Parity, ParitySpace);
-    EXPECT_EQ(dcb.StopBits, StopBitsOneAndHalf);
-}
-
-TEST(BuildCommDcb, AMalformedDefinitionChangesNothing)
-{
-    const DeviceControlBlock before = Line(19200, 7, ParityEven, StopBitsTwo);
     for (const char* definition : {",N,8,1", "abc,N,8,1", "-9600,N,8,1", "9600,X,8,1",
                                    "9600,N,9,1", "9600,N,8,3", "9600,N,8", ""}) {
-        DeviceControlBlock dcb = before;
-        EXPECT_FALSE(BuildCommDcb(QString::fromLatin1(definition), dcb)) << definition;
-        EXPECT_EQ(dcb.BaudRate, before.BaudRate) << definition;
-        EXPECT_EQ(dcb.ByteSize, before.ByteSize) << definition;
+        SCOPED_TRACE(definition);
+        DeviceControlBlock left = Line(19200, 7, ParityEven, StopBitsTwo);
+        EXPECT_FALSE(BuildCommDcb(QString::fromLatin1(definition), left));
+        EXPECT_EQ(Fields(left), Fields(Line(19200, 7, ParityEven, StopBitsTwo)));
     }
 }
 
-TEST(DevicePathForPort, FixedMappingCoversTheFirstNinetySixPorts)
+TEST(DevicePathForPort, FixedMappingForTheFirstNinetySixPortsAndNothingElse)
 {
     TestInstallFolder folder;
-    EXPECT_EQ(DevicePathForPort(QStringLiteral("COM1")), QStringLiteral("/dev/ttyS0"));
-    EXPECT_EQ(DevicePathForPort(QStringLiteral("COM32")), QStringLiteral("/dev/ttyS31"));
-    EXPECT_EQ(DevicePathForPort(QStringLiteral("COM33")), QStringLiteral("/dev/ttyUSB0"));
-    EXPECT_EQ(DevicePathForPort(QStringLiteral("COM64")), QStringLiteral("/dev/ttyUSB31"));
-    EXPECT_EQ(DevicePathForPort(QStringLiteral("COM65")), QStringLiteral("/dev/ttyACM0"));
-    EXPECT_EQ(DevicePathForPort(QStringLiteral("COM96")), QStringLiteral("/dev/ttyACM31"));
-    EXPECT_EQ(DevicePathForPort(QStringLiteral("COM97")), QString());
-    EXPECT_EQ(DevicePathForPort(QStringLiteral("COM119")), QString());
+    const std::pair<const char*, const char*> cases[] = {
+        {"COM1", "/dev/ttyS0"},     {"COM32", "/dev/ttyS31"},  {"COM33", "/dev/ttyUSB0"},
+        {"COM64", "/dev/ttyUSB31"}, {"COM65", "/dev/ttyACM0"}, {"COM96", "/dev/ttyACM31"},
+        {"COM97", ""}, {"COM119", ""}, {"", ""}, {"COM", ""}, {"COM0", ""}, {"COM120", ""},
+        {"COM01", ""}, {"COM+1", ""}, {"COM1x", ""}, {"COM 1", ""}, {"LPT1", ""}, {"XCOM1", ""},
+        {"COM4294967297", ""},
+    };
+    for (const auto& [name, device] : cases)
+        EXPECT_EQ(DevicePathForPort(QString::fromLatin1(name)), QString::fromLatin1(device)) << name;
 }
 
-TEST(DevicePathForPort, ALinkWinsEvenWhenItLeadsNowhere)
+TEST(DevicePathForPort, ALinkWinsEvenWhenItLeadsNowhereOrToNoTty)
 {
     TestInstallFolder folder;
     folder.LinkPort(3, QStringLiteral("/dev/null"));
     folder.LinkPort(119, folder.Path() + QStringLiteral("/missing"));
     EXPECT_EQ(DevicePathForPort(QStringLiteral("COM3")), folder.Path() + QStringLiteral("/ports/COM3"));
-    EXPECT_EQ(DevicePathForPort(QStringLiteral("COM119")),
-              folder.Path() + QStringLiteral("/ports/COM119"));
+    EXPECT_EQ(DevicePathForPort(QStringLiteral("COM119")), folder.Path() + QStringLiteral("/ports/COM119"));
+    EXPECT_EQ(OpenSerialPort(QStringLiteral("COM3")), InvalidHandle);
     EXPECT_EQ(OpenSerialPort(QStringLiteral("COM119")), InvalidHandle);
 }
 
-TEST(DevicePathForPort, NamesOutsideTheRangeOrMalformedMapToNothing)
-{
-    TestInstallFolder folder;
-    for (const char* name : {"", "COM", "COM0", "COM120", "COM01", "COM+1", "COM1x", "COM 1",
-                             "LPT1", "XCOM1", "COM4294967297"})
-        EXPECT_EQ(DevicePathForPort(QString::fromLatin1(name)), QString()) << name;
-}
-
-TEST(OpenSerialPort, ADeviceThatIsNotATtyDoesNotOpen)
-{
-    TestInstallFolder folder;
-    folder.LinkPort(6, QStringLiteral("/dev/null"));
-    EXPECT_EQ(OpenSerialPort(QStringLiteral("COM6")), InvalidHandle);
-}
-
+// 0 and 2 are descriptors of the process itself and must never be touched.
 TEST(SerialDevice, HandlesNeverOpenedAreRefused)
 {
     std::uint32_t count = 7;
     char byte = 0;
     for (const SerialHandle handle : {SerialHandle{0}, InvalidHandle, SerialHandle{2}}) {
+        SCOPED_TRACE(handle);
         DeviceControlBlock dcb;
         EXPECT_FALSE(GetCommState(handle, dcb));
         EXPECT_FALSE(SetCommTimeouts(handle, CommTimeouts{}));

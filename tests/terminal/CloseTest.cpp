@@ -57,34 +57,15 @@ private:
     std::thread Thread;
 };
 
-TEST_F(Closing, ExitWithoutAWorkerClosesAtOnceAndQuits)
+// A panel still shown does not keep the program running.
+TEST_F(Closing, ExitWithoutAWorkerClosesAtOnceStopsThePollAndQuits)
 {
     TessalineControlForm->show();
+    CommTermForm->DelayTimer->start();
     EXPECT_TRUE(QuitsTheApplication([] { CommTermForm->Exit1Click(); }));
     EXPECT_FALSE(CommTermForm->isVisible());
     EXPECT_TRUE(CommTermForm->Closing);
-}
-
-TEST_F(Closing, CloseBoxWithoutAWorkerClosesAtOnceAndQuits)
-{
-    CommTermForm->DelayTimer->start();
-    EXPECT_TRUE(QuitsTheApplication([] { CommTermForm->close(); }));
-    EXPECT_FALSE(CommTermForm->isVisible());
     EXPECT_FALSE(CommTermForm->DelayTimer->isActive());
-}
-
-TEST_F(Closing, CloseDuringACycleRunStopsTheRunAndRefuses)
-{
-    TCommCycleThread worker;
-    CycleThread = &worker;
-    worker.RunCycle = true;
-    EXPECT_FALSE(CommTermForm->close());
-    EXPECT_TRUE(CommTermForm->isVisible());
-    EXPECT_FALSE(worker.RunCycle);
-    EXPECT_FALSE(worker.Terminated());
-    EXPECT_FALSE(CommTermForm->Closing);
-    EXPECT_EQ(CycleThread, &worker);
-    CycleThread = nullptr;
 }
 
 TEST_F(Closing, ExitDuringAFileRunStopsTheRunAndASecondExitCloses)
@@ -109,9 +90,13 @@ TEST_F(Closing, ExitDuringAFileRunStopsTheRunAndASecondExitCloses)
     EXPECT_TRUE(CommTermForm->Closing);
 }
 
+// A replaced worker's late report must neither end the wait early nor, left
+// over from before, count for the worker that replaced it. That report is a
+// hand-over, so the wait must also keep carrying hand-overs out.
 TEST_F(Closing, WaitEndsOnlyWithTheReportOfTheCurrentWorker)
 {
     TCommCycleThread replaced;
+    CommTermForm->CycleThreadDone = true;
     TCommCycleThread current;
     CycleThread = &current;
     std::atomic<bool> doneAfterReplacedReport = true;
@@ -125,30 +110,6 @@ TEST_F(Closing, WaitEndsOnlyWithTheReportOfTheCurrentWorker)
     EXPECT_FALSE(doneAfterReplacedReport);
     EXPECT_TRUE(CommTermForm->CycleThreadDone);
     EXPECT_EQ(CycleThread, nullptr);
-}
-
-TEST_F(Closing, NewWorkerClearsTheEndReportOfTheOldOne)
-{
-    CommTermForm->CycleThreadDone = true;
-    TCommCycleThread worker;
-    EXPECT_FALSE(CommTermForm->CycleThreadDone);
-    EXPECT_FALSE(worker.RunCycle);
-    EXPECT_FALSE(worker.RunFile);
-    EXPECT_FALSE(worker.Terminated());
-}
-
-TEST_F(Closing, WaitKeepsCarryingOutTheWorkersHandOvers)
-{
-    TCommCycleThread worker;
-    CycleThread = &worker;
-    QString captionSeen;
-    {
-        WorkerThread thread(worker, [&] {
-            platform::RunOnWindowThread([&] { captionSeen = CommTermForm->windowTitle(); });
-        });
-        EXPECT_TRUE(CommTermForm->close());
-    }
-    EXPECT_EQ(captionSeen, "Communications Terminal 1.7.7.1");
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "ConfigurationTestSupport.h"
 
-#include "serial/CommSettings.h"
+#include "terminal/ComboDialog.h"
 #include "terminal/IncrementDialog.h"
 
 #include <QDir>
@@ -11,23 +11,24 @@
 
 namespace {
 
-// ---- Reading and writing the file's bytes ----
+// ---- Reading the items ----
 
-int Read(const QByteArray& contents, TerminalConfiguration& into)
-{
-    into.DataBits = 8;
-    return ReadTerminalConfiguration(contents, into);
-}
-
+// A line text is the line less its leading blanks and tabs, whatever bytes it
+// holds and however long it is.
 TEST(ConfigurationItems, WordNumberAndLineTextForms)
 {
-    QStringList lines = DistinctFileLines("  COM12   trailing words", "\t0D,0A extra", 3);
+    QStringList lines = DistinctFileLines(3, "\t0D,0A extra", "  COM12   trailing words");
     lines[1] = " 19200 baud";
     lines[2] = "  +19200xyz";
     lines[3] = "\t-4";
     lines[8] = "  \t  Inner  blanks kept  ";
+    QByteArray contents = CrLfLines(lines);
+    const QByteArray binary("\x00\x01\xff\x80\r\x1b", 6);
+    const QByteArray longLine(1 << 20, 'x');
+    contents.replace(contents.indexOf("Name 1"), 6, binary);
+    contents.replace(contents.indexOf("S 1.0"), 5, longLine);
     TerminalConfiguration read;
-    EXPECT_EQ(Read(CrLfLines(lines), read), ConfigurationLineCount);
+    EXPECT_EQ(ReadTerminalConfiguration(contents, read), ConfigurationLineCount);
     EXPECT_EQ(read.PortName, "COM12");
     EXPECT_EQ(read.BaudRateText, "19200");
     EXPECT_EQ(read.BaudRate, 19200);
@@ -35,59 +36,24 @@ TEST(ConfigurationItems, WordNumberAndLineTextForms)
     EXPECT_EQ(read.TerminationString, "0D,0A");
     EXPECT_EQ(read.CurrentGroup, 3);
     EXPECT_EQ(read.Groups[0].GroupName, "Inner  blanks kept  ");
-    // The ring passes every group's commands and ends with the last group's.
-    EXPECT_EQ(read.RecentCommands[0], "C 9.0");
+    EXPECT_EQ(read.Groups[1].GroupName, QString::fromLatin1(binary));
+    EXPECT_EQ(read.Groups[1].CommandStrings[0].size(), longLine.size());
 }
 
-TEST(ConfigurationItems, LineFeedEndsWithoutAFinalOneReadAsCrLfLines)
-{
-    const QStringList lines = DistinctFileLines("COM4", "0D,0A", 7);
-    TerminalConfiguration fromCrLf, fromLf;
-    Read(CrLfLines(lines), fromCrLf);
-    EXPECT_EQ(Read(lines.join('\n').toLatin1(), fromLf), ConfigurationLineCount);
-    EXPECT_EQ(WriteTerminalConfiguration(fromLf), WriteTerminalConfiguration(fromCrLf));
-}
-
+// The items from the bad line on keep what they held.
 TEST(ConfigurationItems, NumberLineWithoutANumberStopsReading)
 {
     for (const char* bad : {"eight", "", "- 8", "+", "99999999999", "-2147483649"}) {
-        QStringList lines = DistinctFileLines("COM9", "0D", 2);
+        SCOPED_TRACE(bad);
+        QStringList lines = DistinctFileLines(2, "0D", "COM9");
         lines[3] = bad;
         TerminalConfiguration read;
-        EXPECT_EQ(Read(CrLfLines(lines), read), 3) << bad;
-        EXPECT_EQ(read.PortName, "COM9") << bad;
-        EXPECT_EQ(read.DataBits, 8) << bad;
-        EXPECT_EQ(read.TerminationString, "") << bad;
-        EXPECT_EQ(read.Groups[0].GroupName, "") << bad;
+        read.DataBits = 8;
+        EXPECT_EQ(ReadTerminalConfiguration(CrLfLines(lines), read), 3);
+        EXPECT_EQ(read.PortName, "COM9");
+        EXPECT_EQ(read.DataBits, 8);
+        EXPECT_EQ(read.Groups[0].GroupName, "");
     }
-}
-
-TEST(ConfigurationItems, BinaryBytesAndLongLinesAreReadAsText)
-{
-    QByteArray contents = CrLfLines(DistinctFileLines("COMX", "0D", 0));
-    const QByteArray binary("\x00\x01\xff\x80\r\x1b", 6);
-    const QByteArray longLine(1 << 20, 'x');
-    contents.replace(contents.indexOf("Name 0"), 6, binary);
-    contents.replace(contents.indexOf("S 0.0"), 5, longLine);
-    TerminalConfiguration read;
-    EXPECT_EQ(Read(contents, read), ConfigurationLineCount);
-    EXPECT_EQ(read.Groups[0].GroupName, QString::fromLatin1(binary));
-    EXPECT_EQ(read.Groups[0].CommandStrings[0].size(), longLine.size());
-}
-
-TEST(ConfigurationItems, WrittenTextsComeBackWithoutTheirLeadingBlanks)
-{
-    TerminalConfiguration written = DefaultTerminalConfiguration();
-    written.Groups[4].GroupName = "  Padded name ";
-    written.Groups[4].CommandStrings[2] = "\tTAB:1";
-    written.Groups[7].Commands[3] = QString::fromLatin1("caf\xe9 \x01;LC:FL 1");
-    written.CurrentGroup = -1;
-    TerminalConfiguration read;
-    ASSERT_EQ(Read(WriteTerminalConfiguration(written), read), ConfigurationLineCount);
-    EXPECT_EQ(read.Groups[4].GroupName, "Padded name ");
-    EXPECT_EQ(read.Groups[4].CommandStrings[2], "TAB:1");
-    EXPECT_EQ(read.Groups[7].Commands[3], written.Groups[7].Commands[3]);
-    EXPECT_EQ(read.CurrentGroup, -1);
 }
 
 // ---- The file at start-up and at close ----
@@ -99,20 +65,14 @@ TEST_F(ConfigurationFile, FirstStartWritesTheDefaultFileAndShowsGroup1)
     EXPECT_EQ(ConfigFileBytes(), CrLfLines(DefaultFileLines()));
     ASSERT_EQ(Ui.Messages.size(), 1u);
     EXPECT_EQ(Ui.Messages[0].Text, "A communications port must be selected before sending commands");
-    EXPECT_EQ(CommTermForm->cboCommTerminal->currentText(), "Comm Port");
-    EXPECT_EQ(CommTermForm->TerminationBytes, QByteArray("\r\n"));
-    EXPECT_EQ(GroupBoxItems().size(), 10);
-    EXPECT_EQ(GroupBoxItems().last(), "GROUP10");
     EXPECT_EQ(GroupBox()->currentText(), "GROUP1");
     EXPECT_EQ(CommonStrings(), QStringList(5, "Empty"));
-    EXPECT_EQ(CommTermForm->CommandArray[9], "Command");
     EXPECT_EQ(CommTermForm->eSendCommand->text(), "Command");
-    EXPECT_TRUE(Ui.Exceptions.empty());
 }
 
 TEST_F(ConfigurationFile, GroupNamesKeepInnerBlanksLoseLeadingOnesAndMayBeEmpty)
 {
-    QStringList lines = DistinctFileLines("COMX", "0D,0A", 2);
+    QStringList lines = DistinctFileLines(2);
     lines[8] = "My Group One";
     lines[8 + 16] = "    Leading";
     lines[8 + 32] = "";
@@ -123,96 +83,93 @@ TEST_F(ConfigurationFile, GroupNamesKeepInnerBlanksLoseLeadingOnesAndMayBeEmpty)
     EXPECT_EQ(CommTermForm->eSendCommand->text(), "C 2.0");
 }
 
-TEST_F(ConfigurationFile, OneOrTwoTerminatorBytes)
+// A terminator that cannot be converted stops the load where it is: the
+// groups are never read, so the box keeps its layout items and none is shown.
+TEST_F(ConfigurationFile, TerminatorLine)
 {
-    StartWith(CrLfLines(DistinctFileLines("COMX", "0D", 0)));
-    EXPECT_EQ(CommTermForm->TerminationBytes, QByteArray("\r"));
-    StartWith(CrLfLines(DistinctFileLines("COMX", "0d,0a", 0)));
-    EXPECT_EQ(CommTermForm->TerminationBytes, QByteArray("\r\n"));
-    EXPECT_TRUE(Ui.Exceptions.empty());
-}
-
-TEST_F(ConfigurationFile, ThreeTerminatorPartsStopTheLoadAfterTheFirstByte)
-{
-    StartWith(CrLfLines(DistinctFileLines("COMX", "0D,0A,00", 4)));
-    ASSERT_EQ(Ui.Exceptions.size(), 1u);
-    EXPECT_EQ(Ui.Exceptions[0], "'0x0A,00' is not a valid integer value");
-    EXPECT_EQ(CommTermForm->TerminationBytes, QByteArray("\r"));
-    // The groups were never read: the box keeps its layout items, no group is shown.
-    EXPECT_EQ(GroupBoxItems(), QStringList(10, "Empty"));
-    EXPECT_EQ(CommTermForm->CurrentGroup, -1);
-}
-
-TEST_F(ConfigurationFile, NumberLineHoldingLettersLeavesTheTerminatorUnread)
-{
-    QStringList lines = DistinctFileLines("COMX", "0D,0A", 1);
-    lines[3] = "eight";
-    StartWith(CrLfLines(lines));
-    ASSERT_EQ(Ui.Exceptions.size(), 1u);
-    EXPECT_EQ(Ui.Exceptions[0], "'0x' is not a valid integer value");
-    EXPECT_EQ(CommTermForm->CommPort->DataBits, 8);
-    EXPECT_TRUE(CommTermForm->TerminationBytes.isEmpty());
+    QStringList lettersForDataBits = DistinctFileLines(1);
+    lettersForDataBits[3] = "eight";
+    const struct {
+        QByteArray File;
+        QByteArray Bytes;
+        QString Error;
+    } cases[] = {
+        {DistinctFile(0, "0D"), "\r", ""},
+        {DistinctFile(0, "0d,0a"), "\r\n", ""},
+        {DistinctFile(4, "0D,0A,00"), "\r", "'0x0A,00' is not a valid integer value"},
+        {CrLfLines(lettersForDataBits), "", "'0x' is not a valid integer value"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Error.toStdString() + " " + c.Bytes.toHex().toStdString());
+        StartWith(c.File);
+        EXPECT_EQ(CommTermForm->TerminationBytes, c.Bytes);
+        EXPECT_EQ(Ui.Exceptions, c.Error.isEmpty() ? std::vector<QString>() : std::vector<QString>{c.Error});
+        if (!c.Error.isEmpty()) {
+            EXPECT_EQ(GroupBoxItems(), QStringList(10, "Empty"));
+            EXPECT_EQ(CommTermForm->CurrentGroup, -1);
+        }
+    }
 }
 
 TEST_F(ConfigurationFile, FileEndingAfterLine100StartsWithTheRestEmpty)
 {
-    StartWith(CrLfLines(DistinctFileLines("COMX", "0D,0A", 5).mid(0, 100)));
+    StartWith(CrLfLines(DistinctFileLines(5).mid(0, 100)));
     EXPECT_TRUE(Ui.Exceptions.empty());
-    const QStringList items = GroupBoxItems();
-    ASSERT_EQ(items.size(), 10);
-    EXPECT_EQ(items[5], "Name 5");
-    EXPECT_EQ(items.mid(6), QStringList(4, ""));
+    EXPECT_EQ(GroupBoxItems().mid(5), (QStringList{"Name 5", "", "", "", ""}));
     // Line 100 is command 5 of group 5, the group shown.
     EXPECT_EQ(CommTermForm->CommandArray[5], "C 5.5");
-    EXPECT_EQ(CommTermForm->CommandArray[6], "");
-    ASSERT_EQ(Ui.Messages.size(), 1u);
-    EXPECT_EQ(Ui.Messages[0].Title, "Communications Port Warning");
 }
 
-TEST_F(ConfigurationFile, StoredGroupOutsideTheTenShowsNoGroup)
+TEST_F(ConfigurationFile, StoredGroupOutsideTheTenShowsNoGroupToRenameOrCopy)
 {
     for (int stored : {-1, 10}) {
-        StartWith(CrLfLines(DistinctFileLines("COMX", "0D,0A", stored)));
-        EXPECT_EQ(CommTermForm->CurrentGroup, -1) << stored;
-        EXPECT_EQ(GroupBox()->currentIndex(), -1) << stored;
-        EXPECT_EQ(CommonStrings(), QStringList(5, "Empty")) << stored;
+        SCOPED_TRACE(stored);
+        StartWith(DistinctFile(stored));
+        EXPECT_EQ(CommTermForm->CurrentGroup, -1);
+        EXPECT_EQ(GroupBox()->currentIndex(), -1);
+        EXPECT_EQ(CommonStrings(), QStringList(5, "Empty"));
         // The history holds what reading passed through it last: group 10's commands.
-        EXPECT_EQ(CommTermForm->eSendCommand->text(), "C 9.0") << stored;
+        EXPECT_EQ(CommTermForm->eSendCommand->text(), "C 9.0");
+        // With no group shown there is nothing to rename or copy.
+        ModalScript rename(*IncrementForm), copy(*OKRightDlg);
+        CommTermForm->RenameGroup1->trigger();
+        CommTermForm->CopytoGroup1->trigger();
+        EXPECT_EQ(rename.Showings() + copy.Showings(), 0);
     }
 }
 
 TEST_F(ConfigurationFile, NothingChangedLeavesTheFileUntouched)
 {
-    QStringList lines = DistinctFileLines("  COMX  old", "0D,0A", 1);
+    QStringList lines = DistinctFileLines(1, "0D,0A", "  COMX  old");
     lines[20] = "   an odd line   ";
     const QByteArray original = lines.join('\n').toLatin1();
     StartWith(original);
     // Renaming, resetting and changing groups are no changes to save.
-    WhenShown(*IncrementForm, [] {
-        IncrementForm->leIncValue->setText("Renamed");
-        IncrementForm->cmdOK->click();
-    });
-    CommTermForm->RenameGroup1->trigger();
+    {
+        ModalScript rename(*IncrementForm);
+        rename.Then([](QDialog&) {
+            IncrementForm->leIncValue->setText("Renamed");
+            IncrementForm->cmdOK->click();
+        });
+        CommTermForm->RenameGroup1->trigger();
+    }
     ASSERT_EQ(GroupBoxItems()[1], "Renamed");
     CommTermForm->ResetCommandStrings1Click();
     ChooseGroup(4);
     CloseAndStart();
     EXPECT_EQ(ConfigFileBytes(), original);
-    EXPECT_EQ(GroupBoxItems()[1], "Name 1");
 }
 
+// Every item differs from the default file: read from LF lines, each comes
+// back in the CR LF file written at close, beside what was typed.
 TEST_F(ConfigurationFile, EveryFieldSurvivesCloseAndStart)
 {
-    CSerialPort& port = *CommTermForm->CommPort;
-    port.BaudRateText = "19200";
-    port.BaudRate = 19200;
-    port.DataBits = 4;
-    port.Parity = 2;
-    port.StopBits = 2;
-    ApplyTerminationString("0A");
-    ChooseGroup(3);
-    CommTermForm->CommandGroups[7].GroupName = "Seven";
-    CommTermForm->CommandGroups[9].Commands[9] = "Nine";
+    QStringList lines = DistinctFileLines(3, "0A");
+    lines[1] = lines[2] = "19200";
+    lines[3] = "7";
+    lines[4] = lines[5] = "2";
+    lines.last() = QString::fromLatin1("caf\xe9 \x01;LC:FL 1");
+    StartWith(lines.join('\n').toLatin1());
     CommTermForm->EnableCommActiveObjects();
     CommonString(2)->clear();
     QTest::keyClicks(CommonString(2), ";LC:FL 1");
@@ -220,33 +177,26 @@ TEST_F(ConfigurationFile, EveryFieldSurvivesCloseAndStart)
     CommTermForm->ConfigChanged = true;
 
     CloseAndStart();
-
-    const CSerialPort& reread = *CommTermForm->CommPort;
-    EXPECT_EQ(reread.BaudRateText, "19200");
-    EXPECT_EQ(reread.BaudRate, 19200);
-    EXPECT_EQ(reread.DataBits, 4);
-    EXPECT_EQ(reread.Parity, 2);
-    EXPECT_EQ(reread.StopBits, 2);
+    lines[8 + 3 * 16 + 2] = ";LC:FL 1";
+    lines[8 + 3 * 16 + 10] = "*IDN?";
+    EXPECT_EQ(ConfigFileBytes(), CrLfLines(lines));
+    EXPECT_EQ(CommTermForm->CommPort->DataBits, 7);
     EXPECT_EQ(CommTermForm->TerminationBytes, QByteArray("\n"));
-    EXPECT_EQ(GroupBox()->currentText(), "GROUP4");
+    EXPECT_EQ(GroupBox()->currentText(), "Name 3");
     EXPECT_EQ(CommonString(2)->text(), ";LC:FL 1");
     EXPECT_EQ(CommTermForm->CommandArray[4], "*IDN?");
-    EXPECT_EQ(GroupBoxItems()[7], "Seven");
-    EXPECT_EQ(CommTermForm->CommandGroups[9].Commands[9], "Nine");
 }
 
+// A save that cannot open the file fails silently and leaves what is there.
 TEST_F(ConfigurationFile, NoFileAndNoWayToWriteOneStartsWithNothingRead)
 {
     DestroyWindows();
     QFile::remove(ConfigFileName());
     ASSERT_TRUE(QDir().mkpath(ConfigFileName()));
     Start();
-    EXPECT_EQ(CommTermForm->cboCommTerminal->currentText(), "Comm Port");
     EXPECT_TRUE(CommTermForm->TerminationBytes.isEmpty());
     EXPECT_EQ(GroupBoxItems(), QStringList(10, "Empty"));
-    EXPECT_EQ(CommTermForm->CurrentGroup, 0);
     EXPECT_EQ(CommonStrings(), QStringList(5, ""));
-    // Saving there fails silently.
     CommTermForm->ConfigChanged = true;
     CommTermForm->close();
     EXPECT_TRUE(Ui.Exceptions.empty());

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "support/ModalScript.h"
 #include "support/WindowFixture.h"
 
 #include "terminal/ConfigurationFile.h"
 
 #include <QComboBox>
-#include <QDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QStringList>
@@ -16,10 +16,7 @@
 // The lines of a configuration file, each ending in CR LF.
 inline QByteArray CrLfLines(const QStringList& lines)
 {
-    QByteArray contents;
-    for (const QString& line : lines)
-        contents += line.toLatin1() + "\r\n";
-    return contents;
+    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1();
 }
 
 // A file's lines: the eight leading items, then line 0 to 15 of each group g
@@ -28,10 +25,9 @@ inline QStringList FileLines(const QString& port, const QString& terminator, int
                              const std::function<QString(int g, int line)>& groupLine)
 {
     QStringList lines{port, "9600", "9600", "8", "0", "0", terminator, QString::number(currentGroup)};
-    for (int g = 0; g < 10; ++g) {
+    for (int g = 0; g < 10; ++g)
         for (int line = 0; line < 16; ++line)
             lines << groupLine(g, line);
-    }
     return lines;
 }
 
@@ -45,7 +41,8 @@ inline QStringList DefaultFileLines()
 
 // Groups told apart by their texts: group g is named "Name g", holds strings
 // "S g.i" and commands "C g.i".
-inline QStringList DistinctFileLines(const QString& port, const QString& terminator, int currentGroup)
+inline QStringList DistinctFileLines(int currentGroup, const QString& terminator = "0D,0A",
+                                     const QString& port = "COMX")
 {
     return FileLines(port, terminator, currentGroup, [](int g, int line) {
         if (line == 0)
@@ -54,11 +51,13 @@ inline QStringList DistinctFileLines(const QString& port, const QString& termina
     });
 }
 
-// The group box and the common strings of the main window, as the user sees them.
-inline QComboBox* GroupBox()
+inline QByteArray DistinctFile(int currentGroup, const QString& terminator = "0D,0A")
 {
-    return CommTermForm->findChild<QComboBox*>(QStringLiteral("cboCommandGroup"));
+    return CrLfLines(DistinctFileLines(currentGroup, terminator));
 }
+
+// The group box and the common strings of the main window, as the user sees them.
+inline QComboBox* GroupBox() { return CommTermForm->findChild<QComboBox*>(QStringLiteral("cboCommandGroup")); }
 
 inline QLineEdit* CommonString(int n)
 {
@@ -106,15 +105,14 @@ protected:
         ASSERT_EQ(file.write(contents), contents.size());
     }
 
-    // Ends the program's run as the user does, so the configuration is saved
-    // when something changed, then starts a new run in the same folder.
+    // Ends the run as the user does, so the configuration is saved when
+    // something changed, then starts a new run in the same folder.
     void CloseAndStart()
     {
         CommTermForm->close();
         Start();
     }
 
-    // A new run whose configuration file holds the contents.
     void StartWith(const QByteArray& contents)
     {
         DestroyWindows();
@@ -131,21 +129,3 @@ protected:
         CommTermForm->show();
     }
 };
-
-// Works the next modal showing of the dialog once it is open. A dialog that
-// has not opened, or that the work leaves open, fails the test and is closed,
-// so no test waits for a person.
-inline void WhenShown(QDialog& dialog, std::function<void()> work)
-{
-    QTimer::singleShot(0, &dialog, [&dialog, work] {
-        if (!dialog.isVisible()) {
-            ADD_FAILURE() << "the dialog did not open";
-            return;
-        }
-        work();
-        if (dialog.isVisible()) {
-            ADD_FAILURE() << "the dialog stayed open";
-            dialog.reject();
-        }
-    });
-}

@@ -6,12 +6,59 @@
 #include "terminal/CommLog.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
-#include <QTest>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTest>
 #include <QTextEdit>
 
 #include <memory>
+
+// "line 0" to "line <count - 1>", one a line, without a line end after the last.
+inline QString NumberedLines(int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines << QStringLiteral("line %1").arg(i);
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Each line's time stamp read as "[t]", so that whole lines can be compared.
+inline QStringList MaskStamps(QStringList lines)
+{
+    static const QRegularExpression stamp(QStringLiteral(R"(^\[\d{1,2}:\d{1,2}:\d{1,2}:\d{1,3}\]  )"));
+    return lines.replaceInStrings(stamp, QStringLiteral("[t]  "));
+}
+
+// The log's lines, stamps masked; the empty place for the next line is not one of them.
+inline QStringList LogLines()
+{
+    QStringList lines = CommLogForm->reLog->toPlainText().split(QLatin1Char('\n'));
+    if (lines.constLast().isEmpty())
+        lines.removeLast();
+    return MaskStamps(lines);
+}
+
+// Logging as the main window holds and shows it: the flag and the ticked entry.
+inline bool LoggingIs(bool on)
+{
+    return CommTermForm->LogEnabled == on
+           && CommTermForm->findChild<QAction*>(QStringLiteral("EnableLog1"))->isChecked() == on
+           && CommTermForm->findChild<QAction*>(QStringLiteral("DisableLog1"))->isChecked() == !on;
+}
+
+inline QStringList LogsFolderFiles(const QString& installPath)
+{
+    return QDir(installPath + QStringLiteral("/Logs")).entryList(QDir::Files);
+}
+
+inline QByteArray ReadWholeFile(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
 
 // The main window with an instrument on COM3, chosen in the port box as a
 // user chooses it, ready to send. The instrument answers nothing until a
@@ -41,16 +88,11 @@ protected:
     }
 
     // Typing into the command box, as a user does, and Enter.
-    void Type(const QString& text)
+    void Send(const QString& text)
     {
         CommandBox()->clear();
         QTest::keyClicks(CommandBox(), text);
-    }
-    void PressEnter() { QTest::keyClick(CommandBox(), Qt::Key_Return); }
-    void Send(const QString& text)
-    {
-        Type(text);
-        PressEnter();
+        QTest::keyClick(CommandBox(), Qt::Key_Return);
     }
 
     void AnswerEveryCommand(const QByteArray& reply)
@@ -60,16 +102,10 @@ protected:
 
     QLineEdit* CommandBox() const { return MainControl<QLineEdit>("eSendCommand"); }
     QTextEdit* Pane() const { return MainControl<QTextEdit>("reCommTerminal"); }
-    QStringList PaneLines() const { return Pane()->toPlainText().split(QLatin1Char('\n')); }
+    QStringList PaneLines() const { return MaskStamps(Pane()->toPlainText().split(QLatin1Char('\n'))); }
     QString StatusPanel(int index) const
     {
         return MainControl<TStatusBar>("sbSendStatus")->PanelText(index);
-    }
-    QString LogText() const
-    {
-        auto* log = CommLogForm->findChild<QPlainTextEdit*>(QStringLiteral("reLog"));
-        EXPECT_NE(log, nullptr);
-        return log != nullptr ? log->toPlainText() : QString();
     }
 
     std::unique_ptr<FakeInstrument> Instrument;
