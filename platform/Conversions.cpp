@@ -299,6 +299,15 @@ QString FormatDateTime(const QString& pattern, const QDateTime& when)
     return text;
 }
 
+void SplitTimeOfDay(const QTime& time, std::uint16_t& hour, std::uint16_t& minute,
+                    std::uint16_t& second, std::uint16_t& millisecond)
+{
+    hour = static_cast<std::uint16_t>(time.hour());
+    minute = static_cast<std::uint16_t>(time.minute());
+    second = static_cast<std::uint16_t>(time.second());
+    millisecond = static_cast<std::uint16_t>(time.msec());
+}
+
 QString TimeStampText(unsigned hour, unsigned minute, unsigned second, unsigned millisecond)
 {
     return QStringLiteral("%1:%2:%3:%4").arg(hour).arg(minute).arg(second).arg(millisecond);

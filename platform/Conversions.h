@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTime>
 
 #include <cstdint>
 
@@ -50,5 +51,9 @@ QString FormatDateTime(const QString& pattern, const QDateTime& when);
 // The time stamp of the send road and the log: hour, minute, second and
 // millisecond without leading zeros, joined by ':' (9:5:7:45).
 QString TimeStampText(unsigned hour, unsigned minute, unsigned second, unsigned millisecond);
+
+// The time of day as the port object's send and receive time fields hold it.
+void SplitTimeOfDay(const QTime& time, std::uint16_t& hour, std::uint16_t& minute,
+                    std::uint16_t& second, std::uint16_t& millisecond);
 
 } // namespace platform

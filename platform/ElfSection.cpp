@@ -1,5 +1,7 @@
 #include "platform/ElfSection.h"
 
+#include "platform/ByteOrder.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -16,14 +18,6 @@ constexpr std::uint8_t LittleEndian = 1;
 constexpr std::uint8_t CurrentVersion = 1;
 constexpr std::uint32_t StringTableType = 3;
 constexpr std::uint32_t NoBitsType = 8;
-
-std::uint64_t LittleEndianAt(std::span<const std::uint8_t> bytes, std::size_t at, std::size_t width)
-{
-    std::uint64_t value = 0;
-    for (std::size_t i = width; i > 0; --i)
-        value = (value << 8) | bytes[at + i - 1];
-    return value;
-}
 
 // True when [offset, offset + size) lies inside a file of fileSize bytes.
 bool InsideFile(std::uint64_t offset, std::uint64_t size, std::uint64_t fileSize)

@@ -1,5 +1,7 @@
 #include "platform/VersionBlock.h"
 
+#include "platform/ByteOrder.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -137,13 +139,12 @@ std::vector<std::uint8_t> VarFileInfoNode(const VersionBlockContent& content)
 
 std::uint16_t U16At(std::span<const std::uint8_t> block, std::size_t at)
 {
-    return static_cast<std::uint16_t>(block[at] | (block[at + 1] << 8));
+    return static_cast<std::uint16_t>(LittleEndianAt(block, at, 2));
 }
 
 std::uint32_t U32At(std::span<const std::uint8_t> bytes, std::size_t at)
 {
-    return std::uint32_t{bytes[at]} | (std::uint32_t{bytes[at + 1]} << 8)
-           | (std::uint32_t{bytes[at + 2]} << 16) | (std::uint32_t{bytes[at + 3]} << 24);
+    return static_cast<std::uint32_t>(LittleEndianAt(bytes, at, 4));
 }
 
 struct Node

@@ -43,16 +43,6 @@ std::uint8_t LineCode(std::int32_t code)
     return code >= 0 && code < 0xFF ? static_cast<std::uint8_t>(code) : 0xFF;
 }
 
-void SplitTimeOfDay(const QDateTime& when, std::uint16_t& hour, std::uint16_t& minute,
-                    std::uint16_t& second, std::uint16_t& millisecond)
-{
-    const QTime time = when.time();
-    hour = static_cast<std::uint16_t>(time.hour());
-    minute = static_cast<std::uint16_t>(time.minute());
-    second = static_cast<std::uint16_t>(time.second());
-    millisecond = static_cast<std::uint16_t>(time.msec());
-}
-
 } // namespace
 
 // How a reply is collected: polls of 1 ms for the first byte, the chunk size
@@ -158,7 +148,7 @@ bool CSerialPort::WriteCommPort(const QByteArray& command, const QByteArray& ter
     BytesWritten = 0;
     const QByteArray bytes = command + terminator;
     SendTime = QDateTime::currentDateTime();
-    SplitTimeOfDay(SendTime, SendHour, SendMin, SendSec, SendMSec);
+    platform::SplitTimeOfDay(SendTime.time(), SendHour, SendMin, SendSec, SendMSec);
     return platform::WriteSerial(PortHandle, bytes.constData(),
                                  static_cast<std::uint32_t>(bytes.size()), BytesWritten);
 }
@@ -206,7 +196,7 @@ void CSerialPort::WaitWhileQueueEmpty(int polls)
 QString CSerialPort::StampReceipt()
 {
     RecvTime = QDateTime::currentDateTime();
-    SplitTimeOfDay(RecvTime, RecvHour, RecvMin, RecvSec, RecvMSec);
+    platform::SplitTimeOfDay(RecvTime.time(), RecvHour, RecvMin, RecvSec, RecvMSec);
     return platform::TimeStampText(RecvHour, RecvMin, RecvSec, RecvMSec);
 }
 

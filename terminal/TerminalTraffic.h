@@ -28,11 +28,7 @@ inline QString StampedLine(const QString& stamp, const QString& text)
 inline QString StampNow(std::uint16_t& hour, std::uint16_t& minute, std::uint16_t& second,
                         std::uint16_t& millisecond)
 {
-    const QTime now = QTime::currentTime();
-    hour = static_cast<std::uint16_t>(now.hour());
-    minute = static_cast<std::uint16_t>(now.minute());
-    second = static_cast<std::uint16_t>(now.second());
-    millisecond = static_cast<std::uint16_t>(now.msec());
+    platform::SplitTimeOfDay(QTime::currentTime(), hour, minute, second, millisecond);
     return platform::TimeStampText(hour, minute, second, millisecond);
 }
 
