@@ -154,9 +154,12 @@ bool ControlEvents::eventFilter(QObject* watched, QEvent* event)
     case QEvent::FocusOut: {
         // Switching to another window or opening a pop-up menu is no exit.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            Raise(OnExit);
-        return false;
+        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+            return false;
+        Raise(OnExit);
+        // A handler that took the focus back keeps the control as it was
+        // (its selection, its caret): the control never sees the focus go.
+        return Control && Control->hasFocus();
     }
     case QEvent::MouseButtonRelease:
         if (!qobject_cast<QComboBox*>(Control)

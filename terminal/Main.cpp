@@ -7,6 +7,7 @@
 #include "platform/EventGuard.h"
 #include "platform/HandOver.h"
 #include "platform/MenuShortcuts.h"
+#include "platform/Painting.h"
 #include "terminal/VerInfo.h"
 #include "terminal/commcyclethread.h"
 
@@ -23,15 +24,6 @@ TCommTermForm* CommTermForm = nullptr;
 namespace {
 
 constexpr int PollInterval = 500;
-
-void Paint(QWidget& widget, const QColor& background)
-{
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::Window, background);
-    palette.setColor(QPalette::WindowText, Qt::white);
-    widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
-}
 
 void BringForward(QWidget& window)
 {
@@ -72,8 +64,8 @@ void TCommTermForm::ShowSendButtonGlyphs()
 
 void TCommTermForm::PaintLayoutColours()
 {
-    Paint(*gbCommDevice, QColor(0, 0, 128));
-    Paint(*gbInputFile, QColor(128, 0, 0));
+    platform::PaintPanel(*gbCommDevice, QColor(0, 0, 128));
+    platform::PaintPanel(*gbInputFile, QColor(128, 0, 0));
 }
 
 void TCommTermForm::ConnectMenu()

@@ -1,0 +1,50 @@
+#include "panels/PanelSend.h"
+
+#include "terminal/Main.h"
+
+#include <cmath>
+#include <limits>
+
+namespace panels {
+
+void Send(const QString& command)
+{
+    // Once the main window closes nothing may reach the instrument any more.
+    if (CommTermForm == nullptr || CommTermForm->Closing)
+        return;
+    CommTermForm->eSendCommand->setText(command);
+    char key = 13;
+    CommTermForm->eSendCommandKeyPress(key);
+}
+
+QString QueryReply(const QString& command)
+{
+    Send(command);
+    if (CommTermForm == nullptr)
+        return QString();
+    TCommTermForm::StripTerminatorFromString(CommTermForm->LastResponse, QStringLiteral("\r"));
+    return CommTermForm->LastResponse;
+}
+
+std::optional<QString> Query(const QString& command, const Dialect& dialect)
+{
+    QString reply = QueryReply(command);
+    if (reply.contains(QLatin1String(dialect.ErrorMarker)))
+        return std::nullopt;
+    return reply;
+}
+
+std::int32_t Trunc(long double value)
+{
+    using Limits = std::numeric_limits<std::int32_t>;
+    if (std::isnan(value))
+        return 0;
+    const long double whole = std::trunc(value);
+    if (whole <= Limits::min())
+        return Limits::min();
+    if (whole >= Limits::max())
+        return Limits::max();
+    return static_cast<std::int32_t>(whole);
+}
+
+} // namespace panels

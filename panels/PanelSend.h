@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// How a control panel talks to its instrument. A panel has no line of its own:
+// each command goes into the main window's command box and through its
+// Enter-key handler, so it takes the road of a typed command (history, echo,
+// log, terminator, reply, error count, LastResponse) before the call returns.
+namespace panels {
+
+// What marks a reply as an error in an instrument family's command language.
+struct Dialect
+{
+    const char* ErrorMarker;
+};
+// ";LC:FL 3", queries ending in "?" (Dravik and Tessaline).
+inline constexpr Dialect SemicolonDialect{"?"};
+// "!SHUTTER=1" and "?SHUTTER" (Orvane).
+inline constexpr Dialect SettingDialect{"Error"};
+
+void Send(const QString& command);
+
+// Sends the query and gives the reply cut at its first carriage return
+// (LastResponse is cut in place), whatever it holds.
+QString QueryReply(const QString& command);
+
+// As QueryReply, but nothing for a reply that holds the dialect's error marker
+// anywhere; an empty reply holds none.
+std::optional<QString> Query(const QString& command, const Dialect& dialect);
+
+// Truncation toward zero of an extended-precision result. Panel results are
+// small; a value beyond 32 bits stops at the nearest bound rather than being
+// undefined.
+std::int32_t Trunc(long double value);
+
+} // namespace panels

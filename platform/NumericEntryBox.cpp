@@ -1,0 +1,229 @@
+#include "platform/NumericEntryBox.h"
+
+#include "platform/ControlEvents.h"
+#include "platform/Conversions.h"
+
+#include <QLineEdit>
+#include <QPalette>
+
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+bool IsDigit(char key)
+{
+    return key >= '0' && key <= '9';
+}
+
+// Leaving a box may take the focus back, which raises an exit on the control
+// the focus was going to; that exit is not the user's and does nothing. Two
+// empty boxes would otherwise pull the focus from each other without end.
+bool ExitRunning = false;
+
+class ExitScope
+{
+public:
+    ExitScope() { ExitRunning = true; }
+    ~ExitScope() { ExitRunning = false; }
+    ExitScope(const ExitScope&) = delete;
+    ExitScope& operator=(const ExitScope&) = delete;
+};
+
+// The value rounded to single precision; beyond its range, infinity, as the
+// processor gives it, without the undefined conversion.
+float Single(long double value)
+{
+    constexpr float infinity = std::numeric_limits<float>::infinity();
+    if (std::fabs(value) > std::numeric_limits<float>::max())
+        return value > 0 ? infinity : -infinity;
+    return static_cast<float>(value);
+}
+
+} // namespace
+
+QRgb EntryColour(const QLineEdit& edit)
+{
+    return edit.palette().color(QPalette::Base).rgb() & 0xFFFFFF;
+}
+
+void PaintEntry(QLineEdit& edit, QRgb colour)
+{
+    QPalette palette = edit.palette();
+    palette.setColor(QPalette::Base, QColor::fromRgb(colour));
+    edit.setPalette(palette);
+}
+
+void FocusAndSelectAll(QLineEdit& edit)
+{
+    edit.setFocus(Qt::OtherFocusReason);
+    edit.selectAll();
+}
+
+std::int32_t WholeNumberReading::Read(const QString& text) const
+{
+    return Default ? StrToIntDef(text, *Default) : StrToInt(text);
+}
+
+// ---- The six handlers ----
+
+NumericEntryBox::NumericEntryBox(QLineEdit& edit, QString extraKeys)
+    : QObject(&edit), Box(edit), ExtraKeys(std::move(extraKeys))
+{
+    auto& events = ControlEvents::Of(&edit);
+    events.OnKeyPress = [this](char& key) { KeyPress(key); };
+    events.OnChange = [this] { Change(); };
+    events.OnExit = [this] { Exit(); };
+    events.OnClick = [this] { Click(); };
+    events.OnKeyDown = [this](int& key, Qt::KeyboardModifiers) { KeyDown(key); };
+    events.OnKeyUp = [this](int& key, Qt::KeyboardModifiers) { KeyUp(key); };
+}
+
+void NumericEntryBox::KeyPress(char& key)
+{
+    if (key == EnterKey) {
+        if (!Box.text().isEmpty())
+            Apply(Occasion::Enter);
+        return;
+    }
+    if (IsDigit(key) || key == BackspaceKey || (key != 0 && ExtraKeys.contains(QLatin1Char(key))))
+        return;
+    key = 0;
+}
+
+void NumericEntryBox::Change()
+{
+    const QString text = Box.text();
+    const bool applied = !text.isEmpty() && ReadsAsApplied(text);
+    PaintEntry(Box, applied ? EntryApplied : EntryPending);
+}
+
+void NumericEntryBox::Exit()
+{
+    if (ExitRunning || !Pending())
+        return;
+    ExitScope scope;
+    if (Box.text().isEmpty())
+        Box.setFocus(Qt::OtherFocusReason);
+    else
+        Apply(Occasion::Exit);
+}
+
+void NumericEntryBox::Click()
+{
+    Box.selectAll();
+}
+
+void NumericEntryBox::KeyDown(int& key)
+{
+    AnyKey();
+    if (ArrowDown)
+        ArrowDown(key);
+}
+
+void NumericEntryBox::KeyUp(int& key)
+{
+    AnyKey();
+    if (ArrowUp)
+        ArrowUp(key);
+}
+
+bool NumericEntryBox::Pending() const
+{
+    return EntryColour(Box) == EntryPending;
+}
+
+void NumericEntryBox::MarkApplied()
+{
+    PaintEntry(Box, EntryApplied);
+    FocusAndSelectAll(Box);
+}
+
+// ---- Whole numbers ----
+
+WholeNumberBox::WholeNumberBox(QLineEdit& edit, Settings settings)
+    : NumericEntryBox(edit, settings.ExtraKeys), Config(std::move(settings))
+{
+    ArrowDown = [this](int key) {
+        if (key == LeftKey || key == RightKey)
+            Edit().selectAll();
+    };
+    ArrowUp = ArrowDown;
+}
+
+void WholeNumberBox::Apply(Occasion occasion)
+{
+    const WholeNumberReading& reading =
+        occasion == Occasion::Enter ? Config.Reading.Enter : Config.Reading.Exit;
+    const std::int32_t value = reading.Read(Edit().text());
+    if (value < Config.Minimum || value > Config.Maximum) {
+        // The change handler paints the box white for the applied value.
+        Edit().setText(QString::number(*Config.Applied));
+        return;
+    }
+    Config.Action(value);
+    MarkApplied();
+}
+
+bool WholeNumberBox::ReadsAsApplied(const QString& text) const
+{
+    return Config.Reading.Change.Read(text) == *Config.Applied;
+}
+
+// ---- Real numbers ----
+
+RealNumberBox::RealNumberBox(QLineEdit& edit, Settings settings)
+    : NumericEntryBox(edit, QStringLiteral(".")), Config(std::move(settings))
+{
+    ArrowDown = Config.ArrowDown;
+    ArrowUp = Config.ArrowUp;
+}
+
+long double RealNumberBox::StoredValue(long double typed) const
+{
+    return Config.Stored ? Config.Stored(typed) : typed;
+}
+
+void RealNumberBox::ShowApplied()
+{
+    Edit().setText(Config.AppliedText());
+}
+
+void RealNumberBox::Apply(Occasion occasion)
+{
+    const long double value = StrToFloat(Edit().text());
+    if (occasion == Occasion::Enter && Config.EnterRange
+        && !(Config.EnterRange->Minimum <= value && value <= Config.EnterRange->Maximum)) {
+        ShowApplied();
+        FocusAndSelectAll(Edit());
+        return;
+    }
+    *Config.Applied = Single(StoredValue(value));
+    ShowApplied();
+    if (Config.Action)
+        Config.Action();
+    MarkApplied();
+}
+
+bool RealNumberBox::ReadsAsApplied(const QString& text) const
+{
+    return StoredValue(StrToFloat(text)) == static_cast<long double>(*Config.Applied);
+}
+
+// A text that is no number exceeds nothing here; its conversion error shows
+// when the change handler or an apply reads it. Raised on every key, the
+// error would swallow each key, Backspace included, and leave the box beyond
+// repair from the keyboard.
+void RealNumberBox::AnyKey()
+{
+    if (!Config.TypingMaximum)
+        return;
+    const long double typed = StrToFloatDef(Edit().text(), std::numeric_limits<long double>::quiet_NaN());
+    if (typed > Config.TypingMaximum())
+        ShowApplied();
+}
+
+} // namespace platform
