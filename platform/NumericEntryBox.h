@@ -26,7 +26,6 @@ inline constexpr QRgb EntryPending = 0xC0C0C0;
 
 QRgb EntryColour(const QLineEdit& edit);
 void PaintEntry(QLineEdit& edit, QRgb colour);
-// Gives the box the keyboard focus and selects its whole text.
 void FocusAndSelectAll(QLineEdit& edit);
 
 // How a whole-number box reads its text at one event: strictly (a text that is
