@@ -1,16 +1,24 @@
 #include "platform/RichText.h"
 
+#include "platform/Exceptions.h"
 #include "platform/TextFile.h"
 
 #include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QList>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -163,6 +171,251 @@ void RtfBuilder::AddHexCode(unsigned code)
     Body += "\\'" + QByteArray::number(code, 16).rightJustified(2, '0');
 }
 
+
+// ---- Reading ----
+
+// Groups nested deeper than this are read past and their text is dropped,
+// so no stream can make the reader's state grow with its nesting.
+constexpr std::size_t MaxDepth = 256;
+// RTF bounds control words and their parameters; longer ones are read whole
+// and cut, so they can never overflow.
+constexpr qsizetype MaxWordLetters = 32;
+constexpr int MaxParameterDigits = 10;
+
+// Destinations that hold no text the rich edit shows.
+bool IsHiddenDestination(const QByteArray& word)
+{
+    static const QSet<QByteArray> hidden = {
+        "fonttbl", "colortbl", "stylesheet", "listtable", "listoverridetable", "info", "pict",
+        "object", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
+        "footerf", "footnote", "annotation", "fldinst", "rsidtbl", "generator", "xmlnstbl",
+        "themedata", "colorschememapping", "latentstyles", "datastore", "pntext", "pntxta",
+        "pntxtb", "listtext", "filetbl", "revtbl", "bkmkstart", "bkmkend", "nonshppict",
+    };
+    return hidden.contains(word);
+}
+
+bool IsLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+int HexDigit(char c)
+{
+    if (IsDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+class RtfReader
+{
+public:
+    explicit RtfReader(const QByteArray& rtf) : Rtf(rtf) {}
+    QString Text();
+
+private:
+    struct GroupState
+    {
+        bool Hidden = false;
+        int FallbackLength = 1;  // characters that stand in for each \uN
+    };
+
+    bool AtEnd() const { return Position >= Rtf.size(); }
+    char Next() const { return Rtf[Position]; }
+    void OpenGroup();
+    bool CloseGroup();
+    void ReadControl();
+    void ReadControlSymbol(char symbol);
+    void ReadHexCharacter();
+    void ReadControlWord();
+    std::optional<int> ReadParameter();
+    void ControlWord(const QByteArray& word, std::optional<int> parameter);
+    void SkipBinary(std::optional<int> length);
+    void AddUnicode(std::optional<int> code);
+    void Add(char16_t character);
+    void PassOver();
+
+    const QByteArray& Rtf;
+    qsizetype Position = 0;
+    GroupState State;
+    std::vector<GroupState> Outer;
+    std::size_t DroppedDepth = 0;  // groups open beyond MaxDepth
+    int FallbackLeft = 0;         // stand-in characters of the last \uN still to skip
+    QString Result;
+};
+
+QString RtfReader::Text()
+{
+    while (!AtEnd()) {
+        const char byte = Rtf[Position++];
+        if (byte == '{') {
+            OpenGroup();
+        } else if (byte == '}') {
+            if (!CloseGroup())
+                break;
+        } else if (byte == '\\') {
+            ReadControl();
+        } else if (byte != '\r' && byte != '\n') {
+            Add(static_cast<unsigned char>(byte));
+        }
+    }
+    return Result;
+}
+
+void RtfReader::OpenGroup()
+{
+    FallbackLeft = 0;
+    if (Outer.size() < MaxDepth)
+        Outer.push_back(State);
+    else
+        ++DroppedDepth;
+}
+
+// False once the outermost group has closed: what follows is not the document's.
+bool RtfReader::CloseGroup()
+{
+    FallbackLeft = 0;
+    if (DroppedDepth > 0) {
+        --DroppedDepth;
+        return true;
+    }
+    if (Outer.empty())
+        return false;
+    State = Outer.back();
+    Outer.pop_back();
+    return !Outer.empty();
+}
+
+void RtfReader::ReadControl()
+{
+    if (AtEnd())
+        return;
+    if (IsLetter(Next()))
+        ReadControlWord();
+    else
+        ReadControlSymbol(Rtf[Position++]);
+}
+
+void RtfReader::ReadControlSymbol(char symbol)
+{
+    if (DroppedDepth > 0)
+        return;
+    switch (symbol) {
+    case '\'': ReadHexCharacter(); break;
+    case '\\': case '{': case '}': Add(static_cast<unsigned char>(symbol)); break;
+    case '*': State.Hidden = true; break;
+    case '~': Add(u'\u00A0'); break;
+    case '_': Add(u'-'); break;
+    case '\r': case '\n': Add(u'\n'); break;
+    default: PassOver(); break;
+    }
+}
+
+void RtfReader::ReadHexCharacter()
+{
+    if (Rtf.size() - Position < 2 || HexDigit(Rtf[Position]) < 0 || HexDigit(Rtf[Position + 1]) < 0) {
+        PassOver();
+        return;
+    }
+    const int code = HexDigit(Rtf[Position]) * 16 + HexDigit(Rtf[Position + 1]);
+    Position += 2;
+    Add(static_cast<char16_t>(code));
+}
+
+void RtfReader::ReadControlWord()
+{
+    const qsizetype start = Position;
+    while (!AtEnd() && IsLetter(Next()))
+        ++Position;
+    const QByteArray word = Rtf.mid(start, std::min(Position - start, MaxWordLetters));
+    const std::optional<int> parameter = ReadParameter();
+    // A blank ends the word and belongs to it.
+    if (!AtEnd() && Next() == ' ')
+        ++Position;
+    ControlWord(word, parameter);
+}
+
+std::optional<int> RtfReader::ReadParameter()
+{
+    const bool negative = Rtf.size() - Position >= 2 && Next() == '-' && IsDigit(Rtf[Position + 1]);
+    if (negative)
+        ++Position;
+    if (AtEnd() || !IsDigit(Next()))
+        return std::nullopt;
+    long long value = 0;
+    for (qsizetype digits = 0; !AtEnd() && IsDigit(Next()); ++Position, ++digits) {
+        if (digits < MaxParameterDigits)
+            value = value * 10 + (Next() - '0');
+    }
+    value = std::min<long long>(value, std::numeric_limits<int>::max());
+    return static_cast<int>(negative ? -value : value);
+}
+
+void RtfReader::ControlWord(const QByteArray& word, std::optional<int> parameter)
+{
+    if (word == "bin")
+        SkipBinary(parameter);
+    else if (DroppedDepth > 0)
+        return;
+    else if (word == "par" || word == "line")
+        Add(u'\n');
+    else if (word == "tab")
+        Add(u'\t');
+    else if (word == "u")
+        AddUnicode(parameter);
+    else if (word == "uc")
+        State.FallbackLength = std::max(parameter.value_or(1), 0);
+    else if (IsHiddenDestination(word))
+        State.Hidden = true;
+    else
+        PassOver();
+}
+
+void RtfReader::SkipBinary(std::optional<int> length)
+{
+    Position += std::min<qsizetype>(std::max(length.value_or(0), 0), Rtf.size() - Position);
+}
+
+// RTF gives a 16-bit unit as a signed number; the characters after it stand
+// in for readers that know no Unicode.
+void RtfReader::AddUnicode(std::optional<int> code)
+{
+    if (!code)
+        return;
+    const int unit = *code < 0 ? *code + 0x10000 : *code;
+    Add(static_cast<char16_t>(std::clamp(unit, 0, 0xFFFF)));
+    FallbackLeft = State.FallbackLength;
+}
+
+void RtfReader::Add(char16_t character)
+{
+    if (DroppedDepth > 0)
+        return;
+    if (FallbackLeft > 0) {
+        --FallbackLeft;
+        return;
+    }
+    // An 8-bit text ends at a zero byte; one inside a stream is dropped.
+    if (!State.Hidden && character != 0)
+        Result += QChar(character);
+}
+
+// Any other control counts as one stand-in character after a \uN.
+void RtfReader::PassOver()
+{
+    if (FallbackLeft > 0)
+        --FallbackLeft;
+}
+
 } // namespace
 
 QByteArray RichTextOf(const QTextDocument& document)
@@ -176,6 +429,38 @@ QByteArray RichTextOf(const QTextDocument& document)
 void SaveRichTextToFile(const QString& fileName, const QTextDocument& document)
 {
     SaveBytesToFile(fileName, RichTextOf(document));
+}
+
+bool IsRichText(const QByteArray& contents)
+{
+    return contents.startsWith("{\\rtf");
+}
+
+QString PlainTextOfRichText(const QByteArray& rtf)
+{
+    return RtfReader(rtf).Text();
+}
+
+QString LoadRichEditText(const QString& fileName)
+{
+    const auto openError = [&fileName](const QString& reason) {
+        return EFileError(QStringLiteral("Cannot open file \"%1\". %2")
+                              .arg(QDir::toNativeSeparators(fileName), reason));
+    };
+    // Opening a pipe or a device could wait for ever for a writer.
+    if (QFileInfo::exists(fileName) && !QFileInfo(fileName).isFile())
+        throw openError(QStringLiteral("Not a regular file"));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw openError(file.errorString());
+    const QByteArray contents = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw EFileError(QStringLiteral("Read error on \"%1\". %2")
+                             .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    QString text = IsRichText(contents) ? PlainTextOfRichText(contents) : QString::fromLatin1(contents);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
 }
 
 } // namespace platform

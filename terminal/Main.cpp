@@ -300,8 +300,3 @@ void TCommTermForm::EndWorker()
     }
     CycleThread = nullptr;
 }
-
-// Handlers whose behaviour comes with the send road, the port scan, the
-// configuration file, command files, the log window and the settings window.
-void TCommTermForm::DownloadSettings1Click() {}
-void TCommTermForm::UploadSettings1Click() {}

@@ -1,0 +1,165 @@
+#include "settings_transfer/SettingsWalks.h"
+
+#include <gtest/gtest.h>
+
+#include <QMap>
+
+namespace {
+
+using Walk = TransferWindow::Walk;
+
+// A settings window that answers each command from a table (unlisted ones
+// stay silent) and records everything the walks ask of it.
+class RecordingWindow : public TransferWindow
+{
+public:
+    QMap<QString, QString> Replies;
+    QStringList Sent;  // mode, blank, command
+    QStringList Settings;
+    QStringList Restore;
+    QList<int> Pauses;
+    QList<int> LinesDone;
+    int Steps = 0;
+
+    QString SendInstrumentCommand(const QString& command, int mode) override
+    {
+        Sent << QString::number(mode) + QLatin1Char(' ') + command;
+        return Replies.value(command);
+    }
+    void Pause(int milliseconds) override { Pauses << milliseconds; }
+    void StepProgress(Walk) override { ++Steps; }
+    void AddSettingLine(const QString& line) override { Settings << line; }
+    void AddToRestoreFile(const QString& line) override { Restore << line; }
+    void LineDone(Walk, int nextLine) override { LinesDone << nextLine; }
+    void Repaint() override {}
+};
+
+QStringList Lines(const char* text)
+{
+    return QString::fromLatin1(text).split(QLatin1Char('\n'));
+}
+
+struct DownloadCase
+{
+    const char* QueryFile;  // lines joined by '\n'
+    const char* Command;    // the one command answered
+    const char* Reply;
+    QStringList Sent, Settings, Restore;
+};
+
+void ExpectDownload(const DownloadCase& row)
+{
+    RecordingWindow window;
+    window.Replies[QString::fromLatin1(row.Command)] = QString::fromLatin1(row.Reply);
+    SettingsQuery query(window);
+    query.QueryInstrumentSettings(Lines(row.QueryFile));
+    EXPECT_EQ(window.Sent, row.Sent) << row.QueryFile;
+    EXPECT_EQ(window.Settings, row.Settings) << row.QueryFile;
+    EXPECT_EQ(window.Restore, row.Restore) << row.QueryFile;
+}
+
+TEST(SettingsDownload, LineKindsInTheirOrderAndTheQuestionMarkRule)
+{
+    const DownloadCase rows[] = {
+        {"// a,Q?\n\nno comma\na,Q? // note\n/* b,Q? */", "Q?", "5", {}, {}, {}},
+        {"Power,:POW?", ":POW?", "5\r\nrest", {"3 :POW?"}, {"Power,5"}, {"Power,:POW 5"}},
+        {"Silent,Q?", "", "", {"3 Q?"}, {"Silent,"}, {"Silent,Q "}},
+        {"Power,:POW?", ":POW?", "?E2", {"3 :POW?"}, {}, {}},
+        {"Power,:POW?", ":POW?", "1?5", {"3 :POW?"}, {}, {}},
+        {"Mode,#:MODE 1@x", ":MODE 1@x", "OK\r\n", {"1 :MODE 1@x"}, {}, {"Mode,:MODE 1@x"}},
+        {"Mode,#:MODE 1", ":MODE 1", "?3", {"1 :MODE 1"}, {}, {}},
+        {"Temp,@:TEMP?", ":TEMP?", "21.5\r\n", {"3 :TEMP?"}, {"Temp,21.5"}, {}},
+        {"X,Q?|9,a", "Q?|9,a", "5", {}, {}, {}},
+        {"SN,x,:SYST:SERN?", ":SYST:SERN?", "SN 12 34\r\n", {"3 :SYST:SERN?"}, {"SN,SN 12 34"}, {"SN,*SER 12 34"}},
+        {"SN,:SYST:SERN?", ":SYST:SERN?", "12345X", {"3 :SYST:SERN?"}, {"SN,12345X"}, {"SN,*SER 12345"}},
+    };
+    for (const DownloadCase& row : rows)
+        ExpectDownload(row);
+}
+
+TEST(SettingsDownload, TypedLinesTakeTheirValueByTheirFields)
+{
+    const DownloadCase rows[] = {
+        // Extract: markers and offsets counted from 1; the reply cut at its first line end.
+        {"W,|1,:WAV?,WL=,3,nm,-1", ":WAV?", "WL=532nm\r\nX", {"1 :WAV?"}, {"W,532"}, {"W,:WAV 532"}},
+        {"W,|1,Q?,=,1,n,0", "Q?", "X=12n\rjunk", {"1 Q?"}, {"W,12n"}, {"W,Q 12n"}},
+        {"W,|1,Q?,Z=,2,,0", "Q?", "ABCDEF", {"1 Q?"}, {"W,BCDEF"}, {"W,Q BCDEF"}},
+        {"W,|1,Q?,=,x,n,y", "Q?", "A=5n", {"1 Q?"}, {"W,=5n"}, {"W,Q =5n"}},
+        // Lookup: the later pair wins; a value without its comma reads as empty.
+        {"S,|2,:SH?,0,OFF,1,ON,", ":SH?", "1\r\n", {"1 :SH?"}, {"S,ON"}, {"S,:SH ON"}},
+        {"S,|2,:SH?,0,OFF,1,ON,", ":SH?", "2", {"1 :SH?"}, {"S,2"}, {"S,:SH 2"}},
+        {"S,|2,Q?,1,A,1,B,", "Q?", "1", {"1 Q?"}, {"S,B"}, {"S,Q B"}},
+        {"S,|2,Q?,0,OFF,1,ON", "Q?", "1", {"1 Q?"}, {"S,"}, {"S,Q "}},
+        // List: the text after the last separator is no entry.
+        {"L,|3,:LIST?,,", ":LIST?", "A,B,C", {"1 :LIST?"}, {"L,A", "L,B"}, {"L,:LIST 0 A", "L,:LIST 1 B"}},
+        {"L,|3,Q?,\\r", "Q?", "A\r\nB\r\nC", {"1 Q?"}, {"L,A", "L,\nB"}, {"L,Q 0 A", "L,Q 1 \nB"}},
+        {"L,|3,Q?,,", "Q?", ",A,B", {"1 Q?"}, {}, {}},
+        // Pick: the values after each separator, chosen by index.
+        {"P,|4,Q?,=,1,;,-1,;,1", "Q?", "H;a=1;b=2;c=3;", {"1 Q?"}, {"P,2"}, {"P,Q 2"}},
+        {"P,|4,Q?,=,1,,0,;,39", "Q?", "A=7", {"1 Q?"}, {"P,7"}, {"P,Q 7"}},
+        {"P,|4,Q?,=,1,,0,;,40", "Q?", "A=7", {"1 Q?"}, {"P,"}, {"P,Q "}},
+        {"P,|4,Q?,=,1,;,-1,;,2", "Q?", "H;a=1;", {"1 Q?"}, {"P,"}, {"P,Q "}},
+        {"P,|4,Q?,,0,;,-1,;,1", "Q?", "H;a;b;c;", {"1 Q?"}, {"P,b"}, {"P,Q b"}},
+        {"P,|4,Q?,=,1,;,-1,;,0", "Q?", "H;a=?;", {"1 Q?"}, {}, {}},
+        {"T,|5,Q?,x", "Q?", "1", {}, {}, {}},
+        {"T,|x,Q?,x", "Q?", "1", {}, {}, {}},
+    };
+    for (const DownloadCase& row : rows)
+        ExpectDownload(row);
+}
+
+TEST(SettingsDownload, HeldBackRestoreLinesComeLastInTheirOrderHoweverMany)
+{
+    RecordingWindow window;
+    SettingsQuery query(window);
+    query.QueryInstrumentSettings(Lines("a,A?\n/* held\nb,B?\nc,C?\n*/\nd,D?\n/* to the end\ne,E?"));
+    EXPECT_EQ(window.Settings, (QStringList{"a,", "b,", "c,", "d,", "e,"}));
+    EXPECT_EQ(window.Restore, (QStringList{"a,A ", "d,D ", "b,B ", "c,C ", "e,E "}));
+
+    QStringList file{"/*"};
+    for (int n = 0; n < 1500; ++n)
+        file << QStringLiteral("n,Q%1?").arg(n);
+    file << QStringLiteral("*/") << QStringLiteral("last,L?");
+    window.Restore.clear();
+    query.QueryInstrumentSettings(file);
+    ASSERT_EQ(window.Restore.size(), 1501);
+    EXPECT_EQ(window.Restore.first(), "last,L ");
+    EXPECT_EQ(window.Restore[1], "n,Q0 ");
+    EXPECT_EQ(window.Restore.last(), "n,Q1499 ");
+}
+
+TEST(SettingsDownload, PausesCaretsAndProgressFollowTheLines)
+{
+    RecordingWindow window;
+    window.Replies[QStringLiteral("A?")] = QStringLiteral("?E1");
+    SettingsQuery query(window);
+    query.QueryInstrumentSettings(Lines("a,A?\nx,#CMD\n// c"));
+    EXPECT_EQ(window.Pauses, (QList<int>{20, 20, 50, 20}));
+    EXPECT_EQ(window.LinesDone, (QList<int>{1, 2})) << "after data lines, skipped ones too";
+
+    const std::pair<int, int> progress[] = {{99, 99}, {100, 50}, {250, 83}};
+    for (const auto& [lines, steps] : progress) {
+        RecordingWindow counted;
+        SettingsQuery(counted).QueryInstrumentSettings(QStringList(lines, QStringLiteral("//")));
+        EXPECT_EQ(counted.Steps, steps) << lines;
+    }
+}
+
+TEST(SettingsUpload, SkipRulesSettingLinesAndProgress)
+{
+    RecordingWindow window;
+    RestoreInstrumentSettings(window, Lines("A,:POW 5\n// B,:X 1\nno comma\n\nC,:X 1 // y\nD,:MODE\nE,#A B C"));
+    EXPECT_EQ(window.Sent, (QStringList{"1 :POW 5", "1 :MODE", "1 #A B C"}));
+    EXPECT_EQ(window.Settings, (QStringList{"A,5", "D,:MODE", "E,B C"}));
+    EXPECT_EQ(window.LinesDone, (QList<int>{1, 6, 7}));
+    EXPECT_EQ(window.Pauses, QList<int>(7, 20));
+
+    const std::pair<int, int> progress[] = {{99, 99}, {100, 50}};
+    for (const auto& [lines, steps] : progress) {
+        RecordingWindow counted;
+        RestoreInstrumentSettings(counted, QStringList(lines, QStringLiteral("//")));
+        EXPECT_EQ(counted.Steps, steps) << lines;
+    }
+}
+
+} // namespace

@@ -1,0 +1,299 @@
+#include "terminal/TrafficFixture.h"
+
+#include "settings_transfer/InstrumentSetting.h"
+#include "support/ModalScript.h"
+#include "terminal/commcyclethread.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <atomic>
+#include <tuple>
+
+#include <termios.h>
+
+namespace {
+
+constexpr auto Error = platform::MessageIcon::Error;
+
+// The instrument splits what it hears at CR, so the LF of a first write
+// begins the next command; the rules drop it.
+class SettingsTransfer : public TrafficFixture
+{
+protected:
+    void PrepareInstallFolder() override { Instrument = std::make_unique<FakeInstrument>(3, "\r"); }
+
+    // The nth command heard gets the nth reply; later ones get none.
+    void AnswerInTurn(const QList<FakeReply>& replies)
+    {
+        auto heard = std::make_shared<std::atomic<int>>(0);
+        Instrument->SetRule([replies, heard](const QByteArray&) {
+            const int index = (*heard)++;
+            return index < replies.size() ? replies[index] : FakeReply();
+        });
+    }
+
+    void AnswerByCommand(const QMap<QByteArray, QByteArray>& replies)
+    {
+        Instrument->SetRule([replies](const QByteArray& command) {
+            return FakeReply(replies.value(command.startsWith('\n') ? command.mid(1) : command));
+        });
+    }
+
+    // Chooses the menu entry; the step runs while the window is shown, then the window closes.
+    void WhileShown(const char* entry, const std::function<void()>& step)
+    {
+        ModalScript script(*InstrumentSettingForm);
+        script.Then([step](QDialog& window) {
+            step();
+            window.reject();
+        });
+        MainEntry(entry)->trigger();
+        EXPECT_EQ(script.Showings(), 1);
+    }
+
+    template <class Control = QWidget>
+    Control* Window(const char* name) const
+    {
+        return InstrumentSettingForm->findChild<Control*>(QString::fromLatin1(name));
+    }
+    void Click(const char* button) const { QTest::mouseClick(Window<QPushButton>(button), Qt::LeftButton); }
+    QString SettingsText() const { return Window<QTextEdit>("reInstrumentSettingFile")->toPlainText(); }
+    QString StatusText(int panel) const { return Window<TStatusBar>("StatusBar1")->PanelText(panel); }
+    QString Label(const char* name) const { return Window<QLabel>(name)->text(); }
+
+    QString WriteFile(const char* name, const QByteArray& contents) const
+    {
+        const QString path = InstallPath() + QLatin1Char('/') + QString::fromLatin1(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+        return path;
+    }
+
+    QStringList MessageTexts(const QString& title) const
+    {
+        QStringList texts;
+        for (const auto& message : Ui.Messages) {
+            EXPECT_EQ(message.Title, title);
+            EXPECT_EQ(message.Icon, Error);
+            texts << message.Text;
+        }
+        return texts;
+    }
+};
+
+TEST_F(SettingsTransfer, TheExchangeResendsReadsAndReportsByItsModeAndNothingReachesTheTerminal)
+{
+    struct Row { int Mode; QList<FakeReply> Replies; QByteArray Wire; QString Returned; QStringList Messages; };
+    FakeReply late("OK");
+    late.DelayMs = 300;
+    const QString reported = QStringLiteral("Serial Write resulted in an error response: \r\n ?%1 from command C");
+    const Row rows[] = {
+        {1, {"xokx\r\n"}, "C\r\n", "xokx\r\n", {}},
+        {1, {late}, "C\r\n", "OK", {}},
+        {1, {"?2", "?2", "?2"}, "C\r\nC\rC\r", "?2", {reported.arg(2)}},
+        {1, {"?E5", "?E5", "?E5"}, "C\r\nC\rC\r", "?E5", {}},
+        {1, {"Ok", "OK", "Ok"}, "C\r\nC\rC\r", "Ok", {}},
+        {3, {"?3?4"}, "C\r\n", "?3?4", {}},
+        {3, {"?15\r\n"}, "C\r\n", "?15\r\n", {reported.arg(1)}},
+        {3, {FakeReply(), FakeReply(), "V\r\n"}, "C\r\nC\rC\r", "V\r\n", {}},
+    };
+    MainEntry("EnableLog1")->trigger();
+    WhileShown("DownloadSettings1", [&] {
+        for (const Row& row : rows) {
+            Instrument->ClearReceived();
+            Ui.Messages.clear();
+            AnswerInTurn(row.Replies);
+            EXPECT_EQ(InstrumentSettingForm->SendInstrumentCommand(QStringLiteral("C"), row.Mode), row.Returned);
+            EXPECT_TRUE(Instrument->WaitForBytes(static_cast<int>(row.Wire.size())));
+            EXPECT_EQ(Instrument->Received(), row.Wire) << row.Returned.toStdString();
+            EXPECT_EQ(MessageTexts(QStringLiteral("Error Reponse Received")), row.Messages);
+        }
+    });
+    EXPECT_TRUE(Pane()->toPlainText().isEmpty());
+    EXPECT_TRUE(LogLines().isEmpty());
+    for (const int count : CommLogForm->CommErrorCount)
+        EXPECT_EQ(count, 0);
+}
+
+TEST_F(SettingsTransfer, AClosedPortIsReopenedByItsStoredNameAtNoParityEightBitsOneStopBit)
+{
+    WhileShown("UploadSettings1", [&] {
+        CSerialPort& port = *CommTermForm->CommPort;
+        port.SetCommPortProperties(QStringLiteral("9600"), QStringLiteral("0"), QStringLiteral("8"), QStringLiteral("2"));
+        port.CloseCommPort();
+        port.BaudRateText = QStringLiteral("19200");
+        AnswerInTurn({"OK"});
+        InstrumentSettingForm->SendInstrumentCommand(QStringLiteral("C"), 1);
+        EXPECT_TRUE(port.IsCommPortOpen());
+        EXPECT_TRUE(Instrument->WaitForBytes(3));
+        EXPECT_EQ(Instrument->Received(), "C\r\n");
+        const termios line = Instrument->SlaveTermios();
+        EXPECT_EQ(cfgetospeed(&line), B19200);
+        EXPECT_EQ(line.c_cflag & (CSTOPB | PARENB | CSIZE), tcflag_t{CS8});
+        EXPECT_TRUE(Ui.Messages.empty());
+
+        // A port that does not reopen: every write is reported, the reply is empty.
+        port.CloseCommPort();
+        port.PortName = QStringLiteral("COM9");
+        EXPECT_EQ(InstrumentSettingForm->SendInstrumentCommand(QStringLiteral("C"), 3), "");
+        EXPECT_EQ(MessageTexts(QStringLiteral("Serial Write Failure")),
+                  QStringList(3, QStringLiteral("Serial Write Failed writing: C")));
+    });
+}
+
+TEST_F(SettingsTransfer, BothEntriesOpenTheFreshWindowHoldingThePortWithNoWorkerAndOnlyWithAnOpenPort)
+{
+    for (const char* entry : {"DownloadSettings1", "UploadSettings1"}) {
+        ASSERT_NE(CycleThread, nullptr);
+        Instrument->Send("UNASKED");
+        WhileShown(entry, [&] {
+            EXPECT_EQ(CycleThread, nullptr);
+            EXPECT_TRUE(CommTermForm->PortBusy);
+            EXPECT_TRUE(CommandBox()->isEnabled());
+            ASSERT_TRUE(QTest::qWaitFor([] { return !CommTermForm->CommPort->RxQueueEmpty(); }));
+            CommTermForm->DelayTimerTimer();
+            EXPECT_FALSE(CommTermForm->CommPort->RxQueueEmpty()) << "the poll leaves the port alone";
+            EXPECT_EQ(QStringList({StatusText(0), StatusText(1), Label("lblDownloadProgress"), Label("lblUploadProgress")}),
+                      QStringList({"Action:", "Filename:", "0%", "0%"}));
+            EXPECT_TRUE(SettingsText().isEmpty());
+            Click("cmdUpload");
+        });
+        EXPECT_NE(CycleThread, nullptr) << entry;
+        EXPECT_FALSE(CommTermForm->PortBusy);
+        EXPECT_TRUE(Pane()->toPlainText().isEmpty());
+    }
+
+    CommTermForm->CommPort->CloseCommPort();
+    const TCommCycleThread* worker = CycleThread;
+    ModalScript script(*InstrumentSettingForm);
+    MainEntry("DownloadSettings1")->trigger();
+    MainEntry("UploadSettings1")->trigger();
+    EXPECT_EQ(script.Showings(), 0);
+    EXPECT_EQ(CycleThread, worker);
+    EXPECT_FALSE(CommTermForm->PortBusy);
+}
+
+TEST_F(SettingsTransfer, ACycleRunningWhenTheWindowOpensEndsBeforeTheWindowTakesThePort)
+{
+    AnswerByCommand({{"CYCLE1", "OK"}, {"CYCLE2", "OK"}, {"Q?", "5"}});
+    for (const char* string : {"1", "2"}) {
+        MainControl<QLineEdit>(qPrintable(QStringLiteral("edString") + string))->setText(QStringLiteral("CYCLE") + string);
+        MainControl<QCheckBox>(qPrintable(QStringLiteral("cbCycleString") + string))->setChecked(true);
+    }
+    MainControl<QLineEdit>("leCycleCount")->setText(QStringLiteral("0"));
+    MainControl<QLineEdit>("leCommandDelay")->setText(QStringLiteral("300"));
+    QTest::mouseClick(MainControl<QPushButton>("cmdStartCycle"), Qt::LeftButton);
+    // Opened between the two strings of a pass: the pass ends before the
+    // window takes the port, and no worker is left to send into it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Instrument->Commands().contains("CYCLE1"); }));
+    WhileShown("DownloadSettings1", [&] {
+        TCommCycleThread::WaitUntilAllEnded();
+        EXPECT_EQ(InstrumentSettingForm->SendInstrumentCommand(QStringLiteral("Q?"), 3), "5");
+        const QByteArray wire = "CYCLE1\r\nCYCLE2\r\nQ?\r\n";
+        EXPECT_TRUE(Instrument->WaitForBytes(static_cast<int>(wire.size())));
+        EXPECT_EQ(Instrument->Received(), wire);
+    });
+}
+
+TEST_F(SettingsTransfer, ADownloadReadsPlainAndWordProcessorQueryFilesAlikeAndSavesTheRestoreFile)
+{
+    const QByteArray plain = "// Laser\r\nPower,:POW?\r\n/*\r\nMode,#:MODE 1\r\n*/\r\nSerial,:SYST:SERN?\r\n";
+    const QByteArray rich = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat{\\fonttbl{\\f0\\fnil\\fcharset0 Calibri;}}\r\n"
+                            "{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n\\pard\\sa200\\sl276\\slmult1\\f0"
+                            "\\fs22\\lang9 // Laser\\par\r\nPower,:POW?\\par\r\n/*\\par\r\nMode,#:MODE 1\\par\r\n*/\\par\r\n"
+                            "Serial,:SYST:SERN?\\par\r\n}\r\n";
+    AnswerByCommand({{":POW?", "5\r\n"}, {":MODE 1", "OK\r\n"}, {":SYST:SERN?", "SN 123\r\n"}});
+    for (const QByteArray& contents : {plain, rich}) {
+        Ui.FileDialogs.clear();
+        Instrument->ClearReceived();
+        const QString query = WriteFile("laser.iqf", contents);
+        Ui.AnswerFileDialog(query);
+        Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/laser"));
+        WhileShown("DownloadSettings1", [&] {
+            Click("cmdDownload");
+            EXPECT_EQ(SettingsText(), "Power,5\nSerial,SN 123");
+            EXPECT_EQ(QStringList({StatusText(0), StatusText(1), Label("lblDownloadProgress")}),
+                      QStringList({"Action: Done", "Filename: " + query, "100% Complete"}));
+            EXPECT_EQ(Window<QProgressBar>("pbDownloadProgress")->value(), 100);
+        });
+        EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/laser.irf")),
+                  "Power,:POW 5\r\nSerial,*SER 123\r\nMode,:MODE 1\r\n");
+        EXPECT_EQ(Instrument->Received(), ":POW?\r\n:MODE 1\r\n:SYST:SERN?\r\n");
+        ASSERT_EQ(Ui.FileDialogs.size(), 2u);
+        const platform::FileDialogRequest& open = Ui.FileDialogs[0].Request;
+        const platform::FileDialogRequest& save = Ui.FileDialogs[1].Request;
+        EXPECT_EQ(std::tuple(open.Title, open.Filter, open.CreatePrompt, open.OverwritePrompt),
+                  std::tuple(QStringLiteral("Open Insturment Settings Query File"),
+                             QStringLiteral("Text File (*.iqf)|*.iqf|All Files (*.*)|*.*"), true, false));
+        EXPECT_EQ(std::tuple(save.Title, save.Filter, save.DefaultExt, save.OverwritePrompt, save.FileName),
+                  std::tuple(QStringLiteral("Save Instrument Restore File"),
+                             QStringLiteral("Text File (*.irf)|*.irf|All Files (*.*)|*.*"), QStringLiteral(".irf"),
+                             true, QString()));
+    }
+}
+
+TEST_F(SettingsTransfer, AQueryFileThatCannotBeReadEndsTheDownloadInTheErrorBox)
+{
+    Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/missing.iqf"));
+    WhileShown("DownloadSettings1", [&] {
+        Click("cmdDownload");
+        EXPECT_EQ(StatusText(0), "Action: Downloading...");
+    });
+    ASSERT_EQ(Ui.Exceptions.size(), 1u);
+    EXPECT_TRUE(Ui.Exceptions[0].startsWith("Cannot open file")) << Ui.Exceptions[0].toStdString();
+    EXPECT_EQ(Ui.FileDialogs.size(), 1u) << "no save dialog";
+    EXPECT_TRUE(Instrument->Received().isEmpty());
+}
+
+TEST_F(SettingsTransfer, AnUploadSendsTheRestoreFileAndCancelSendsNothing)
+{
+    AnswerByCommand({{":POW 5", "OK"}, {":MODE", "OK"}});
+    const QString restore = WriteFile("laser.irf", "Power,:POW 5\r\n// Mode,:MODE 2\r\nMode,:MODE\r\n");
+    Ui.AnswerFileDialog(restore);
+    Ui.CancelFileDialog();
+    WhileShown("UploadSettings1", [&] {
+        Click("cmdUpload");
+        EXPECT_EQ(SettingsText(), "Power,5\nMode,:MODE");
+        EXPECT_EQ(Label("lblUploadProgress"), "100% Complete");
+        EXPECT_TRUE(Instrument->WaitForBytes(15));
+        EXPECT_EQ(Instrument->Received(), ":POW 5\r\n:MODE\r\n");
+
+        Instrument->ClearReceived();
+        Click("cmdUpload");
+        EXPECT_TRUE(SettingsText().isEmpty());
+        EXPECT_EQ(QStringList({StatusText(0), StatusText(1)}), QStringList({"Action: Done", "Filename: " + restore}));
+    });
+    EXPECT_EQ(Ui.FileDialogs[0].Request.Title, "Open Instrument Restore Settings File");
+    EXPECT_TRUE(Instrument->Received().isEmpty());
+}
+
+TEST_F(SettingsTransfer, TheSettingsArePrintedAndSavedWithoutAPromptAndAFailedSaveLeavesNothingBehind)
+{
+    const QString folder = InstallPath() + QStringLiteral("/saves");
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/taken.csv")));
+    const QString saved = WriteFile("saves/old.csv", QByteArray(100, 'x'));
+    Ui.AnswerFileDialog(saved);
+    Ui.AnswerFileDialog(folder + QStringLiteral("/taken"));
+    WhileShown("DownloadSettings1", [&] {
+        Window<QAction>("Print1")->trigger();
+        Window<QTextEdit>("reInstrumentSettingFile")->setPlainText(QStringLiteral("A,1\nB,\u00E9"));
+        Window<QAction>("SavetoFile1")->trigger();
+        Window<QAction>("SavetoFile1")->trigger();
+    });
+    ASSERT_EQ(Ui.PrintJobs.size(), 1u);
+    EXPECT_EQ(Ui.PrintJobs[0].Title, "Communications Terminal");
+    EXPECT_TRUE(Ui.PrintJobs[0].Text.isEmpty());
+    EXPECT_EQ(ReadWholeFile(saved), "A,1\r\nB,\xe9\r\n");
+    const platform::FileDialogRequest& request = Ui.FileDialogs[0].Request;
+    EXPECT_EQ(std::tuple(request.Title, request.Filter, request.DefaultExt, request.OverwritePrompt),
+              std::tuple(QStringLiteral("Save Instrument Settings File"),
+                         QStringLiteral("Text File (*.csv)|*.csv|All Files (*.*)|*.*"), QStringLiteral(".csv"), false));
+    EXPECT_EQ(Ui.Exceptions.size(), 1u);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"old.csv"}));
+}
+
+} // namespace
