@@ -8,6 +8,7 @@
 #include "terminal/Main.h"
 #include "terminal/commcyclethread.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QMenu>
 #include <QSaveFile>
@@ -26,13 +27,13 @@ const QString CompleteText = QStringLiteral("% Complete");
 
 // The editor's lines as the rich edit counts them: a line break at the very
 // end starts no further line.
-QStringList EditorLines(const QTextEdit& editor)
+QStringList EditorLines(const QPlainTextEdit& editor)
 {
     return CommandFileFormat::PaneLines(*editor.document());
 }
 
 // Added as plain text: an instrument's reply is never read as markup.
-void AppendLine(QTextEdit& editor, const QString& line)
+void AppendLine(QPlainTextEdit& editor, const QString& line)
 {
     QTextDocument* document = editor.document();
     QTextCursor end(document);
@@ -43,7 +44,7 @@ void AppendLine(QTextEdit& editor, const QString& line)
 }
 
 // A line past the end puts the caret at the end, so the newest line stays in view.
-void MoveCaretToLine(QTextEdit& editor, int line)
+void MoveCaretToLine(QPlainTextEdit& editor, int line)
 {
     QTextCursor caret(editor.document());
     const QTextBlock block = editor.document()->findBlockByNumber(line);
@@ -263,7 +264,7 @@ void TInstrumentSettingForm::SavetoFile1Click()
 // ---- Files ----
 
 // The dialog keeps the name last chosen; a file that cannot be read leaves the editor as it was.
-void TInstrumentSettingForm::LoadChosenFile(platform::FileDialogRequest& dialog, QTextEdit& editor)
+void TInstrumentSettingForm::LoadChosenFile(platform::FileDialogRequest& dialog, QPlainTextEdit& editor)
 {
     const std::optional<QString> chosen = platform::Services().OpenFileName(this, dialog);
     if (!chosen)
@@ -273,7 +274,7 @@ void TInstrumentSettingForm::LoadChosenFile(platform::FileDialogRequest& dialog,
 }
 
 // Each save offers an empty name.
-void TInstrumentSettingForm::SaveEditorLines(platform::FileDialogRequest& dialog, const QTextEdit& editor)
+void TInstrumentSettingForm::SaveEditorLines(platform::FileDialogRequest& dialog, const QPlainTextEdit& editor)
 {
     dialog.FileName.clear();
     if (const std::optional<QString> chosen = platform::Services().SaveFileName(this, dialog))
@@ -315,7 +316,9 @@ void TInstrumentSettingForm::LineDone(Walk walk, int nextLine)
     Repaint();
 }
 
+// Paints what changed, now: the walk runs inside a click and the window
+// handles no other event until it ends.
 void TInstrumentSettingForm::Repaint()
 {
-    repaint();
+    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
 }

@@ -67,8 +67,8 @@ private:
     void ClearTransferEditors();
     void ShowAction(const QString& action);
     void ShowFileName(const QString& fileName);
-    void LoadChosenFile(platform::FileDialogRequest& dialog, QTextEdit& editor);
-    void SaveEditorLines(platform::FileDialogRequest& dialog, const QTextEdit& editor);
+    void LoadChosenFile(platform::FileDialogRequest& dialog, QPlainTextEdit& editor);
+    void SaveEditorLines(platform::FileDialogRequest& dialog, const QPlainTextEdit& editor);
     // The command exchange's steps.
     void ReopenIfClosed();
     void ExchangeAcknowledged(const QString& command, QString& reply);

@@ -60,7 +60,7 @@ protected:
         return InstrumentSettingForm->findChild<Control*>(QString::fromLatin1(name));
     }
     void Click(const char* button) const { QTest::mouseClick(Window<QPushButton>(button), Qt::LeftButton); }
-    QString SettingsText() const { return Window<QTextEdit>("reInstrumentSettingFile")->toPlainText(); }
+    QString SettingsText() const { return Window<QPlainTextEdit>("reInstrumentSettingFile")->toPlainText(); }
     QString StatusText(int panel) const { return Window<TStatusBar>("StatusBar1")->PanelText(panel); }
     QString Label(const char* name) const { return Window<QLabel>(name)->text(); }
 
@@ -280,7 +280,7 @@ TEST_F(SettingsTransfer, TheSettingsArePrintedAndSavedWithoutAPromptAndAFailedSa
     Ui.AnswerFileDialog(folder + QStringLiteral("/taken"));
     WhileShown("DownloadSettings1", [&] {
         Window<QAction>("Print1")->trigger();
-        Window<QTextEdit>("reInstrumentSettingFile")->setPlainText(QStringLiteral("A,1\nB,\u00E9"));
+        Window<QPlainTextEdit>("reInstrumentSettingFile")->setPlainText(QStringLiteral("A,1\nB,\u00E9"));
         Window<QAction>("SavetoFile1")->trigger();
         Window<QAction>("SavetoFile1")->trigger();
     });
