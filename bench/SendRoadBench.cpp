@@ -6,10 +6,8 @@
 // to 19000 lines, whose cost must not grow with them. Logging is on and the
 // log window shown. Run by hand; prints its figures.
 
-#include "support/FakeInstrument.h"
-#include "support/TestServices.h"
+#include "BenchTerminal.h"
 
-#include "app/Startup.h"
 #include "platform/Application.h"
 #include "terminal/Main.h"
 #include "terminal/CommLog.h"
@@ -161,20 +159,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     CommApplication app(argc, argv);
 
-    TestInstallFolder folder;
-    QDir(folder.Path()).mkdir(QStringLiteral("Logs"));
-    FakeInstrument instrument(3);
-    instrument.SetRule([](const QByteArray&) { return FakeReply("OK\r\n"); });
-    folder.HideUnlinkedPorts();
-    InstalledTestServices services;
-
-    InitialiseApplication();
-    CreateWindows();
+    BenchTerminal terminal("OK\r\n");
     TCommTermForm& form = *CommTermForm;
-    form.show();
-    form.cboCommTerminal->setCurrentIndex(form.cboCommTerminal->findText(QStringLiteral("COM3")));
-    form.cboCommTerminalSelect();
-    form.DelayTimer->stop();
     form.ViewLog2Click();
     QCoreApplication::processEvents();
 
@@ -194,8 +180,7 @@ int main(int argc, char** argv)
                 (full.ReplyInPaneMs - waits) / (empty.ReplyInPaneMs - waits),
                 (full.ReplyPaintedMs - waits) / (empty.ReplyPaintedMs - waits));
     std::printf("peak memory: %ld kB\n", PeakMemoryKb());
-    std::printf("commands the instrument received: %lld\n", static_cast<long long>(instrument.Commands().size()));
-
-    DestroyWindows();
+    std::printf("commands the instrument received: %lld\n",
+                static_cast<long long>(terminal.Instrument.Commands().size()));
     return 0;
 }

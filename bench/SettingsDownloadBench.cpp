@@ -11,11 +11,9 @@
 // download of 5000 lines with 2000 of them held back (about two and a half
 // minutes; left out when the program is given "short"). Run by hand.
 
-#include "support/FakeInstrument.h"
+#include "BenchTerminal.h"
 #include "support/ModalScript.h"
-#include "support/TestServices.h"
 
-#include "app/Startup.h"
 #include "platform/Application.h"
 #include "settings_transfer/InstrumentSetting.h"
 #include "terminal/Main.h"
@@ -138,32 +136,20 @@ int main(int argc, char** argv)
     CommApplication app(argc, argv);
     const bool onlyShort = argc > 1 && qstrcmp(argv[1], "short") == 0;
 
-    TestInstallFolder folder;
-    QDir(folder.Path()).mkdir(QStringLiteral("Logs"));
-    FakeInstrument instrument(3);
-    instrument.SetRule([](const QByteArray&) { return FakeReply("12.5\r\n"); });
-    folder.HideUnlinkedPorts();
-    InstalledTestServices services;
-
-    InitialiseApplication();
-    CreateWindows();
+    BenchTerminal terminal("12.5\r\n");
     TCommTermForm& form = *CommTermForm;
-    form.show();
-    form.cboCommTerminal->setCurrentIndex(form.cboCommTerminal->findText(QStringLiteral("COM3")));
-    form.cboCommTerminalSelect();
-    form.DelayTimer->stop();
     const double firstByte = FirstByteWaitMs(*form.CommPort);
 
     // Inside the window as the menu entry shows it: the worker ended, the port held.
     ModalScript window(*InstrumentSettingForm);
     window.Then([&](QDialog& dialog) {
-        const QString queryFile = WriteQueryFile(folder.Path(), QueryLines, 0);
+        const QString queryFile = WriteQueryFile(terminal.Folder.Path(), QueryLines, 0);
         std::vector<double> overheads;
         std::vector<double> cpuTimes;
         for (int run = 0; run < Runs; ++run) {
             const double waits = MillisecondsOf([] { PrescribedWaits(QueryLines); });
             const double cpuBefore = ThreadCpuMs();
-            const double whole = Download(services, queryFile);
+            const double whole = Download(terminal.Services, queryFile);
             cpuTimes.push_back((ThreadCpuMs() - cpuBefore) / QueryLines);
             overheads.push_back((whole - waits) / QueryLines);
             std::printf("download of %d plain queries: %.1f ms; prescribed waits (500 ms + %d x (20 ms + 5 x 1 ms), "
@@ -173,17 +159,15 @@ int main(int argc, char** argv)
                     Runs, Median(overheads), firstByte);
         std::printf("window thread's CPU time per line (median), sleeps' own system time included: %.3f ms\n",
                     Median(cpuTimes));
-        std::printf("commands the instrument received: %lld\n", static_cast<long long>(instrument.Commands().size()));
+        std::printf("commands the instrument received: %lld\n", static_cast<long long>(terminal.Instrument.Commands().size()));
         if (!onlyShort) {
             const long before = PeakMemoryKb();
-            const double longDownload = Download(services, WriteQueryFile(folder.Path(), LongQueryLines, HeldLines));
+            const double longDownload = Download(terminal.Services, WriteQueryFile(terminal.Folder.Path(), LongQueryLines, HeldLines));
             std::printf("download of %d lines, %d held back: %.1f s; peak memory %ld kB (%ld kB before it)\n",
                         LongQueryLines, HeldLines, longDownload / 1000, PeakMemoryKb(), before);
         }
         dialog.reject();
     });
     form.DownloadSettings1Click();
-
-    DestroyWindows();
     return 0;
 }
