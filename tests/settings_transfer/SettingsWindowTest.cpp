@@ -222,7 +222,9 @@ TEST_F(SettingsTransfer, ADownloadReadsPlainAndWordProcessorQueryFilesAlikeAndSa
         });
         EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/laser.irf")),
                   "Power,:POW 5\r\nSerial,*SER 123\r\nMode,:MODE 1\r\n");
-        EXPECT_EQ(Instrument->Received(), ":POW?\r\n:MODE 1\r\n:SYST:SERN?\r\n");
+        const QByteArray wire = ":POW?\r\n:MODE 1\r\n:SYST:SERN?\r\n";
+        EXPECT_TRUE(Instrument->WaitForBytes(static_cast<int>(wire.size())));
+        EXPECT_EQ(Instrument->Received(), wire);
         ASSERT_EQ(Ui.FileDialogs.size(), 2u);
         const platform::FileDialogRequest& open = Ui.FileDialogs[0].Request;
         const platform::FileDialogRequest& save = Ui.FileDialogs[1].Request;
