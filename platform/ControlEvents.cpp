@@ -14,7 +14,9 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTextEdit>
+#include <QValidator>
 
+#include <algorithm>
 #include <optional>
 
 namespace platform {
@@ -51,8 +53,19 @@ int NamedKeyCode(int key)
     }
 }
 
-// The character a key gives to an edit, or nothing. Keys held with Ctrl, Alt
-// or Meta are commands, not characters, and Tab moves the focus.
+constexpr char FirstControlLetter = 1;
+constexpr char LastControlLetter = 26;
+
+bool IsControlLetter(char key)
+{
+    return key >= FirstControlLetter && key <= LastControlLetter;
+}
+
+// The character a key gives to an edit, or nothing. Ctrl with a letter gives
+// that letter's control character (Ctrl+A 1 to Ctrl+Z 26), so a handler sees
+// Ctrl+V, Ctrl+X and Ctrl+Z before the edit acts on them. Other keys held
+// with Ctrl, and keys held with Alt or Meta, are commands, not characters;
+// Tab moves the focus.
 std::optional<char> KeyCharacter(const QKeyEvent& event)
 {
     switch (event.key()) {
@@ -61,8 +74,13 @@ std::optional<char> KeyCharacter(const QKeyEvent& event)
     case Qt::Key_Escape: return '\x1b';
     default: break;
     }
-    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    if (event.modifiers() & (Qt::AltModifier | Qt::MetaModifier))
         return std::nullopt;
+    if (event.modifiers() & Qt::ControlModifier) {
+        if (event.key() < Qt::Key_A || event.key() > Qt::Key_Z)
+            return std::nullopt;
+        return static_cast<char>(FirstControlLetter + (event.key() - Qt::Key_A));
+    }
     const QString text = event.text();
     if (text.size() != 1 || text.at(0).unicode() < 32 || text.at(0).unicode() == 127)
         return std::nullopt;
@@ -77,13 +95,72 @@ int QtKeyFor(char key)
     case '\r': return Qt::Key_Return;
     case '\b': return Qt::Key_Backspace;
     case '\x1b': return Qt::Key_Escape;
-    default: return QChar::fromLatin1(key).toUpper().unicode();
+    default: break;
     }
+    if (IsControlLetter(key))
+        return Qt::Key_A + (key - FirstControlLetter);
+    return QChar::fromLatin1(key).toUpper().unicode();
+}
+
+// A control character reaches the edit as Ctrl with its letter, and any
+// other character without Ctrl, whatever key the user pressed.
+Qt::KeyboardModifiers ModifiersFor(char key, Qt::KeyboardModifiers pressed)
+{
+    return IsControlLetter(key) ? (pressed | Qt::ControlModifier) : (pressed & ~Qt::ControlModifier);
 }
 
 QString KeyText(char key)
 {
     return QString(QChar::fromLatin1(key));
+}
+
+bool IsLineBreak(QChar character)
+{
+    return character == QLatin1Char('\r') || character == QLatin1Char('\n')
+           || character == QChar::LineSeparator || character == QChar::ParagraphSeparator;
+}
+
+// Keeps a single-line edit's text on one line, however the text came in.
+class OneLineValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& text, int& position) const override
+    {
+        if (std::any_of(text.cbegin(), text.cend(), IsLineBreak))
+            JoinLines(text, position);
+        return Acceptable;
+    }
+
+private:
+    // The caret keeps its place among the characters that stay.
+    static void JoinLines(QString& text, int& position)
+    {
+        QString line;
+        int linePosition = 0;
+        for (qsizetype start = 0; start < text.size();) {
+            qsizetype end = start;
+            while (end < text.size() && IsLineBreak(text.at(end)))
+                ++end;
+            if (end == start)
+                line += text.at(end++);
+            else if (start > 0 && end < text.size())
+                line += QLatin1Char(' ');
+            if (position >= end)
+                linePosition = static_cast<int>(line.size());
+            start = end;
+        }
+        text = line;
+        position = linePosition;
+    }
+};
+
+// An edit that already checks its text by its own rule keeps that rule.
+void KeepOnOneLine(QLineEdit& edit)
+{
+    if (edit.validator() == nullptr)
+        edit.setValidator(new OneLineValidator(&edit));
 }
 
 // A control's adapter is its child, so it lives exactly as long as the control.
@@ -123,13 +200,14 @@ ControlEvents::ControlEvents(QWidget* control)
 void ControlEvents::ConnectSignals()
 {
     auto change = [this] { Raise(OnChange); };
-    if (auto* edit = qobject_cast<QLineEdit*>(Control))
+    if (auto* edit = qobject_cast<QLineEdit*>(Control)) {
         connect(edit, &QLineEdit::textChanged, this, change);
-    else if (auto* text = qobject_cast<QTextEdit*>(Control))
+        KeepOnOneLine(*edit);
+    } else if (auto* text = qobject_cast<QTextEdit*>(Control)) {
         connect(text, &QTextEdit::textChanged, this, change);
-    else if (auto* plain = qobject_cast<QPlainTextEdit*>(Control))
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(Control)) {
         connect(plain, &QPlainTextEdit::textChanged, this, change);
-    else if (auto* combo = qobject_cast<QComboBox*>(Control)) {
+    } else if (auto* combo = qobject_cast<QComboBox*>(Control)) {
         connect(combo, &QComboBox::currentTextChanged, this, change);
         connect(combo, &QComboBox::activated, this, [this] { Raise(OnClick); });
     }
@@ -212,7 +290,7 @@ void ControlEvents::Deliver(char key, const QKeyEvent& original)
 {
     if (!Control)
         return;
-    QKeyEvent substitute(QEvent::KeyPress, QtKeyFor(key), original.modifiers(), KeyText(key));
+    QKeyEvent substitute(QEvent::KeyPress, QtKeyFor(key), ModifiersFor(key, original.modifiers()), KeyText(key));
     Replaying = true;
     QCoreApplication::sendEvent(Control, &substitute);
     Replaying = false;

@@ -22,8 +22,14 @@ namespace platform {
 // key code (37 left, 38 up, 39 right, 40 down, 13 Enter, 8 Backspace,
 // 112-123 F1-F12, 'A'-'Z', '0'-'9'); setting it to 0 keeps the key from the
 // control. Key press gets the character (13 Enter, 8 Backspace, 27 Escape,
-// printable characters as Latin-1); setting it to 0 swallows it, setting it to
-// another character puts that one into the control instead.
+// Ctrl+A to Ctrl+Z as 1 to 26, printable characters as Latin-1); setting it
+// to 0 swallows it, setting it to another character puts that one into the
+// control instead.
+//
+// A single-line edit (QLineEdit) holds one line, whatever a paste, a drop or
+// code puts into it: each run of line breaks inside its text becomes one
+// blank and line breaks at either end go. So what it shows is what is sent
+// and stored, and a stored text never spans two lines of a file.
 class ControlEvents : public QObject
 {
     Q_OBJECT

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QSplitterHandle>
 #include <QTextCursor>
 
@@ -63,7 +64,9 @@ void TCommTermForm::ConnectCommandFiles()
     reInputFile->setPalette(palette);
 
     connect(cmdStartCycle, &QPushButton::clicked, this, platform::Guarded([this] { cmdStartCycleClick(); }));
-    platform::ControlEvents::Of(reInputFile).OnKeyPress = [this](char& key) { reInputFileKeyPress(key); };
+    auto& pane = platform::ControlEvents::Of(reInputFile);
+    pane.OnKeyPress = [this](char& key) { reInputFileKeyPress(key); };
+    pane.OnChange = [this] { reInputFileChange(); };
     BuildPopupMenuInputFile();
 }
 
@@ -102,7 +105,7 @@ void TCommTermForm::LoadCommandFile(const QString& fileName)
 {
     const QString text = ReadCommandFileText(fileName);
     reInputFile->setAcceptRichText(false);
-    reInputFile->setPlainText(text);
+    ChangeCommandFileByProgram([&] { reInputFile->setPlainText(text); });
 }
 
 // "Save Command File" saves only a pane someone has typed into; otherwise it
@@ -113,7 +116,7 @@ void TCommTermForm::CloseCommandFile1Click()
         SaveToFileCommandFileClick();
         ShowCommandFileName(QString());
     } else {
-        reInputFile->clear();
+        ClearCommandFilePane();
     }
 }
 
@@ -135,8 +138,13 @@ void TCommTermForm::CloseCommandFile2Click()
 
 void TCommTermForm::ClearCommandFile1Click()
 {
-    reInputFile->clear();
+    ClearCommandFilePane();
     ShowCommandFileName(QString());
+}
+
+void TCommTermForm::ClearCommandFilePane()
+{
+    ChangeCommandFileByProgram([this] { reInputFile->clear(); });
 }
 
 void TCommTermForm::ClearCommandSequenceFile1Click()
@@ -173,6 +181,26 @@ void TCommTermForm::ShowCommandFileName(const QString& text)
 void TCommTermForm::reInputFileKeyPress(char&)
 {
     CommandFileChanged = true;
+}
+
+// Text pasted, cut, dropped or undone by the user counts as typed: it is
+// offered for saving. What the program itself writes into the pane is not.
+void TCommTermForm::reInputFileChange()
+{
+    if (!CommandFileChangingByProgram)
+        CommandFileChanged = true;
+}
+
+// The user's undo history is dropped as well: an undo could otherwise bring a
+// running-line marker back into a command line, to be saved and sent with it.
+void TCommTermForm::ChangeCommandFileByProgram(const std::function<void()>& change)
+{
+    const bool alreadyChanging = std::exchange(CommandFileChangingByProgram, true);
+    const auto done = qScopeGuard([this, alreadyChanging] {
+        CommandFileChangingByProgram = alreadyChanging;
+        reInputFile->document()->clearUndoRedoStacks();
+    });
+    change();
 }
 
 void TCommTermForm::SendSelectedCommand1Click()

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class QSplitterHandle;
@@ -61,6 +62,10 @@ public:
     void CloseCommandFile2Click();
     void ClearCommandSequenceFile1Click();
     void reInputFileKeyPress(char& key);
+    void reInputFileChange();
+    // Loading, clearing and the running-line marker change the pane's text
+    // for the program, not for the user.
+    void ChangeCommandFileByProgram(const std::function<void()>& change);
     void SendSelectedCommand1Click();
     // The command-file pane's pop-up menu and dialogs.
     QMenu* PopupMenuInputFile = nullptr;
@@ -178,6 +183,7 @@ public:
     bool LogEnabled = false;
     bool ConfigChanged = false;
     bool CommandFileChanged = false;
+    bool CommandFileChangingByProgram = false;
     std::atomic<bool> PortBusy = false;
     int LineCount = 0;
     std::atomic<bool> Closing = false;
@@ -224,6 +230,7 @@ private:
     void SetCycleStringsEnabled(bool enabled);
     void ShowCommandFileName(const QString& text);
     void LoadCommandFile(const QString& fileName);
+    void ClearCommandFilePane();
     // Port scan and selection.
     void ResetWindowForScan();
     void SelectStoredPort();

@@ -72,6 +72,9 @@ void TCommTermForm::BuildPopupMenuComTerm()
 {
     PopupMenuComTerm = new QMenu(this);
     PopupMenuComTerm->setObjectName(QStringLiteral("PopupMenuComTerm"));
+    PopupMenuComTerm->addAction(ViewCommandFileWindow1);
+    PopupMenuComTerm->addAction(HideCommandFileWindow1);
+    PopupMenuComTerm->addSeparator();
     PopupMenuComTerm->addAction(ClearOutgoingandIncommingWindow1);
     platform::AddMenuEntry(*PopupMenuComTerm, QStringLiteral("SaveCommTerminal1"), QStringLiteral("&Save to File"),
                            [this] { SaveCommTerminal1Click(); });

@@ -445,7 +445,7 @@ void TCommCycleThread::SetPaneLine(int index, const QString& text)
     OnWindow([&](TCommTermForm& form) {
         QTextDocument& pane = *form.reInputFile->document();
         if (index < PaneLineCount(pane))
-            ReplacePaneLine(pane, index, text);
+            form.ChangeCommandFileByProgram([&] { ReplacePaneLine(pane, index, text); });
     });
 }
 

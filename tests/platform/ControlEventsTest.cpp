@@ -1,48 +1,66 @@
 #include "platform/ControlEvents.h"
-#include "platform/Exceptions.h"
 
-#include "support/TestServices.h"
-
-#include <QCheckBox>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QRadioButton>
-#include <QSlider>
 #include <QTest>
-#include <QTextEdit>
-#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
-#include <array>
+
+namespace {
 
 using platform::ControlEvents;
 
-TEST(KeyEvents, KeyDownThenKeyPressThenKeyUpWithTheClassLibrarysCodes)
+constexpr int None = -1;
+
+// One row per key: the virtual key code of its key down and key up and the
+// character of its key press, in that order (the keys held with it left out).
+TEST(KeyEvents, EachKeyGivesItsCodesInOrder)
 {
+    const Qt::KeyboardModifiers no;
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    const struct { Qt::Key Key; Qt::KeyboardModifiers Held; int Code; int Press; } keys[] = {
+        {Qt::Key_A, no, 'A', 'a'}, {Qt::Key_Z, no, 'Z', 'z'}, {Qt::Key_5, no, '5', '5'},
+        {Qt::Key_5, Qt::KeypadModifier, 101, '5'}, {Qt::Key_Left, no, 37, None}, {Qt::Key_Up, no, 38, None},
+        {Qt::Key_Right, no, 39, None}, {Qt::Key_Down, no, 40, None}, {Qt::Key_F1, no, 112, None},
+        {Qt::Key_F12, no, 123, None}, {Qt::Key_Delete, no, 46, None}, {Qt::Key_Return, no, 13, 13},
+        {Qt::Key_Enter, no, 13, 13}, {Qt::Key_Backspace, no, 8, 8}, {Qt::Key_Escape, no, 27, 27},
+        // Ctrl with a letter gives the letter's control character.
+        {Qt::Key_A, ctrl, 'A', 1}, {Qt::Key_V, ctrl, 'V', 22}, {Qt::Key_Z, ctrl, 'Z', 26},
+        {Qt::Key_5, ctrl, '5', None}, {Qt::Key_V, Qt::AltModifier, 'V', None},
+        {Qt::Key_V, ctrl | Qt::AltModifier, 'V', None},
+    };
     QLineEdit edit;
     auto& events = ControlEvents::Of(&edit);
-    QStringList order;
-    events.OnKeyDown = [&](int& key, Qt::KeyboardModifiers) { order << QStringLiteral("down %1").arg(key); };
-    events.OnKeyPress = [&](char& key) { order << QStringLiteral("press %1").arg(int(key)); };
-    events.OnKeyUp = [&](int& key, Qt::KeyboardModifiers) { order << QStringLiteral("up %1").arg(key); };
-    QTest::keyClick(&edit, Qt::Key_A);
-    QTest::keyClick(&edit, Qt::Key_Left);
-    EXPECT_EQ(order, (QStringList{"down 65", "press 97", "up 65", "down 37", "up 37"}));
+    std::vector<int> seen;
+    const auto note = [&seen](int& code, Qt::KeyboardModifiers) {
+        if (code < 16 || code > 18)
+            seen.push_back(code);
+    };
+    events.OnKeyDown = note;
+    events.OnKeyPress = [&](char& key) { seen.push_back(-key); };
+    events.OnKeyUp = note;
+    for (const auto& k : keys) {
+        seen.clear();
+        QTest::keyClick(&edit, k.Key, k.Held);
+        const std::vector<int> expected = k.Press == None ? std::vector<int>{k.Code, k.Code}
+                                                          : std::vector<int>{k.Code, -k.Press, k.Code};
+        EXPECT_EQ(seen, expected) << QKeySequence(k.Key | k.Held).toString().toStdString();
+    }
+    // A held key repeats its key down and press but is released once.
+    seen.clear();
+    QKeyEvent repeatRelease(QEvent::KeyRelease, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"), true);
+    QCoreApplication::sendEvent(&edit, &repeatRelease);
+    EXPECT_TRUE(seen.empty());
     EXPECT_EQ(&ControlEvents::Of(&edit), &events);
-
-    std::vector<int> down;
-    std::vector<int> pressed;
-    events.OnKeyDown = [&](int& key, Qt::KeyboardModifiers) { down.push_back(key); };
-    events.OnKeyPress = [&](char& key) { pressed.push_back(key); };
-    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_F1, Qt::Key_F5, Qt::Key_F12, Qt::Key_Z,
-                        Qt::Key_5, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Backspace, Qt::Key_Escape})
-        QTest::keyClick(&edit, key);
-    EXPECT_EQ(down, (std::vector<int>{38, 39, 40, 112, 116, 123, 'Z', '5', 13, 13, 8, 27}));
-    EXPECT_EQ(pressed, (std::vector<int>{'z', '5', 13, 13, 8, 27}));
 }
 
-TEST(KeyEvents, KeyPressCanSwallowOrChangeTheCharacterAndKeyDownCanKeepAKey)
+// The filter of a numeric box: digits and Backspace pass, 'x' becomes 'y',
+// everything else is swallowed, Ctrl+V and Ctrl+X included.
+TEST(KeyEvents, KeyPressSwallowsOrChangesCharactersAndKeyDownKeepsKeys)
 {
     QLineEdit edit;
     auto& events = ControlEvents::Of(&edit);
@@ -55,133 +73,61 @@ TEST(KeyEvents, KeyPressCanSwallowOrChangeTheCharacterAndKeyDownCanKeepAKey)
             key = 0;
     };
     QTest::keyClicks(&edit, QStringLiteral("1a2.x3"));
-    EXPECT_EQ(edit.text(), "12y3");
     QTest::keyClick(&edit, Qt::Key_Backspace);
+    QApplication::clipboard()->setText(QStringLiteral("abc"));
+    edit.selectAll();
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(&edit, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(edit.text(), "12y");
-    EXPECT_EQ(changes, 5);   // a swallowed key changes nothing
+    EXPECT_EQ(changes, 5);
 
+    // A control character left as it is keeps the edit's own action.
     events.OnKeyPress = nullptr;
-    events.OnKeyDown = [](int& key, Qt::KeyboardModifiers) {
-        if (key == 37 || key == 'Q')
-            key = 0;
-    };
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    events.OnKeyDown = [](int& key, Qt::KeyboardModifiers) { key = key == 37 || key == 'Q' ? 0 : key; };
     QTest::keyClick(&edit, Qt::Key_Left);
     EXPECT_EQ(edit.cursorPosition(), 3);
     QTest::keyClick(&edit, Qt::Key_Home);
-    EXPECT_EQ(edit.cursorPosition(), 0);
     // Held back at key down, a character key still types its character.
     QTest::keyClick(&edit, Qt::Key_Q);
-    EXPECT_EQ(edit.text(), "q12y");
+    EXPECT_EQ(edit.text(), "qabc");
 }
 
-TEST(KeyEvents, CommandKeysAndRepeatsGiveNoCharacterOrKeyUp)
+// Whatever brings line breaks into a single-line edit, its text stays one
+// line, with the caret behind what was put in.
+TEST(SingleLineEdits, LineBreaksInsideBecomeOneBlankAndAtTheEndsGo)
 {
-    QLineEdit edit(QStringLiteral("abc"));
-    auto& events = ControlEvents::Of(&edit);
-    int presses = 0;
-    std::vector<int> ups;
-    events.OnKeyPress = [&](char&) { ++presses; };
-    events.OnKeyUp = [&](int& key, Qt::KeyboardModifiers) { ups.push_back(key); };
-    QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier);
-    QKeyEvent repeatRelease(QEvent::KeyRelease, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"), true);
-    QCoreApplication::sendEvent(&edit, &repeatRelease);
-
-    EXPECT_EQ(presses, 0);
-    EXPECT_EQ(edit.selectedText(), "abc");
-    EXPECT_EQ(ups, (std::vector<int>{'A', 17}));   // only the releases of Ctrl+A
-}
-
-TEST(KeyEvents, AFailingHandlerIsShownAndItsKeyGoesNoFurther)
-{
-    InstalledTestServices ui;
-    QLineEdit edit;
-    ControlEvents::Of(&edit).OnKeyPress = [](char& key) {
-        if (key == '!')
-            throw EConvertError(QStringLiteral("'!' is not a valid integer value"));
+    const struct { QString Before; int Caret; QString Pasted; QString After; int CaretAfter; } cases[] = {
+        {"", 0, "\r\n;LC:FL 3\r\n", ";LC:FL 3", 8}, {"AB", 1, "x\n\n\ry", "Ax yB", 4},
+        {"AB", 0, QStringLiteral("C\u2029"), "C AB", 2}, {"A ", 2, "\tB ", "A \tB ", 5},
     };
-    QTest::keyClicks(&edit, QStringLiteral("1!2"));
-    EXPECT_EQ(edit.text(), "12");
-    EXPECT_EQ(ui.Exceptions, std::vector<QString>{"'!' is not a valid integer value"});
+    for (const auto& c : cases) {
+        QLineEdit edit(c.Before);
+        ControlEvents::Of(&edit);
+        edit.setCursorPosition(c.Caret);
+        QApplication::clipboard()->setText(c.Pasted);
+        edit.paste();
+        EXPECT_EQ(edit.text(), c.After) << c.Pasted.toStdString();
+        EXPECT_EQ(edit.cursorPosition(), c.CaretAfter) << c.Pasted.toStdString();
+    }
 }
 
-TEST(ChangeEvents, RaisedForTextSetByCodeInEditsAndPanes)
+// Leaving for another control is an exit; switching windows or opening a
+// pop-up menu is not.
+TEST(FocusEvents, ExitRunsOnlyWhenTheFocusMovesToAnotherControl)
 {
     QLineEdit edit;
-    QTextEdit pane;
-    int editChanges = 0;
-    int paneChanges = 0;
-    ControlEvents::Of(&edit).OnChange = [&] { ++editChanges; };
-    ControlEvents::Of(&pane).OnChange = [&] { ++paneChanges; };
-    edit.setText(QStringLiteral("0D,0A"));
-    pane.setPlainText(QStringLiteral("line"));
-    EXPECT_EQ(editChanges, 1);
-    EXPECT_GE(paneChanges, 1);
-}
-
-TEST(FocusEvents, ExitRunsWhenTheFocusLeavesAndCanTakeItBack)
-{
-    QWidget window;
-    auto* first = new QLineEdit;
-    auto* second = new QLineEdit;
-    auto* layout = new QVBoxLayout(&window);
-    layout->addWidget(first);
-    layout->addWidget(second);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    first->setFocus();
     int exits = 0;
-    ControlEvents::Of(first).OnExit = [&] {
-        ++exits;
-        if (first->text().isEmpty())
-            first->setFocus();
-    };
-
-    second->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(exits, 1);
-    EXPECT_EQ(QApplication::focusWidget(), first);
-    first->setText(QStringLiteral("5"));
-    second->setFocus(Qt::MouseFocusReason);
-    EXPECT_EQ(exits, 2);
-    EXPECT_EQ(QApplication::focusWidget(), second);
+    ControlEvents::Of(&edit).OnExit = [&] { ++exits; };
+    const std::pair<Qt::FocusReason, int> reasons[] = {{Qt::TabFocusReason, 1}, {Qt::MouseFocusReason, 1},
+                                                      {Qt::OtherFocusReason, 1}, {Qt::ActiveWindowFocusReason, 0},
+                                                      {Qt::PopupFocusReason, 0}};
+    for (const auto& [reason, expected] : reasons) {
+        exits = 0;
+        QFocusEvent leave(QEvent::FocusOut, reason);
+        QCoreApplication::sendEvent(&edit, &leave);
+        EXPECT_EQ(exits, expected) << reason;
+    }
 }
 
-TEST(ClickEvents, LeftClickOnAnEditCheckBoxOnEveryChangeRadioOnlyWhenChecked)
-{
-    QWidget window;
-    auto* edit = new QLineEdit(&window);
-    auto* box = new QCheckBox(&window);
-    auto* one = new QRadioButton(&window);
-    auto* two = new QRadioButton(&window);
-    std::array<int, 4> clicks{};
-    ControlEvents::Of(edit).OnClick = [&] { ++clicks[0]; };
-    platform::OnStateClick(box, [&] { ++clicks[1]; });
-    platform::OnStateClick(one, [&] { ++clicks[2]; });
-    platform::OnStateClick(two, [&] { ++clicks[3]; });
-
-    QTest::mouseClick(edit, Qt::LeftButton);
-    QTest::mouseClick(edit, Qt::RightButton);
-    box->setChecked(true);
-    box->setChecked(true);
-    box->setChecked(false);
-    one->setChecked(true);
-    two->setChecked(true);   // unchecks the first, which is no click
-    EXPECT_EQ(clicks, (std::array<int, 4>{1, 2, 1, 1}));
-}
-
-TEST(TrackBar, ClampsAndRaisesChangeOnlyWhenThePositionMoves)
-{
-    QSlider slider;
-    slider.setRange(-45, 45);
-    auto& bar = platform::TrackBar::Of(&slider);
-    int changes = 0;
-    bar.OnChange = [&] { ++changes; };
-    bar.SetPosition(90);
-    EXPECT_EQ(bar.Position(), 45);
-    bar.SetPosition(45);
-    bar.SetPosition(100);
-    EXPECT_EQ(changes, 1);
-    bar.SetPosition(-3);
-    EXPECT_EQ(changes, 2);
-    EXPECT_EQ(&platform::TrackBar::Of(&slider), &bar);
-}
+} // namespace

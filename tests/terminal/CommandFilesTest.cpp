@@ -1,67 +1,29 @@
 #include "TrafficFixture.h"
 
+#include "platform/HandOver.h"
 #include "terminal/commcyclethread.h"
 
-#include <QFile>
+#include <QClipboard>
+#include <QElapsedTimer>
 #include <QMenu>
+#include <QMimeData>
 #include <QTextCursor>
 
+#include <functional>
+
 namespace {
-
-using namespace CommandFileFormat;
-
-// ---- The line format ----
-
-TEST(CommandFileFormat, DirectivesSplitAtTheirFirstBlankAndCommandsLoseControlCharacters)
-{
-    const struct {
-        QString Line;
-        LineKind Kind;
-        QString Text;  // the keyword of a directive, the text of a command
-        QString Argument;
-    } cases[] = {
-        // A directive splits at its first blank only.
-        {"  |:  WAIT   250 \t ", LineKind::Directive, "WAIT", "250"},
-        {"x |:HALT |:WAIT 5", LineKind::Directive, "HALT", "|:WAIT 5"},
-        // A remark after the argument makes it no number.
-        {"|:WAIT 100 // remark", LineKind::Directive, "WAIT", "100 // remark"},
-        // Only a blank separates; a tab stays inside the keyword.
-        {"|:WAIT\t9", LineKind::Directive, "WAIT\t9", "WAIT\t9"},
-        {QStringLiteral(" \t;LC:FL 3\x01\r "), LineKind::Command, ";LC:FL 3", ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Line.toStdString());
-        const FileLine read = ReadFileLine(c.Line);
-        EXPECT_EQ(read.Kind, c.Kind);
-        EXPECT_EQ(read.Kind == LineKind::Directive ? read.Keyword : read.Command, c.Text);
-        EXPECT_EQ(read.Argument, c.Argument);
-    }
-    // Only codes below 33 are trimmed: a no-break space is text.
-    EXPECT_EQ(TrimControls(QStringLiteral("\x1f\u00a0A  B\x7f\u00a0 ")), QStringLiteral("\u00a0A  B\x7f\u00a0"));
-}
-
-// ---- The command-file pane ----
 
 class CommandFiles : public TrafficFixture
 {
 protected:
     QString FilePath(const QString& name) const { return InstallPath() + QLatin1Char('/') + name; }
-
     void WriteFile(const QString& name, const QByteArray& bytes) const
     {
         QFile file(FilePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
-    QByteArray ReadFile(const QString& name) const
-    {
-        QFile file(FilePath(name));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-        return file.readAll();
-    }
-
-    QString PaneText() const { return MainControl<QTextEdit>("reInputFile")->toPlainText(); }
-    bool PaneShown() const { return MainControl<QGroupBox>("gbInputFile")->isVisible(); }
+    QTextEdit* FilePane() const { return MainControl<QTextEdit>("reInputFile"); }
+    QString PaneText() const { return FilePane()->toPlainText(); }
     QString FileNamePanel() const { return MainControl<TStatusBar>("sbCommProperties")->PanelText(2); }
     QAction* PopupEntry(const QString& caption) const
     {
@@ -72,144 +34,157 @@ protected:
         return nullptr;
     }
 
+    // "Open Command File", the dialog answered with the name or cancelled.
     void Open(const QString& name)
     {
-        Ui.AnswerFileDialog(FilePath(name));
+        if (name.isEmpty())
+            Ui.CancelFileDialog();
+        else
+            Ui.AnswerFileDialog(FilePath(name));
         MainEntry("LoadCommandFile1")->trigger();
     }
-    void CancelOpen()
-    {
-        Ui.CancelFileDialog();
-        MainEntry("LoadCommandFile1")->trigger();
-    }
-    void SaveCommandFile() { MainEntry("CloseCommandFile1")->trigger(); }
 
-    // "Send Selected Command" on the characters from..to of the pane's text,
-    // with the configuration marked unchanged before.
-    void SendSelection(const QString& text, int from, int to)
+    // The pane shown and focused with the text, its characters from..to selected.
+    void Select(const QString& text, int from, int to)
     {
         MainEntry("ViewCommandFileWindow1")->trigger();
-        auto* pane = MainControl<QTextEdit>("reInputFile");
-        pane->setPlainText(text);
-        QTextCursor cursor = pane->textCursor();
+        FilePane()->setPlainText(text);
+        QTextCursor cursor = FilePane()->textCursor();
         cursor.setPosition(from);
         cursor.setPosition(to, QTextCursor::KeepAnchor);
-        pane->setTextCursor(cursor);
-        CommTermForm->ConfigChanged = false;
-        PopupEntry("Send Selected Command")->trigger();
+        FilePane()->setTextCursor(cursor);
+        FocusControl(*FilePane());
     }
 };
 
 // The pane's last line break starts no further line, but an empty line before
-// it is one: saving writes back exactly the bytes loaded.
+// it is one: saving writes back exactly the bytes loaded. Cancel, or a name
+// that cannot be opened, keeps the pane and the name last chosen.
 TEST_F(CommandFiles, OpenLoadsThePlainTextAndSaveToFileWritesItBack)
 {
+    Open("");
+    EXPECT_EQ(FileNamePanel(), "FileName: ");
     const QByteArray bytes = "FIRST\r\n\r\n// remark \xE9\r\n  |:HALT\r\n\r\n";
     WriteFile("run.txt", bytes);
     Open("run.txt");
-
-    ASSERT_EQ(Ui.FileDialogs.size(), 1u);
-    const platform::FileDialogRequest& request = Ui.FileDialogs[0].Request;
-    EXPECT_FALSE(Ui.FileDialogs[0].Save);
-    EXPECT_EQ(request.Title, "Open Command Input File");
-    EXPECT_EQ(request.Filter, "Text File (*.txt)|*.txt|All Files (*.*)|*.*");
-    EXPECT_TRUE(request.CreatePrompt);
-    EXPECT_TRUE(request.OverwritePrompt);
+    const platform::FileDialogRequest& request = Ui.FileDialogs.at(1).Request;
+    EXPECT_EQ(request.Title + request.Filter, "Open Command Input FileText File (*.txt)|*.txt|All Files (*.*)|*.*");
+    EXPECT_TRUE(request.CreatePrompt && request.OverwritePrompt && !Ui.FileDialogs[1].Save);
+    EXPECT_TRUE(MainControl("gbInputFile")->isVisible());
+    Open("");
+    Open("new.txt");
     EXPECT_EQ(PaneText(), QStringLiteral("FIRST\n\n// remark \u00e9\n  |:HALT\n\n"));
-    EXPECT_TRUE(PaneShown());
+    EXPECT_EQ(Ui.FileDialogs.at(2).Request.FileName, FilePath("run.txt"));
+    ASSERT_EQ(Ui.Exceptions.size(), 1u);
+    EXPECT_TRUE(Ui.Exceptions[0].startsWith("Cannot open file")) << Ui.Exceptions[0].toStdString();
     EXPECT_EQ(FileNamePanel(), "FileName: " + FilePath("run.txt"));
 
     Ui.AnswerFileDialog(FilePath("copy.txt"));
     PopupEntry("&Save to File")->trigger();
-    EXPECT_EQ(ReadFile("copy.txt"), bytes);
+    EXPECT_EQ(ReadWholeFile(FilePath("copy.txt")), bytes);
 }
 
-TEST_F(CommandFiles, CancelOrANameThatCannotBeOpenedKeepsThePaneAndTheLastName)
-{
-    CancelOpen();
-    EXPECT_EQ(FileNamePanel(), "FileName: ");
-
-    WriteFile("a.txt", "A\r\n");
-    Open("a.txt");
-    CancelOpen();
-    EXPECT_EQ(Ui.FileDialogs.back().Request.FileName, FilePath("a.txt"));
-    Open("new.txt");
-
-    ASSERT_EQ(Ui.Exceptions.size(), 1u);
-    EXPECT_TRUE(Ui.Exceptions[0].startsWith("Cannot open file")) << Ui.Exceptions[0].toStdString();
-    EXPECT_EQ(PaneText(), "A\n");
-    EXPECT_EQ(FileNamePanel(), "FileName: " + FilePath("a.txt"));
-}
-
-// An untouched pane is cleared without a dialog. Once a key was typed into the
-// pane, every later "Save Command File" saves, also after a save and after a
-// new open.
-TEST_F(CommandFiles, SaveCommandFileSavesOnlyOnceSomethingWasTyped)
+// An untouched pane is cleared without a dialog. Once something was pasted,
+// every later "Save Command File" saves, also after a save and a new open;
+// "Close Command File" saves the same way and hides the pane.
+TEST_F(CommandFiles, SaveCommandFileSavesOnlyOnceTheUserChangedThePane)
 {
     WriteFile("a.txt", "A\r\nB\r\n");
     Open("a.txt");
-    SaveCommandFile();
+    MainEntry("CloseCommandFile1")->trigger();
     EXPECT_EQ(Ui.FileDialogs.size(), 1u);
-    EXPECT_TRUE(PaneText().isEmpty());
-    EXPECT_EQ(FileNamePanel(), "FileName: " + FilePath("a.txt"));
+    EXPECT_EQ(PaneText() + FileNamePanel(), "FileName: " + FilePath("a.txt"));
 
-    QTest::keyClicks(MainControl<QTextEdit>("reInputFile"), "ONE");
-    ASSERT_TRUE(CommTermForm->CommandFileChanged);
+    QApplication::clipboard()->setText(QStringLiteral("ONE"));
+    FocusControl(*FilePane());
+    QTest::keyClick(FilePane(), Qt::Key_V, Qt::ControlModifier);
     Ui.AnswerFileDialog(FilePath("out"));
-    SaveCommandFile();
-    ASSERT_EQ(Ui.FileDialogs.size(), 2u);
-    const platform::FileDialogRequest& request = Ui.FileDialogs[1].Request;
-    EXPECT_TRUE(Ui.FileDialogs[1].Save);
-    EXPECT_EQ(request.Title, "Save Command Input File");
-    EXPECT_EQ(request.DefaultExt, ".txt");
-    EXPECT_FALSE(request.OverwritePrompt);
-    EXPECT_EQ(ReadFile("out.txt"), "ONE\r\n");
-    EXPECT_EQ(PaneText(), "ONE");
-    EXPECT_TRUE(FileNamePanel().isEmpty());
+    MainEntry("CloseCommandFile1")->trigger();
+    const platform::FileDialogRequest& request = Ui.FileDialogs.at(1).Request;
+    EXPECT_TRUE(Ui.FileDialogs[1].Save && !request.OverwritePrompt);
+    EXPECT_EQ(request.Title + request.DefaultExt, "Save Command Input File.txt");
+    EXPECT_EQ(ReadWholeFile(FilePath("out.txt")), "ONE\r\n");
+    EXPECT_EQ(PaneText() + FileNamePanel(), "ONE");
 
     Open("a.txt");
-    SaveCommandFile();
+    PopupEntry("Close Command File")->trigger();
+    // Cancelled: nothing saved, the panel still emptied, the text kept.
     ASSERT_EQ(Ui.FileDialogs.size(), 4u);
     EXPECT_TRUE(Ui.FileDialogs.back().Save);
-    // Cancelled: nothing saved, the panel still emptied, the pane kept.
-    EXPECT_TRUE(FileNamePanel().isEmpty());
-    EXPECT_EQ(PaneText(), "A\nB\n");
+    EXPECT_EQ(PaneText() + FileNamePanel(), "A\nB\n");
+    EXPECT_FALSE(MainControl("gbInputFile")->isVisible() || CommTermForm->Splitter1->isVisible());
 }
 
-TEST_F(CommandFiles, HidingKeepsTheTextClosingAndClearingDoNot)
-{
-    WriteFile("a.txt", "A");
-    Open("a.txt");
-    MainEntry("HideCommandFileWindow1")->trigger();
-    EXPECT_FALSE(PaneShown());
-    EXPECT_FALSE(CommTermForm->Splitter1->isVisible());
-    MainEntry("ViewCommandFileWindow1")->trigger();
-    EXPECT_EQ(PaneText(), "A");
-
-    PopupEntry("Close Command File")->trigger();
-    EXPECT_FALSE(PaneShown());
-    EXPECT_TRUE(PaneText().isEmpty());
-
-    for (QAction* clear : {MainEntry("ClearCommandFile1"), PopupEntry("Clear Command File Window")}) {
-        Open("a.txt");
-        clear->trigger();
-        EXPECT_TRUE(PaneText().isEmpty());
-        EXPECT_TRUE(FileNamePanel().isEmpty());
-    }
-}
-
-TEST_F(CommandFiles, SendSelectedCommandSendsTheTrimmedSelectionButNotBlanks)
+// Each way of changing the pane's text, from "AB" with "B" selected and "P"
+// on the clipboard: only the user's ways mark it changed.
+TEST_F(CommandFiles, EveryChangeTheUserMakesMarksThePaneChangedAndTheProgramsDoNot)
 {
     AnswerEveryCommand("OK\r\n");
-    CommandBox()->setText("UNTOUCHED");
-    SendSelection("A \t B", 1, 4);
-    EXPECT_FALSE(CommTermForm->ConfigChanged);
-    EXPECT_EQ(CommandBox()->text(), "UNTOUCHED");
+    WriteFile("a.txt", "AB");
+    QMimeData dropped;
+    dropped.setText(QStringLiteral("D"));
+    const auto key = [this](Qt::Key key, Qt::KeyboardModifiers held) { QTest::keyClick(FilePane(), key, held); };
+    const auto drop = [&, this] {
+        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+        QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+        QApplication::sendEvent(FilePane()->viewport(), &enter);
+        QApplication::sendEvent(FilePane()->viewport(), &drop);
+    };
+    const auto undo = [&, this] {
+        key(Qt::Key_C, {});
+        CommTermForm->CommandFileChanged = false;
+        FilePane()->undo();
+    };
+    const auto run = [this] {
+        MainControl<QPushButton>("cmdStartCycle")->click();
+        QElapsedTimer waited;
+        waited.start();
+        while (CycleThread->RunFile && waited.elapsed() < 20000)
+            platform::WaitTurn();
+    };
+    const struct { const char* Way; std::function<void()> Change; QString Text; bool Marks; } ways[] = {
+        {"typed", [&] { key(Qt::Key_C, {}); }, "Ac", true},
+        {"Ctrl+V", [&] { key(Qt::Key_V, Qt::ControlModifier); }, "AP", true},
+        {"Delete", [&] { key(Qt::Key_Delete, {}); }, "A", true},
+        {"pop-up Paste", [this] { PopupEntry("&Paste")->trigger(); }, "AP", true},
+        {"pop-up Cut", [this] { PopupEntry("Cu&t")->trigger(); }, "A", true},
+        {"dropped", drop, "DAB", true},
+        {"undone", undo, "AB", true},
+        {"opened", [this] { Open("a.txt"); }, "AB", false},
+        {"cleared", [this] { MainEntry("ClearCommandFile1")->trigger(); }, "", false},
+        {"pop-up cleared", [this] { PopupEntry("Clear Command File Window")->trigger(); }, "", false},
+        {"run, marking each line it sends", run, "AB", false},
+    };
+    for (const auto& way : ways) {
+        Select("AB", 1, 2);
+        QApplication::clipboard()->setText(QStringLiteral("P"));
+        CommTermForm->CommandFileChanged = false;
+        way.Change();
+        EXPECT_EQ(PaneText(), way.Text) << way.Way;
+        EXPECT_EQ(CommTermForm->CommandFileChanged, way.Marks) << way.Way;
+    }
+    // Nothing the program wrote can be undone into the file.
+    FilePane()->undo();
+    EXPECT_EQ(PaneText(), "AB");
+    EXPECT_EQ(Instrument->Commands(), QList<QByteArray>{"AB"});
+}
 
-    SendSelection("skip \t ;LC:ED? \t rest", 4, 15);
-    ASSERT_TRUE(Instrument->WaitForCommands(1));
-    EXPECT_EQ(Instrument->Commands(), QList<QByteArray>{";LC:ED?"});
-    EXPECT_TRUE(CommTermForm->ConfigChanged);
+// A selection of blanks sends nothing and marks nothing; one over two lines
+// goes out, and into the recent commands, as one line.
+TEST_F(CommandFiles, SendSelectedCommandSendsTheTrimmedSelectionOnOneLine)
+{
+    AnswerEveryCommand("OK\r\n");
+    const struct { QString Text; int From; int To; bool Marks; } selections[] = {
+        {"A \t B", 1, 4, false}, {"skip \t ;LC:ED? \t rest", 4, 15, true}, {"X\n;LC:FL\n3\n", 0, 11, true}};
+    for (const auto& s : selections) {
+        Select(s.Text, s.From, s.To);
+        CommTermForm->ConfigChanged = false;
+        PopupEntry("Send Selected Command")->trigger();
+        EXPECT_EQ(CommTermForm->ConfigChanged, s.Marks) << s.Text.toStdString();
+    }
+    ASSERT_TRUE(Instrument->WaitForCommands(2));
+    EXPECT_EQ(Instrument->Commands(), (QList<QByteArray>{";LC:ED?", "X ;LC:FL 3"}));
+    EXPECT_EQ(CommTermForm->CommandArray[2], "X ;LC:FL 3");
 }
 
 } // namespace

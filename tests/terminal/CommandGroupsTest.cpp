@@ -4,124 +4,117 @@
 #include "terminal/ComboDialog.h"
 #include "terminal/IncrementDialog.h"
 
+#include <QClipboard>
 #include <QPushButton>
-#include <QTest>
 
 namespace {
 
-void Retype(QLineEdit* edit, const QString& text)
+// What a user pastes over the whole text of an edit.
+void PasteInto(QLineEdit& edit, const QString& text)
 {
-    edit->clear();
-    QTest::keyClicks(edit, text);
+    QApplication::clipboard()->setText(text);
+    QApplication::setActiveWindow(edit.window());
+    edit.setFocus(Qt::OtherFocusReason);
+    edit.selectAll();
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
 }
 
-// ---- Common strings on the wire ----
-
-using CommonStringSends = TrafficFixture;
-
-// Enter on the placeholder or an empty box leaves the configuration unchanged;
-// a text holding "Command" marks it, though the send road drops it.
-TEST_F(CommonStringSends, ButtonFunctionKeyCtrlWAndEnterSendWhatTheirBoxesHold)
-{
-    Retype(CommonString(1), "A1");
-    Retype(CommonString(4), "B4");
-    MainControl<QPushButton>("bbSendString1")->click();
-    FocusControl(*CommonString(1));
-    QTest::keyClick(CommonString(1), Qt::Key_F4);
-    Retype(CommandBox(), "C0");
-    QTest::keyClick(CommandBox(), Qt::Key_W, Qt::ControlModifier);
-    ASSERT_TRUE(Instrument->WaitForCommands(3));
-
-    const struct {
-        int String;
-        const char* Text;
-        bool Marks;
-    } enters[] = {{3, "Empty", false}, {5, "", false}, {2, "X Command", true}, {1, ";LC:FL 1", true}};
-    for (const auto& e : enters) {
-        CommTermForm->ConfigChanged = false;
-        Retype(CommonString(e.String), e.Text);
-        QTest::keyClick(CommonString(e.String), Qt::Key_Return);
-        EXPECT_EQ(CommTermForm->ConfigChanged, e.Marks) << e.Text;
-    }
-    ASSERT_TRUE(Instrument->WaitForCommands(4));
-    EXPECT_EQ(Instrument->Commands(), (QList<QByteArray>{"A1", "B4", "C0", ";LC:FL 1"}));
-}
-
-// ---- Groups ----
-
-// Ten groups told apart by their texts, group 3 ("Name 2") shown at start.
+// Ten groups told apart by their texts (group g is "Name g" with strings
+// "S g.i" and commands "C g.i"), group 2 shown at start, and an instrument
+// on COM3 that answers "OK".
 class CommandGroups : public ConfiguredWindows
 {
 protected:
-    void PrepareInstallFolder() override { WriteConfigFile(DistinctFile(2)); }
-
+    void PrepareInstallFolder() override
+    {
+        Instrument = std::make_unique<FakeInstrument>(3);
+        Instrument->SetRule([](const QByteArray&) { return FakeReply("OK\r\n"); });
+        WriteConfigFile(DistinctFile(2));
+    }
     void SetUp() override
     {
         ConfiguredWindows::SetUp();
-        if (HasFatalFailure())
-            return;
         ASSERT_EQ(CommTermForm->CurrentGroup, 2);
         // As a selected port would leave them, so the user can type.
         CommTermForm->EnableCommActiveObjects();
     }
 
-    static QString ShownCommand() { return CommTermForm->eSendCommand->text(); }
+    void SelectPort() { QTest::keyClick(MainControl("cboCommTerminal"), Qt::Key_Down); }
+    static const TCommandGroup& Group(int g) { return CommTermForm->CommandGroups.at(static_cast<std::size_t>(g)); }
 
-    // Copies the shown group through the dialog: chooses the item (-1 none)
-    // and ends with OK or Cancel; gives the names the dialog offered.
+    // Copies the shown group to the item chosen (-1 none) with OK or Cancel;
+    // gives the names the dialog offered.
     static QStringList CopyTo(int target, bool ok = true)
     {
         QStringList offered;
         ModalScript copy(*OKRightDlg);
         copy.Then([&offered, target, ok](QDialog&) {
-            QComboBox& names = *OKRightDlg->cboBox;
-            for (int i = 0; i < names.count(); ++i)
-                offered << names.itemText(i);
-            EXPECT_EQ(names.currentIndex(), -1);
-            names.setCurrentIndex(target);
+            for (int i = 0; i < OKRightDlg->cboBox->count(); ++i)
+                offered << OKRightDlg->cboBox->itemText(i);
+            OKRightDlg->cboBox->setCurrentIndex(target);
             (ok ? OKRightDlg->OKBtn : OKRightDlg->CancelBtn)->click();
         });
         CommTermForm->CopytoGroup1->trigger();
-        EXPECT_EQ(OKRightDlg->windowTitle(), "Copy To Group");
         return offered;
     }
-
-    static void RenameTo(const QString& name, bool ok = true)
+    // Renames the shown group, the step playing the user in the dialog.
+    static void Rename(const std::function<void(QLineEdit& edit)>& user)
     {
         ModalScript rename(*IncrementForm);
-        rename.Then([name, ok](QDialog&) {
-            IncrementForm->leIncValue->setText(name);
-            (ok ? IncrementForm->cmdOK : IncrementForm->cmdCancel)->click();
-        });
+        rename.Then([user](QDialog&) { user(*IncrementForm->leIncValue); });
         CommTermForm->RenameGroup1->trigger();
     }
+
+    std::unique_ptr<FakeInstrument> Instrument;
 };
 
-TEST_F(CommandGroups, ChangingGroupsKeepsWhatWasTypedAndShowsTheFirstRecentCommand)
+// Button n, function key n and Enter in box n each send string n. Enter on the
+// placeholder or an empty box leaves the configuration unchanged; a text
+// holding "Command" marks it, though the send road drops it.
+TEST_F(CommandGroups, EveryWayToSendStringNSendsItsOwnText)
 {
-    Retype(CommonString(1), "typed");
-    CommTermForm->CommandArray[3] = "recent";
-    CommTermForm->CommandIndex = 3;
-
-    ChooseGroup(5);
-    EXPECT_EQ(CommonStrings(), (QStringList{"S 5.0", "S 5.1", "S 5.2", "S 5.3", "S 5.4"}));
-    EXPECT_EQ(CommTermForm->CommandIndex, 0);
-    EXPECT_EQ(ShownCommand(), "C 5.0");
-
-    ChooseGroup(2);
-    EXPECT_EQ(CommonString(1)->text(), "typed");
-    EXPECT_EQ(CommTermForm->CommandArray[3], "recent");
-    EXPECT_EQ(ShownCommand(), "C 2.0");
-    EXPECT_FALSE(CommTermForm->ConfigChanged);
+    SelectPort();
+    const Qt::Key functionKeys[] = {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4, Qt::Key_F5};
+    QList<QByteArray> expected;
+    for (int n = 1; n <= 5; ++n) {
+        MainControl<QPushButton>(QStringLiteral("bbSendString%1").arg(n).toLatin1())->click();
+        FocusControl(*CommTermForm->eSendCommand);
+        QTest::keyClick(CommTermForm->eSendCommand, functionKeys[n - 1]);
+        QTest::keyClick(CommonString(n), Qt::Key_Return);
+        expected << QList<QByteArray>(3, QStringLiteral("S 2.%1").arg(n - 1).toLatin1());
+    }
+    const std::tuple<int, const char*, bool> enters[] = {{3, "Empty", false}, {5, "", false}, {2, "X Command", true}};
+    for (const auto& [string, text, marks] : enters) {
+        CommTermForm->ConfigChanged = false;
+        CommonString(string)->setText(text);
+        QTest::keyClick(CommonString(string), Qt::Key_Return);
+        EXPECT_EQ(CommTermForm->ConfigChanged, marks) << text;
+    }
+    ASSERT_TRUE(Instrument->WaitForCommands(15));
+    EXPECT_EQ(Instrument->Commands(), expected);
 }
 
-TEST_F(CommandGroups, TextTypedIntoTheGroupBoxAddsNoGroup)
+// The shown group's record changes only when it is stored, and the last group
+// is a group like any other.
+TEST_F(CommandGroups, ChangingGroupsStoresTheShownOneAndShowsTheFirstRecentCommand)
 {
-    GroupBox()->clearEditText();
-    QTest::keyClicks(GroupBox(), "Another");
-    QTest::keyClick(GroupBox(), Qt::Key_Return);
-    EXPECT_EQ(GroupBoxItems().size(), 10);
-    EXPECT_EQ(CommTermForm->CurrentGroup, 2);
+    CommonString(1)->setText("typed");
+    CommTermForm->CommandArray[3] = "recent";
+    CommTermForm->CommandIndex = 3;
+    ChooseGroup(9);
+    EXPECT_EQ(CommonStrings(), (QStringList{"S 9.0", "S 9.1", "S 9.2", "S 9.3", "S 9.4"}));
+    EXPECT_EQ(CommTermForm->CommandArray[9] + CommTermForm->eSendCommand->text(), "C 9.9C 9.0");
+    EXPECT_EQ(CommTermForm->CommandIndex, 0);
+    MainEntry("ResetCommands1")->trigger();
+    EXPECT_EQ(CommonStrings() << CommTermForm->eSendCommand->text(), QStringList(5, "Empty") << "Command");
+    EXPECT_EQ(Group(9).CommandStrings[0], "S 9.0");
+
+    ChooseGroup(2);
+    EXPECT_EQ((QStringList{CommonString(1)->text(), CommTermForm->CommandArray[3], CommTermForm->eSendCommand->text()}),
+              (QStringList{"typed", "recent", "C 2.0"}));
+    EXPECT_EQ((QStringList{Group(9).CommandStrings[4], Group(9).Commands[9], Group(9).GroupName}),
+              (QStringList{"Empty", "Command", "Name 9"}));
+    EXPECT_FALSE(CommTermForm->ConfigChanged);
 }
 
 // Copying to the shown group, cancelled or with no name chosen changes no
@@ -132,81 +125,71 @@ TEST_F(CommandGroups, CopyOffersTenNamesAndCopiesOnlyToAnotherChosenGroup)
     CommonString(1)->setText("fresh");
     const QStringList names = GroupBoxItems();
     ASSERT_EQ(names.size(), 10);
-    EXPECT_EQ(CopyTo(2), names);
-    EXPECT_EQ(CopyTo(4, false), names);
-    EXPECT_EQ(CopyTo(-1), names);
-    for (int g : {0, 1, 3, 4, 5, 6, 7, 8, 9}) {
-        EXPECT_EQ(CommTermForm->CommandGroups[g].CommandStrings, before[g].CommandStrings) << g;
-        EXPECT_EQ(CommTermForm->CommandGroups[g].Commands, before[g].Commands) << g;
-    }
-
-    EXPECT_EQ(CopyTo(7), names);
-    const TCommandGroup& copy = CommTermForm->CommandGroups[7];
-    EXPECT_EQ(copy.GroupName, "Name 7");
-    EXPECT_EQ(copy.CommandStrings[0], "fresh");
-    EXPECT_EQ(copy.Commands[9], "C 2.9");
+    for (const auto& [target, ok] : {std::pair{2, true}, {4, false}, {-1, true}, {9, true}})
+        EXPECT_EQ(CopyTo(target, ok), names);
+    for (int g : {0, 1, 3, 4, 5, 6, 7, 8})
+        EXPECT_TRUE(Group(g).CommandStrings == before[g].CommandStrings && Group(g).Commands == before[g].Commands) << g;
+    EXPECT_EQ(OKRightDlg->windowTitle(), "Copy To Group");
+    EXPECT_EQ((QStringList{Group(9).GroupName, Group(9).CommandStrings[0], Group(9).Commands[9]}),
+              (QStringList{"Name 9", "fresh", "C 2.9"}));
     EXPECT_EQ(GroupBox()->currentText(), "Name 2");
     EXPECT_FALSE(CommTermForm->ConfigChanged);
 }
 
 // The edit selects the whole name on a click and on the side arrows, so what
-// is typed replaces it, and Enter is OK.
+// is typed replaces it; Enter is OK; Cancel puts the old name back.
 TEST_F(CommandGroups, RenameTakesWhatIsTypedAndCancelPutsTheOldNameBack)
 {
     QStringList selected;
-    {
-        ModalScript rename(*IncrementForm);
-        rename.Then([&selected](QDialog&) {
-            QLineEdit* edit = IncrementForm->leIncValue;
-            edit->setCursorPosition(2);
-            QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(4, edit->height() / 2));
-            selected << edit->selectedText();
-            for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right}) {
-                edit->setCursorPosition(3);
-                QTest::keyClick(edit, key);
-                selected << edit->selectedText();
-            }
-            QTest::keyClicks(edit, "Lasers on bench 2");
-            QTest::keyClick(edit, Qt::Key_Return);
-        });
-        CommTermForm->RenameGroup1->trigger();
-    }
+    Rename([&selected](QLineEdit& edit) {
+        QTest::mouseClick(&edit, Qt::LeftButton, {}, QPoint(4, edit.height() / 2));
+        selected << edit.selectedText();
+        for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right}) {
+            edit.setCursorPosition(3);
+            QTest::keyClick(&edit, key);
+            selected << edit.selectedText();
+        }
+        QTest::keyClicks(&edit, "Lasers on bench 2");
+        QTest::keyClick(&edit, Qt::Key_Return);
+    });
     EXPECT_EQ(selected, QStringList(3, "Name 2"));
-    EXPECT_EQ(IncrementForm->windowTitle(), "Rename Group");
-    EXPECT_EQ(GroupBoxItems()[2], "Lasers on bench 2");
-
+    EXPECT_EQ(IncrementForm->windowTitle() + IncrementForm->lblIncValue->text(), "Rename GroupGroup Name");
     GroupBox()->setEditText("half typed");
-    RenameTo("Not taken", false);
-    EXPECT_EQ(CommTermForm->CommandGroups[2].GroupName, "Lasers on bench 2");
+    Rename([](QLineEdit& edit) {
+        edit.setText("Not taken");
+        IncrementForm->cmdCancel->click();
+    });
     EXPECT_EQ(GroupBox()->currentText(), "Lasers on bench 2");
-
-    RenameTo("");
-    EXPECT_EQ(GroupBoxItems()[2], "");
-    EXPECT_EQ(GroupBoxItems().size(), 10);
+    ChooseGroup(9);
+    Rename([](QLineEdit& edit) {
+        edit.clear();
+        IncrementForm->cmdOK->click();
+    });
+    EXPECT_EQ(GroupBoxItems(), (QStringList{"Name 0", "Name 1", "Lasers on bench 2", "Name 3", "Name 4", "Name 5",
+                                            "Name 6", "Name 7", "Name 8", ""}));
     EXPECT_FALSE(CommTermForm->ConfigChanged);
 }
 
-// The record changes only when the group is stored.
-TEST_F(CommandGroups, ResetThenGroupChangeStoresThePlaceholders)
+// Texts pasted over several lines into the last group go out and are stored
+// on one line each: the file keeps its 168 lines and gives every group back.
+TEST_F(CommandGroups, PastedLineBreaksNeverShiftTheGroupsOfTheFile)
 {
-    const std::pair<const char*, int> entries[] = {{"ResetCommandStrings1", 2}, {"ResetCommands1", 5}};
-    for (const auto& [entry, group] : entries) {
-        SCOPED_TRACE(entry);
-        ChooseGroup(group);
-        CommTermForm->CommandIndex = 4;
-        ASSERT_NE(CommTermForm->findChild<QAction*>(entry), nullptr);
-        CommTermForm->findChild<QAction*>(entry)->trigger();
-        EXPECT_EQ(CommonStrings(), QStringList(5, "Empty"));
-        EXPECT_EQ(ShownCommand(), "Command");
-        EXPECT_EQ(CommTermForm->CommandIndex, 4);
-        const TCommandGroup& record = CommTermForm->CommandGroups[static_cast<std::size_t>(group)];
-        EXPECT_EQ(record.CommandStrings[0], QStringLiteral("S %1.0").arg(group));
-        ChooseGroup(8);
-        EXPECT_EQ(record.CommandStrings[4], "Empty");
-        EXPECT_EQ(record.Commands[9], "Command");
-        EXPECT_EQ(record.GroupName, QStringLiteral("Name %1").arg(group));
-        EXPECT_FALSE(CommTermForm->ConfigChanged);
-    }
+    ChooseGroup(9);
+    SelectPort();
+    PasteInto(*CommTermForm->eSendCommand, "A\r\nB\r\n");
+    QTest::keyClick(CommTermForm->eSendCommand, Qt::Key_Return);
+    PasteInto(*CommonString(1), "S\n1");
+    Rename([](QLineEdit& edit) {
+        PasteInto(edit, "N\r\n\r\n9");
+        IncrementForm->cmdOK->click();
+    });
+    CloseAndStart();
+    EXPECT_EQ(ConfigFileBytes().count("\r\n"), 168);
+    ASSERT_EQ(CommTermForm->CurrentGroup, 9);
+    EXPECT_EQ(GroupBoxItems()[9], "N 9");
+    EXPECT_EQ(CommonStrings(), (QStringList{"S 1", "S 9.1", "S 9.2", "S 9.3", "S 9.4"}));
+    EXPECT_EQ(Group(9).Commands[1] + Group(8).Commands[9], "A BC 8.9");
+    EXPECT_EQ(Instrument->Commands(), QList<QByteArray>{"A B"});
 }
 
 } // namespace

