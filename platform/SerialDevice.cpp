@@ -4,7 +4,9 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -12,6 +14,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <string>
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -33,53 +36,162 @@ constexpr int PortsPerDeviceFamily = 32;
 // from holding the caller for good.
 constexpr int WriteStallLimitMs = 5000;
 
-// ---- Handles opened here, with the time-outs given to each ----
+// ---- Handles opened here, and what each device was told ----
 
-class OpenPorts
+// A device node as the kernel knows it. A node created anew under the same
+// path (an adapter plugged in again, a new pseudo-terminal) is another device
+// and has no history.
+struct DeviceIdentity
+{
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    std::int64_t ChangedSeconds = 0;
+    long ChangedNanoseconds = 0;
+
+    bool operator==(const DeviceIdentity&) const = default;
+};
+
+struct ModemLineState
+{
+    bool DtrRaised = false;
+    bool RtsRaised = false;
+};
+
+// What a device was last told through any handle.
+struct DeviceMemory
+{
+    DeviceIdentity Identity;
+    std::optional<termios> Line;
+    std::optional<ModemLineState> ModemLines;
+    std::optional<CommTimeouts> Timeouts;
+    std::uint64_t LastUse = 0;
+};
+
+// The resolved device path and the node behind it.
+struct DeviceKey
+{
+    std::string Path;
+    DeviceIdentity Identity;
+};
+
+// One entry per device path; far more than a machine has ports, so only
+// paths that changed devices many times over are ever dropped.
+constexpr std::size_t RememberedDevicesLimit = 128;
+
+class SerialDevices
 {
 public:
-    void Add(SerialHandle handle)
+    void Add(SerialHandle handle, const DeviceKey& device, const CommTimeouts& timeouts)
     {
         std::lock_guard lock(mutex);
-        timeouts[handle] = CommTimeouts{};
+        handles[handle] = OpenHandle{device, timeouts};
     }
     bool Remove(SerialHandle handle)
     {
         std::lock_guard lock(mutex);
-        return timeouts.erase(handle) == 1;
+        return handles.erase(handle) == 1;
     }
     bool Contains(SerialHandle handle)
     {
         std::lock_guard lock(mutex);
-        return timeouts.count(handle) == 1;
+        return handles.count(handle) == 1;
     }
     bool SetTimeouts(SerialHandle handle, const CommTimeouts& value)
     {
         std::lock_guard lock(mutex);
-        const auto entry = timeouts.find(handle);
-        if (entry == timeouts.end())
+        const auto entry = handles.find(handle);
+        if (entry == handles.end())
             return false;
-        entry->second = value;
+        entry->second.Timeouts = value;
+        MemoryOf(entry->second.Device).Timeouts = value;
         return true;
     }
     std::optional<CommTimeouts> Timeouts(SerialHandle handle)
     {
         std::lock_guard lock(mutex);
-        const auto entry = timeouts.find(handle);
-        if (entry == timeouts.end())
+        const auto entry = handles.find(handle);
+        if (entry == handles.end())
             return std::nullopt;
+        return entry->second.Timeouts;
+    }
+    void RememberLine(SerialHandle handle, const termios& line, ModemLineState modemLines)
+    {
+        std::lock_guard lock(mutex);
+        const auto entry = handles.find(handle);
+        if (entry == handles.end())
+            return;
+        DeviceMemory& memory = MemoryOf(entry->second.Device);
+        memory.Line = line;
+        memory.ModemLines = modemLines;
+    }
+    // The history of the device, when it has one; a replaced device's is dropped.
+    std::optional<DeviceMemory> Recall(const DeviceKey& device)
+    {
+        std::lock_guard lock(mutex);
+        const auto entry = memories.find(device.Path);
+        if (entry == memories.end())
+            return std::nullopt;
+        if (entry->second.Identity != device.Identity) {
+            memories.erase(entry);
+            return std::nullopt;
+        }
         return entry->second;
+    }
+    void Forget(const DeviceKey& device)
+    {
+        std::lock_guard lock(mutex);
+        memories.erase(device.Path);
     }
 
 private:
+    struct OpenHandle
+    {
+        DeviceKey Device;
+        CommTimeouts Timeouts;
+    };
+
+    // Called with the mutex held.
+    DeviceMemory& MemoryOf(const DeviceKey& device)
+    {
+        DeviceMemory& memory = memories[device.Path];
+        if (memory.Identity != device.Identity) {
+            memory = DeviceMemory();
+            memory.Identity = device.Identity;
+        }
+        memory.LastUse = ++uses;
+        DropLeastRecentlyUsed();
+        return memory;
+    }
+    void DropLeastRecentlyUsed()
+    {
+        if (memories.size() <= RememberedDevicesLimit)
+            return;
+        const auto oldest = std::min_element(memories.begin(), memories.end(),
+            [](const auto& a, const auto& b) { return a.second.LastUse < b.second.LastUse; });
+        memories.erase(oldest);
+    }
+
     std::mutex mutex;
-    std::map<SerialHandle, CommTimeouts> timeouts;
+    std::map<SerialHandle, OpenHandle> handles;
+    std::map<std::string, DeviceMemory> memories;
+    std::uint64_t uses = 0;
 };
 
-OpenPorts& Ports()
+SerialDevices& Devices()
 {
-    static OpenPorts ports;
-    return ports;
+    static SerialDevices devices;
+    return devices;
+}
+
+// ---- The calls that change the line ----
+
+std::atomic<SerialLineCalls*> installedLineCalls{nullptr};
+
+SerialLineCalls& LineCalls()
+{
+    static SerialLineCalls systemCalls;
+    SerialLineCalls* const installed = installedLineCalls.load();
+    return installed != nullptr ? *installed : systemCalls;
 }
 
 // ---- Port names and devices ----
@@ -270,24 +382,37 @@ bool IsPseudoTerminal(int fd)
     return deviceMajor >= FirstPtySlaveMajor && deviceMajor <= LastPtySlaveMajor;
 }
 
-// The C library reads the state back after setting it and reports EINVAL when
-// the driver changed the size or parity: a UART that cannot carry them. On a
-// pty that is always so, and the rest of the state was applied.
-bool ApplyTermios(int fd, const termios& state)
+ModemLineState ModemLinesOf(const DeviceControlBlock& dcb)
 {
-    if (::tcsetattr(fd, TCSANOW, &state) == 0)
-        return true;
-    return errno == EINVAL && IsPseudoTerminal(fd);
+    return {dcb.fDtrControl != DtrControlDisable, dcb.fRtsControl != RtsControlDisable};
 }
 
-// Modem lines exist only on real UARTs; a device without them (a pty, some
-// adapters) refuses the calls, which changes nothing on the line.
-void ApplyModemLines(SerialHandle handle, const DeviceControlBlock& dcb)
+// Lowered after the termios: a speed change from B0 raises both lines again.
+void ApplyModemLines(SerialHandle handle, ModemLineState lines)
 {
-    const int dtr = TIOCM_DTR;
-    const int rts = TIOCM_RTS;
-    (void)::ioctl(handle, dcb.fDtrControl == DtrControlDisable ? TIOCMBIC : TIOCMBIS, &dtr);
-    (void)::ioctl(handle, dcb.fRtsControl == RtsControlDisable ? TIOCMBIC : TIOCMBIS, &rts);
+    LineCalls().SetModemLine(handle, ModemLine::Dtr, lines.DtrRaised);
+    LineCalls().SetModemLine(handle, ModemLine::Rts, lines.RtsRaised);
+}
+
+bool ApplyMemory(SerialHandle handle, const DeviceMemory& memory)
+{
+    if (memory.Line && !LineCalls().ApplyTermios(handle, *memory.Line))
+        return false;
+    if (memory.ModemLines)
+        ApplyModemLines(handle, *memory.ModemLines);
+    return true;
+}
+
+DeviceKey KeyOf(int fd, const QString& path)
+{
+    DeviceKey key;
+    char* resolved = ::realpath(path.toLocal8Bit().constData(), nullptr);
+    key.Path = resolved != nullptr ? std::string(resolved) : path.toStdString();
+    std::free(resolved);
+    struct stat info{};
+    if (::fstat(fd, &info) == 0)
+        key.Identity = {info.st_rdev, info.st_ino, info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
+    return key;
 }
 
 std::optional<std::uint8_t> ParityFromLetter(const QString& letter)
@@ -355,6 +480,31 @@ int PollFor(SerialHandle handle, short events, int limitMs)
 
 } // namespace
 
+// ---- The calls that change the line ----
+
+// The C library reads the state back after setting it and reports EINVAL when
+// the driver changed the size or parity: a UART that cannot carry them. On a
+// pty that is always so, and the rest of the state was applied.
+bool SerialLineCalls::ApplyTermios(SerialHandle handle, const termios& state)
+{
+    if (::tcsetattr(handle, TCSANOW, &state) == 0)
+        return true;
+    return errno == EINVAL && IsPseudoTerminal(handle);
+}
+
+// Modem lines exist only on real UARTs; a device without them (a pty, some
+// adapters) refuses the call, which changes nothing on the line.
+void SerialLineCalls::SetModemLine(SerialHandle handle, ModemLine line, bool raised)
+{
+    const int bit = line == ModemLine::Dtr ? TIOCM_DTR : TIOCM_RTS;
+    (void)::ioctl(handle, raised ? TIOCMBIS : TIOCMBIC, &bit);
+}
+
+void InstallSerialLineCalls(SerialLineCalls* calls)
+{
+    installedLineCalls.store(calls);
+}
+
 // ---- Opening and closing ----
 
 QString DevicePathForPort(const QString& portName)
@@ -378,13 +528,20 @@ SerialHandle OpenSerialPort(const QString& portName)
         ::close(fd);
         return InvalidHandle;
     }
-    Ports().Add(fd);
+    const DeviceKey device = KeyOf(fd, path);
+    const std::optional<DeviceMemory> memory = Devices().Recall(device);
+    if (memory && !ApplyMemory(fd, *memory)) {
+        Devices().Forget(device);
+        ::close(fd);
+        return InvalidHandle;
+    }
+    Devices().Add(fd, device, memory ? memory->Timeouts.value_or(CommTimeouts{}) : CommTimeouts{});
     return fd;
 }
 
 bool CloseSerialPort(SerialHandle handle)
 {
-    if (!Ports().Remove(handle))
+    if (!Devices().Remove(handle))
         return false;
     // The exclusive mark outlives the descriptor on a tty that stays in use
     // (a pty whose other side is open), so it is lifted before closing.
@@ -442,7 +599,7 @@ void DcbFromTermios(const termios& termiosState, DeviceControlBlock& dcb)
 bool GetCommState(SerialHandle handle, DeviceControlBlock& dcb)
 {
     termios state{};
-    if (!Ports().Contains(handle) || ::tcgetattr(handle, &state) != 0)
+    if (!Devices().Contains(handle) || ::tcgetattr(handle, &state) != 0)
         return false;
     DeviceControlBlock reported;
     DcbFromTermios(state, reported);
@@ -453,11 +610,12 @@ bool GetCommState(SerialHandle handle, DeviceControlBlock& dcb)
 bool SetCommState(SerialHandle handle, const DeviceControlBlock& dcb)
 {
     termios state{};
-    if (!Ports().Contains(handle) || ::tcgetattr(handle, &state) != 0)
+    if (!Devices().Contains(handle) || ::tcgetattr(handle, &state) != 0)
         return false;
-    if (!TermiosFromDcb(dcb, state) || !ApplyTermios(handle, state))
+    if (!TermiosFromDcb(dcb, state) || !LineCalls().ApplyTermios(handle, state))
         return false;
-    ApplyModemLines(handle, dcb);
+    ApplyModemLines(handle, ModemLinesOf(dcb));
+    Devices().RememberLine(handle, state, ModemLinesOf(dcb));
     return true;
 }
 
@@ -481,7 +639,7 @@ bool BuildCommDcb(const QString& definition, DeviceControlBlock& dcb)
 
 bool SetCommTimeouts(SerialHandle handle, const CommTimeouts& timeouts)
 {
-    return Ports().SetTimeouts(handle, timeouts);
+    return Devices().SetTimeouts(handle, timeouts);
 }
 
 // ---- Queue, purge, read and write ----
@@ -489,7 +647,7 @@ bool SetCommTimeouts(SerialHandle handle, const CommTimeouts& timeouts)
 bool InputQueueCount(SerialHandle handle, std::uint32_t& count)
 {
     int waiting = 0;
-    if (!Ports().Contains(handle) || ::ioctl(handle, FIONREAD, &waiting) != 0)
+    if (!Devices().Contains(handle) || ::ioctl(handle, FIONREAD, &waiting) != 0)
         return false;
     count = static_cast<std::uint32_t>(std::max(waiting, 0));
     return true;
@@ -497,19 +655,19 @@ bool InputQueueCount(SerialHandle handle, std::uint32_t& count)
 
 bool PurgeInput(SerialHandle handle)
 {
-    return Ports().Contains(handle) && ::tcflush(handle, TCIFLUSH) == 0;
+    return Devices().Contains(handle) && ::tcflush(handle, TCIFLUSH) == 0;
 }
 
 bool PurgeReadAbort(SerialHandle handle)
 {
-    return Ports().Contains(handle) && ::fcntl(handle, F_GETFD) != -1;
+    return Devices().Contains(handle) && ::fcntl(handle, F_GETFD) != -1;
 }
 
 bool WriteSerial(SerialHandle handle, const char* data, std::uint32_t length,
                  std::uint32_t& written)
 {
     written = 0;
-    if (!Ports().Contains(handle))
+    if (!Devices().Contains(handle))
         return false;
     while (written < length) {
         const ssize_t sent = ::write(handle, data + written, length - written);
@@ -529,7 +687,7 @@ bool WriteSerial(SerialHandle handle, const char* data, std::uint32_t length,
 bool ReadSerial(SerialHandle handle, char* buffer, std::uint32_t toRead, std::uint32_t& read)
 {
     read = 0;
-    const std::optional<CommTimeouts> timeouts = Ports().Timeouts(handle);
+    const std::optional<CommTimeouts> timeouts = Devices().Timeouts(handle);
     if (!timeouts)
         return false;
     if (toRead == 0)

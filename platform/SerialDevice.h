@@ -67,6 +67,24 @@ struct CommTimeouts
     std::uint32_t WriteTotalTimeoutConstant = 0;
 };
 
+// The modem lines the port object drives.
+enum class ModemLine { Dtr, Rts };
+
+// The calls that change a device's line: its termios and its modem lines.
+// Every open and every SetCommState goes through them, so a test can see in
+// which order they reach the device (a pseudo-terminal has no modem lines to
+// read back). The base class makes the real calls.
+class SerialLineCalls
+{
+public:
+    virtual ~SerialLineCalls() = default;
+    virtual bool ApplyTermios(SerialHandle handle, const termios& state);
+    virtual void SetModemLine(SerialHandle handle, ModemLine line, bool raised);
+};
+
+// Routes the line calls through calls until it is given nullptr again.
+void InstallSerialLineCalls(SerialLineCalls* calls);
+
 // The device a port name stands for: <install folder>/ports/COMn when that
 // entry exists, else the fixed mapping of COM1-COM96 to ttyS, ttyUSB and
 // ttyACM. Empty for a malformed name, a name outside COM1..COM119, or
@@ -75,6 +93,15 @@ QString DevicePathForPort(const QString& portName);
 
 // Opens the port exclusively. InvalidHandle when the port does not exist, is
 // not a tty, is a ttyS node without a UART, or another descriptor holds it.
+//
+// A device keeps what it was last told through any handle (line state, modem
+// lines, time-outs), as a Windows driver does: the open applies it before it
+// returns, so the port object can close and reopen a port before every
+// command and change nothing on the line but the brief DTR and RTS rise Linux
+// makes on every open. A device with no such history (or one that was
+// replaced since, such as a USB adapter plugged in again) opens as the kernel
+// leaves it, with all-zero time-outs. When the remembered state can no longer
+// be applied the open fails, and the device is forgotten.
 SerialHandle OpenSerialPort(const QString& portName);
 bool CloseSerialPort(SerialHandle handle);
 

@@ -80,6 +80,8 @@ public:
     void eSendCommandKeyPress(char& key);
     // The send road's steps, the terminal pane and the command history.
     static constexpr int ReadAndCheckReply = 3;
+    // Before a line would take the terminal pane past this, the pane is saved and cleared.
+    static constexpr int PaneLineLimit = 20000;
     QString SendCommand(const QString& command, int mode, DeferredErrors& errors);
     void ClearToSend();
     void isCommandError(const QString& command, const QString& reply);
@@ -263,6 +265,7 @@ private:
     bool TakePortBusy();
     bool ReopenPortByName();
     void EchoCommand(const QString& text, DeferredErrors& errors);
+    bool RestartFullPane(DeferredErrors& errors);
     void AddEcho(const QString& stamp, const QString& text);
     void ShowLineCount();
     void AppendLogEntry(const QColor& colour, const QString& entry);

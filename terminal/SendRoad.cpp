@@ -21,7 +21,6 @@ namespace {
 constexpr char EnterKey = 13;
 constexpr int UpKey = 38;
 constexpr int DownKey = 40;
-constexpr int PaneLineLimit = 20000;
 constexpr unsigned long EchoPauseMs = 5;
 constexpr unsigned long PaneSavePauseMs = 200;
 
@@ -156,11 +155,19 @@ void TCommTermForm::EchoCommand(const QString& text, DeferredErrors& errors)
         return;
     }
     ShowLineCount();
-    if (errors.Run([this] { SaveCommTerminalLogFile(); })) {
-        reCommTerminal->clear();
+    if (RestartFullPane(errors))
         LineCount = PaneLineCount();
-    }
     AddEcho(stamp, text);
+}
+
+// A save that fails keeps the pane, so that nothing shown is lost; the next
+// line tries again.
+bool TCommTermForm::RestartFullPane(DeferredErrors& errors)
+{
+    if (!errors.Run([this] { SaveCommTerminalLogFile(); }))
+        return false;
+    reCommTerminal->clear();
+    return true;
 }
 
 void TCommTermForm::AddEcho(const QString& stamp, const QString& text)

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr std::uint32_t PollChunkBytes = 4;
 constexpr std::uint32_t PollByteLimit = 900;
 constexpr unsigned long PollChunkPauseMs = 5;
 
@@ -42,6 +41,9 @@ void TCommTermForm::ShowUnsolicitedInput(DeferredErrors& errors)
                                    CommPort->RecvMSec);
     const QString text = ReadWaitingInput();
     errors.Run([&] { AppendLogEntry(ReplyColour, StampedLine(stamp, text)); });
+    // Input that comes without commands must not grow the pane past its limit either.
+    if (PaneLineCount() >= PaneLineLimit)
+        RestartFullPane(errors);
     WaitWhileSet(SendDisplayBusy);
     ReplyDisplayBusy = true;
     AddPaneLineKeepingCaret(PaneLine(stamp, text), ReplyColour);
@@ -49,15 +51,16 @@ void TCommTermForm::ShowUnsolicitedInput(DeferredErrors& errors)
     ReplyDisplayBusy = false;
 }
 
-// Takes what waits in small chunks, leaving anything past the bound for the
-// next tick so that one tick stays short.
+// Each read takes everything that waits, so the poll keeps up with an
+// instrument that streams; the pause lets a message finish arriving, and
+// anything past the bound is left for the next tick so that one tick stays short.
 QString TCommTermForm::ReadWaitingInput()
 {
     char* const buffer = CommPort->RxBuffer.data();
     std::uint32_t offset = 0;
     do {
         std::uint32_t read = 0;
-        platform::ReadSerial(CommPort->PortHandle, buffer + offset, PollChunkBytes, read);
+        platform::ReadSerial(CommPort->PortHandle, buffer + offset, PollByteLimit - offset, read);
         offset += read;
         QThread::msleep(PollChunkPauseMs);
     } while (!CommPort->RxQueueEmpty() && offset < PollByteLimit);
