@@ -5,11 +5,10 @@
 
 #include "support/FakeInstrument.h"
 
-#include <QTest>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <tuple>
 
 #include <fcntl.h>
@@ -18,46 +17,60 @@
 
 namespace {
 
-// Bytes the instrument sent are in the port's queue once the kernel has moved
-// them across the pty; reads are only deterministic after that.
-bool WaitForQueued(const CSerialPort& port, std::uint32_t count)
+FakeReply Pieces(const char* bytes, int pieceSize, int pauseMs, int delayMs = 0)
 {
-    std::uint32_t waiting = 0;
-    return QTest::qWaitFor(
-        [&] { return platform::InputQueueCount(port.PortHandle, waiting) && waiting >= count; }, 5000);
+    FakeReply reply(bytes);
+    reply.PieceSize = pieceSize;
+    reply.PauseMs = pauseMs;
+    reply.DelayMs = delayMs;
+    return reply;
 }
+
+// Records the line calls in the order they reach the device, and makes them.
+class RecordedLineCalls : public platform::SerialLineCalls
+{
+public:
+    RecordedLineCalls() { platform::InstallSerialLineCalls(this); }
+    ~RecordedLineCalls() override { platform::InstallSerialLineCalls(nullptr); }
+
+    bool ApplyTermios(platform::SerialHandle handle, const termios& state) override
+    {
+        platform::DeviceControlBlock line;
+        platform::DcbFromTermios(state, line);
+        Calls << QStringLiteral("line %1,%2,%3,%4").arg(line.BaudRate).arg(line.ByteSize).arg(line.Parity).arg(line.StopBits);
+        return SerialLineCalls::ApplyTermios(handle, state);
+    }
+    void SetModemLine(platform::SerialHandle handle, platform::ModemLine which, bool raised) override
+    {
+        Calls << QString::fromLatin1(which == platform::ModemLine::Dtr ? "DTR " : "RTS ") + (raised ? "up" : "down");
+        SerialLineCalls::SetModemLine(handle, which, raised);
+    }
+    QStringList Calls;
+};
 
 class CommPortTest : public ::testing::Test
 {
 protected:
+    bool SetLine(const char* baud, const char* parity, const char* dataBits, const char* stopBits)
+    {
+        return port.SetCommPortProperties(baud, parity, dataBits, stopBits);
+    }
     void OpenConfigured()
     {
         ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
         ASSERT_TRUE(SetLine("9600", "0", "8", "0"));
     }
-
-    bool SetLine(const char* baud, const char* parity, const char* dataBits, const char* stopBits)
-    {
-        return port.SetCommPortProperties(QString::fromLatin1(baud), QString::fromLatin1(parity),
-                                          QString::fromLatin1(dataBits), QString::fromLatin1(stopBits));
-    }
-
-    // What the terminal's read gives once count bytes wait; the read must take them all.
-    QByteArray ReadWhenQueued(int count, QString* timeText = nullptr)
-    {
-        EXPECT_TRUE(WaitForQueued(port, static_cast<std::uint32_t>(count)));
-        QByteArray response;
-        QString time;
-        EXPECT_EQ(port.ReadCommPort(response, time), count);
-        if (timeText != nullptr)
-            *timeText = time;
-        return response;
-    }
-
+    // What the terminal's read gives for bytes the instrument sent, once they all wait.
     QByteArray Exchange(const QByteArray& reply, QString* timeText = nullptr)
     {
         instrument.Send(reply);
-        return ReadWhenQueued(static_cast<int>(reply.size()), timeText);
+        EXPECT_TRUE(instrument.WaitForQueued(static_cast<int>(reply.size())));
+        QByteArray response;
+        QString time;
+        EXPECT_EQ(port.ReadCommPort(response, time), reply.size());
+        if (timeText != nullptr)
+            *timeText = time;
+        return response;
     }
 
     TestInstallFolder folder;
@@ -69,153 +82,153 @@ protected:
 
 TEST_F(CommPortTest, AFreshObjectIsClosedWithTheDefaultLineAndRefusesEveryOperation)
 {
-    EXPECT_FALSE(port.IsCommPortOpen());
-    EXPECT_EQ(std::tuple(port.PortName, port.BaudRateText, port.BaudRate, port.Parity, port.DataBits, port.StopBits),
-              std::tuple(QStringLiteral("COMX"), QStringLiteral("9600"), 9600, 0, 8, 0));
+    EXPECT_EQ(std::tuple(port.IsCommPortOpen(), port.PortName, port.BaudRateText, port.BaudRate, port.Parity,
+                         port.DataBits, port.StopBits),
+              std::tuple(false, QStringLiteral("COMX"), QStringLiteral("9600"), 9600, 0, 8, 0));
     EXPECT_TRUE(std::all_of(port.RxBuffer.begin(), port.RxBuffer.end(), [](char c) { return c == 0; }));
-
-    EXPECT_FALSE(port.InitCommPort(QStringLiteral("9600")));
-    EXPECT_FALSE(port.InitCommPortShortTimeout(QStringLiteral("9600")));
-    EXPECT_FALSE(SetLine("9600", "0", "8", "0"));
-    EXPECT_FALSE(port.StateOK);
-    EXPECT_EQ(port.PortTimeouts.ReadTotalTimeoutConstant, 0u);
-
+    EXPECT_FALSE(port.InitCommPort("9600") || port.InitCommPortShortTimeout("9600") || SetLine("9600", "0", "8", "0")
+                 || port.StateOK || port.PortTimeouts.ReadTotalTimeoutConstant != 0);
     port.BytesWritten = 5;
-    EXPECT_FALSE(port.WriteCommPort(QByteArray("x"), QByteArray("\r\n")));
+    EXPECT_FALSE(port.WriteCommPort("x", "\r\n"));
     EXPECT_EQ(port.BytesWritten, 0u);
     EXPECT_TRUE(port.RxQueueEmpty());
-    EXPECT_FALSE(port.PurgeRxBuffer());
-    EXPECT_FALSE(port.CloseCommPort());
+    EXPECT_FALSE(port.PurgeRxBuffer() || port.CloseCommPort());
 }
 
-TEST_F(CommPortTest, OpeningAMissingPortKeepsTheNameAndTheOpenFlag)
+// A missing port keeps the open flag as it was; a port another descriptor
+// holds does not open until it is released.
+TEST_F(CommPortTest, OpeningAMissingOrHeldPortFails)
 {
-    EXPECT_FALSE(port.OpenCommPort(QStringLiteral("COM100")));
-    EXPECT_EQ(port.PortName, QStringLiteral("COM100"));
-    EXPECT_EQ(port.PortHandle, platform::InvalidHandle);
-    EXPECT_FALSE(port.IsCommPortOpen());
-
+    EXPECT_FALSE(port.OpenCommPort("COM100"));
+    EXPECT_EQ(std::tuple(port.PortName, port.PortHandle, port.IsCommPortOpen()),
+              std::tuple(QStringLiteral("COM100"), platform::InvalidHandle, false));
     ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
     const platform::SerialHandle held = port.PortHandle;
-    EXPECT_FALSE(port.OpenCommPort(QStringLiteral("COM100")));
+    EXPECT_FALSE(port.OpenCommPort("COM100"));
     EXPECT_TRUE(port.IsCommPortOpen());
-
-    // The close purge now fails on the invalid handle: the port counts as
-    // closed, but nothing is closed.
-    EXPECT_FALSE(port.CloseCommPort());
-    EXPECT_FALSE(port.IsCommPortOpen());
-    EXPECT_TRUE(platform::CloseSerialPort(held));
-}
-
-TEST_F(CommPortTest, APortHeldElsewhereDoesNotOpenUntilReleased)
-{
-    const int other = ::open(instrument.SlavePath().toLocal8Bit().constData(),
-                             O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(other, 0);
-    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
-    EXPECT_FALSE(port.OpenCommPort(instrument.PortName()));
-    ::close(other);
-
+    // The close purge fails on the invalid handle: the port counts as closed, but nothing is closed.
+    EXPECT_FALSE(port.CloseCommPort() || port.IsCommPortOpen());
     CSerialPort second;
-    ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
     EXPECT_FALSE(second.OpenCommPort(instrument.PortName()));
-    EXPECT_TRUE(port.CloseCommPort());
-    EXPECT_FALSE(port.IsCommPortOpen());
+    EXPECT_TRUE(platform::CloseSerialPort(held));
+    const int other = ::open(instrument.SlavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(second.OpenCommPort(instrument.PortName()));
+    ::close(other);
     EXPECT_TRUE(second.OpenCommPort(instrument.PortName()));
-    EXPECT_TRUE(second.CloseCommPort());
 }
 
-TEST_F(CommPortTest, LineCodesBecomeTheDeviceState)
+// The data-bits code becomes the number of bits; a state the line cannot
+// carry fails the set-up, which closes the port and releases it.
+TEST_F(CommPortTest, LineCodesBecomeTheDeviceStateOrCloseThePort)
 {
-    struct Case { const char *Baud, *Parity, *DataBits, *StopBits; std::uint8_t Bits; tcflag_t Size; std::uint8_t Stop; };
+    struct Case { const char *Baud, *Parity, *DataBits, *StopBits; bool Accepted; std::uint8_t Bits; tcflag_t Size; };
     const Case cases[] = {
-        {"9600", "0", "1", "1", 5, CS5, platform::StopBitsOneAndHalf},
-        {"9600", "1", "2", "0", 6, CS6, platform::StopBitsOne},
-        {"4800", "4", "4", "2", 7, CS7, platform::StopBitsTwo},
-        {"9600", "2", "8", "0", 8, CS8, platform::StopBitsOne},
+        {"9600", "0", "1", "1", true, 5, CS5},   {"9600", "1", "2", "0", true, 6, CS6},
+        {"4800", "4", "4", "2", true, 7, CS7},   {"9600", "2", "8", "0", true, 8, CS8},
+        {"9600", "0", "1", "2", false, 0, 0},    // 2 stop bits with 5 data bits
+        {"9600", "0", "8", "1", false, 0, 0},    // 1.5 stop bits with 8 data bits
+        {"14400", "0", "8", "0", false, 0, 0},   // a rate the dialog never offers
+        {"9600", "256", "8", "0", false, 0, 0},  // a parity code that must not wrap to None
     };
-    ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.DataBits);
-        ASSERT_TRUE(SetLine(c.Baud, c.Parity, c.DataBits, c.StopBits));
-        EXPECT_EQ(port.PortDCB.ByteSize, c.Bits);
-        EXPECT_EQ(port.PortDCB.Parity, QString::fromLatin1(c.Parity).toInt());
-        EXPECT_EQ(port.PortDCB.StopBits, c.Stop);
+        SCOPED_TRACE(std::string(c.Baud) + "," + c.Parity + "," + c.DataBits + "," + c.StopBits);
+        if (!port.IsCommPortOpen()) {
+            ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
+        }
+        ASSERT_EQ(SetLine(c.Baud, c.Parity, c.DataBits, c.StopBits), c.Accepted);
+        EXPECT_EQ(std::tuple(port.StateOK, port.IsCommPortOpen()), std::tuple(c.Accepted, c.Accepted));
+        if (!c.Accepted)
+            continue;
+        EXPECT_EQ(std::tuple(port.PortDCB.ByteSize, int(port.PortDCB.Parity), int(port.PortDCB.StopBits)),
+                  std::tuple(c.Bits, QString(c.Parity).toInt(), QString(c.StopBits).toInt()));
         // A pty always reads back 8 bits, so the line is checked as the layer builds it.
         termios line = instrument.SlaveTermios();
         ASSERT_TRUE(platform::TermiosFromDcb(port.PortDCB, line));
         EXPECT_EQ(line.c_cflag & CSIZE, c.Size);
     }
+    ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
+    EXPECT_THROW(SetLine("fast", "0", "8", "0"), EConvertError);
 }
 
 TEST_F(CommPortTest, SetUpMakesTheLineRawWithTheOperationsReadTimeout)
 {
     ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
-    ASSERT_TRUE(port.InitCommPort(QStringLiteral("19200")));
-    EXPECT_EQ(port.PortTimeouts.ReadTotalTimeoutConstant, 2000u);
-    EXPECT_EQ(port.PortTimeouts.ReadIntervalTimeout, platform::MaxDword);
-    EXPECT_EQ(port.PortDCB.fDtrControl, platform::DtrControlDisable);
-    EXPECT_EQ(port.PortDCB.fRtsControl, platform::RtsControlDisable);
-    EXPECT_EQ(port.PortDCB.fAbortOnError, 1);
-
+    ASSERT_TRUE(port.InitCommPort("19200"));
+    EXPECT_EQ(std::tuple(port.PortTimeouts.ReadIntervalTimeout, port.PortTimeouts.ReadTotalTimeoutConstant),
+              std::tuple(platform::MaxDword, 2000u));
+    EXPECT_EQ(std::tuple(port.PortDCB.fDtrControl, port.PortDCB.fRtsControl, port.PortDCB.fAbortOnError),
+              std::tuple(platform::DtrControlDisable, platform::RtsControlDisable, std::uint8_t{1}));
     // The pty starts cooked and echoing; what it reads back is what the device got.
     const termios line = instrument.SlaveTermios();
-    EXPECT_EQ(cfgetospeed(&line), speed_t(B19200));
-    EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG), 0u);
-    EXPECT_EQ(line.c_oflag & OPOST, 0u);
-
-    ASSERT_TRUE(port.InitCommPortShortTimeout(QStringLiteral("115200")));
-    EXPECT_EQ(port.PortTimeouts.ReadTotalTimeoutConstant, 10u);
+    EXPECT_EQ(std::tuple(cfgetospeed(&line), line.c_lflag & (ICANON | ECHO | ISIG), line.c_oflag & OPOST),
+              std::tuple(speed_t(B19200), 0u, 0u));
+    ASSERT_TRUE(port.InitCommPortShortTimeout("115200"));
     const termios faster = instrument.SlaveTermios();
-    EXPECT_EQ(cfgetospeed(&faster), speed_t(B115200));
+    EXPECT_EQ(std::tuple(port.PortTimeouts.ReadTotalTimeoutConstant, cfgetospeed(&faster)), std::tuple(10u, speed_t(B115200)));
 }
 
-TEST_F(CommPortTest, ALineStateTheDeviceRejectsClosesThePortAndReleasesIt)
+// A device keeps what it was told through any handle: every later open gives
+// the line back before it returns, and the modem lines after it (a speed
+// change raises them again). A device without history, or a new one behind
+// the same name, opens as the kernel leaves it.
+TEST(DeviceMemory, AReopenAppliesTheLineThenLowersTheModemLinesBeforeItReturns)
 {
-    const std::array<std::array<const char*, 4>, 4> rejected = {{
-        {"9600", "0", "1", "2"},    // 2 stop bits with 5 data bits
-        {"9600", "0", "8", "1"},    // 1.5 stop bits with 8 data bits
-        {"14400", "0", "8", "0"},   // a rate the dialog never offers
-        {"9600", "256", "8", "0"},  // a parity code that must not wrap to None
-    }};
-    for (const auto& s : rejected) {
-        SCOPED_TRACE(std::string(s[0]) + "," + s[1] + "," + s[2] + "," + s[3]);
-        ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
-        EXPECT_FALSE(SetLine(s[0], s[1], s[2], s[3]));
-        EXPECT_FALSE(port.StateOK);
-        EXPECT_FALSE(port.IsCommPortOpen());
+    TestInstallFolder folder;
+    std::optional<FakeInstrument> device(std::in_place, 7);
+    RecordedLineCalls calls;
+    CSerialPort port;
+    ASSERT_TRUE(port.OpenCommPort("COM7"));
+    EXPECT_EQ(calls.Calls, QStringList());
+    ASSERT_TRUE(port.SetCommPortProperties("19200", "2", "4", "2"));
+    const QStringList told{"line 19200,7,2,2", "DTR down", "RTS down"};
+    EXPECT_EQ(calls.Calls, told);
+    for (int reopen = 1; reopen <= 2; ++reopen) {
+        calls.Calls.clear();
+        ASSERT_TRUE(port.CloseCommPort());
+        ASSERT_TRUE(port.OpenCommPort("COM7"));
+        calls.Calls << "returned";
+        EXPECT_EQ(calls.Calls, told + QStringList{"returned"}) << reopen;
     }
-    // Each failed set-up released its handle, or this open would find the port held.
-    ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
-    EXPECT_THROW(SetLine("fast", "0", "8", "0"), EConvertError);
-    EXPECT_TRUE(port.CloseCommPort());
+    ASSERT_TRUE(port.CloseCommPort());
+    device.reset();
+    device.emplace(7);
+    calls.Calls.clear();
+    ASSERT_TRUE(port.OpenCommPort("COM7"));
+    EXPECT_EQ(calls.Calls, QStringList());
 }
 
-TEST_F(CommPortTest, WritePutsCommandAndTerminatorOnTheWire)
+// The first byte is awaited for 100 polls of 1 ms (1000 in the settings
+// transfer's read) and the read constant; 15 polls of silence end a reply,
+// a shorter pause does not. Whatever a read leaves stays queued.
+TEST_F(CommPortTest, SilenceEndsAReplyAndTheFirstByteIsAwaitedForItsPolls)
 {
+    struct Case { const char* Name; FakeReply Reply; bool LongWait; QByteArray FirstRead; };
+    const Case cases[] = {
+        {"pause of 6 ms", Pieces("AAAABBBB", 4, 6), false, "AAAABBBB"},
+        {"pause of 400 ms", Pieces("AAAABBBB", 4, 400), false, "AAAA"},
+        {"first byte after 70 ms", Pieces("LATE", 0, 0, 70), false, "LATE"},
+        {"first byte after 600 ms", Pieces("LATE", 0, 0, 600), false, ""},
+        {"long wait, first byte after 400 ms", Pieces("LATE", 0, 0, 400), true, "LATE"},
+    };
     OpenConfigured();
-    ASSERT_TRUE(port.WriteCommPort(QByteArray(";LC:FL 1"), QByteArray("\r\n")));
-    EXPECT_EQ(port.BytesWritten, 10u);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        instrument.SetRule([&c](const QByteArray&) { return c.Reply; });
+        ASSERT_TRUE(port.WriteCommPort("go", "\r\n"));
+        QByteArray response;
+        QString time;
+        const int count = c.LongWait ? port.ReadCommPortLongWait(response) : port.ReadCommPort(response, time);
+        EXPECT_EQ(std::tuple(count, response), std::tuple(int(c.FirstRead.size()), c.FirstRead));
+        ASSERT_TRUE(instrument.WaitForQueued(static_cast<int>(c.Reply.Bytes.size() - c.FirstRead.size())));
+        ASSERT_TRUE(port.PurgeRxBuffer());
+    }
+    EXPECT_EQ(instrument.Received(), QByteArray("go\r\n").repeated(std::size(cases)));
+    EXPECT_EQ(port.BytesWritten, 4u);
     EXPECT_EQ(QTime(port.SendHour, port.SendMin, port.SendSec, port.SendMSec), port.SendTime.time());
-
-    ASSERT_TRUE(port.WriteCommPort(QByteArray("?"), QByteArray("\r")));
-    ASSERT_TRUE(instrument.WaitForBytes(12));
-    EXPECT_EQ(instrument.Received(), QByteArray(";LC:FL 1\r\n?\r"));
 }
 
-TEST_F(CommPortTest, APauseInTheInputEndsTheRead)
-{
-    OpenConfigured();
-    FakeReply reply("AAAABBBB");
-    reply.PieceSize = 4;
-    reply.PauseMs = 400;
-    instrument.SetRule([reply](const QByteArray&) { return reply; });
-    ASSERT_TRUE(port.WriteCommPort(QByteArray("go"), QByteArray("\r\n")));
-    EXPECT_EQ(ReadWhenQueued(4), QByteArray("AAAA"));
-    EXPECT_EQ(ReadWhenQueued(4), QByteArray("BBBB"));
-}
-
-TEST_F(CommPortTest, RepliesOfEveryLengthAreReadWhole)
+TEST_F(CommPortTest, RepliesAreReadWholeUpToTheBufferAndCutAtAZeroByte)
 {
     OpenConfigured();
     // Nothing arriving leaves the time text alone but clears the time fields.
@@ -223,58 +236,42 @@ TEST_F(CommPortTest, RepliesOfEveryLengthAreReadWhole)
     QByteArray response("stale");
     QString time = QStringLiteral("untouched");
     EXPECT_EQ(port.ReadCommPort(response, time), 0);
-    EXPECT_TRUE(response.isEmpty());
-    EXPECT_EQ(time, QStringLiteral("untouched"));
-    EXPECT_EQ(port.RecvHour + port.RecvMin + port.RecvSec + port.RecvMSec, 0);
-
+    EXPECT_EQ(std::tuple(response, time, port.RecvHour + port.RecvMin + port.RecvSec + port.RecvMSec),
+              std::tuple(QByteArray(), QStringLiteral("untouched"), 0));
     EXPECT_EQ(Exchange("OK>", &time), QByteArray("OK>"));
     EXPECT_EQ(QTime(port.RecvHour, port.RecvMin, port.RecvSec, port.RecvMSec), port.RecvTime.time());
     EXPECT_EQ(time, platform::TimeStampText(port.RecvHour, port.RecvMin, port.RecvSec, port.RecvMSec));
-    // A zero byte cuts the text but not the count.
     EXPECT_EQ(Exchange(QByteArray("ab\0cd", 5)), QByteArray("ab"));
     EXPECT_EQ(Exchange("abcdefgh"), QByteArray("abcdefgh"));
     EXPECT_EQ(Exchange("xyz"), QByteArray("xyz"));
     // The buffer is never cleared: the older reply's tail stays behind.
     EXPECT_EQ(QByteArray(port.RxBuffer.data(), 8), QByteArray("xyzdefgh"));
-}
-
-TEST_F(CommPortTest, AReplyBeyondTheBufferLeavesTheRestQueued)
-{
-    OpenConfigured();
-    QByteArray reply(5000, '\0');
-    for (qsizetype i = 0; i < reply.size(); ++i)
-        reply[i] = static_cast<char>('a' + i % 26);
-    instrument.Send(reply);
-    ASSERT_TRUE(WaitForQueued(port, 1));
-    QByteArray response;
-    QString time;
-    EXPECT_EQ(port.ReadCommPort(response, time), CSerialPort::RxBufferSize);
-    EXPECT_EQ(response, reply.left(CSerialPort::RxBufferSize));
-
-    ASSERT_TRUE(WaitForQueued(port, 1));
-    EXPECT_FALSE(port.RxQueueEmpty());
-    EXPECT_EQ(port.ReadCommPort(response, time), 5000 - CSerialPort::RxBufferSize);
-    EXPECT_EQ(response, reply.mid(CSerialPort::RxBufferSize));
+    QByteArray longReply(5000, '\0');
+    for (qsizetype i = 0; i < longReply.size(); ++i)
+        longReply[i] = static_cast<char>('a' + i % 26);
+    instrument.Send(longReply);
+    for (const QByteArray& part : {longReply.left(CSerialPort::RxBufferSize), longReply.mid(CSerialPort::RxBufferSize)}) {
+        ASSERT_TRUE(instrument.WaitForQueued(1));
+        EXPECT_EQ(port.ReadCommPort(response, time), part.size());
+        EXPECT_EQ(response, part);
+    }
 }
 
 TEST_F(CommPortTest, PurgeDropsWhatWaitsAndTheLongWaitReadTakesNoTimeStamp)
 {
     OpenConfigured();
-    EXPECT_TRUE(port.RxQueueEmpty());
     instrument.Send("noise");
-    ASSERT_TRUE(WaitForQueued(port, 5));
+    ASSERT_TRUE(instrument.WaitForQueued(5));
     EXPECT_FALSE(port.RxQueueEmpty());
     EXPECT_TRUE(port.PurgeRxBuffer());
     EXPECT_TRUE(port.RxQueueEmpty());
-
     port.RecvMSec = 12;
     instrument.Send("settings reply");
-    ASSERT_TRUE(WaitForQueued(port, 14));
+    ASSERT_TRUE(instrument.WaitForQueued(14));
     QByteArray response;
     EXPECT_EQ(port.ReadCommPortLongWait(response), 14);
-    EXPECT_EQ(response, QByteArray("settings reply"));
-    EXPECT_EQ(port.RecvMSec, 0);
-    EXPECT_FALSE(port.RecvTime.isValid());
+    EXPECT_EQ(std::tuple(response, port.RecvMSec, port.RecvTime.isValid()),
+              std::tuple(QByteArray("settings reply"), std::uint16_t{0}, false));
 }
 
 TEST(CommPortScan, FindsTheLinkedPortsOnly)
@@ -283,19 +280,15 @@ TEST(CommPortScan, FindsTheLinkedPortsOnly)
     FakeInstrument first{1};
     FakeInstrument fourth{4};
     folder.HideUnlinkedPorts();
-
     CSerialPort port;
     CommPortFlags flags{};
     flags[0] = flags[2] = 7;  // flags of ports not found are left as they were
     port.ScanCommPorts(flags);
-
     CommPortFlags expected{};
     expected[0] = expected[2] = 7;
     expected[1] = expected[4] = 1;
     EXPECT_EQ(flags, expected);
-    EXPECT_EQ(port.PortName, QStringLiteral("COM119"));
-    EXPECT_FALSE(port.IsCommPortOpen());
+    EXPECT_EQ(std::tuple(port.PortName, port.IsCommPortOpen()), std::tuple(QStringLiteral("COM119"), false));
     // Every port found was closed again.
-    EXPECT_TRUE(port.OpenCommPort(QStringLiteral("COM4")));
-    EXPECT_TRUE(port.CloseCommPort());
+    EXPECT_TRUE(port.OpenCommPort("COM4"));
 }

@@ -12,8 +12,7 @@ using namespace platform;
 
 namespace {
 
-DeviceControlBlock Line(std::uint32_t baud, std::uint8_t byteSize, std::uint8_t parity,
-                        std::uint8_t stopBits)
+DeviceControlBlock Line(std::uint32_t baud, std::uint8_t byteSize, std::uint8_t parity, std::uint8_t stopBits)
 {
     return {baud, byteSize, parity, stopBits};
 }
@@ -37,9 +36,9 @@ std::tuple<std::uint32_t, int, int, int> Fields(const DeviceControlBlock& dcb)
     return {dcb.BaudRate, dcb.ByteSize, dcb.Parity, dcb.StopBits};
 }
 
-std::tuple<tcflag_t, tcflag_t, tcflag_t, tcflag_t, speed_t> Flags(const termios& state)
+std::tuple<tcflag_t, tcflag_t, tcflag_t, tcflag_t, speed_t, speed_t> Flags(const termios& state)
 {
-    return {state.c_iflag, state.c_oflag, state.c_cflag, state.c_lflag, cfgetospeed(&state)};
+    return {state.c_iflag, state.c_oflag, state.c_cflag, state.c_lflag, cfgetispeed(&state), cfgetospeed(&state)};
 }
 
 } // namespace
@@ -62,16 +61,11 @@ TEST(TermiosFromDcb, EveryAcceptedStateIsARawLocalLineThatReadsBackTheSame)
         SCOPED_TRACE(c.Baud);
         termios state = CookedTermios();
         ASSERT_TRUE(TermiosFromDcb(Line(c.Baud, c.Bits, c.Parity, c.Stop), state));
-        EXPECT_EQ(state.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), c.Flags);
-        EXPECT_EQ(cfgetispeed(&state), c.Speed);
-        EXPECT_EQ(cfgetospeed(&state), c.Speed);
-        EXPECT_EQ(state.c_cflag & (CLOCAL | CREAD | HUPCL | CRTSCTS), tcflag_t(CLOCAL | CREAD));
-        EXPECT_EQ(state.c_iflag & (IXON | IXOFF | ICRNL | INPCK | BRKINT), 0u);
-        EXPECT_EQ(state.c_oflag & OPOST, 0u);
-        EXPECT_EQ(state.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
-        EXPECT_EQ(state.c_cc[VMIN], 0);
-        EXPECT_EQ(state.c_cc[VTIME], 0);
-
+        EXPECT_EQ(std::tuple(state.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), cfgetispeed(&state), cfgetospeed(&state)),
+                  std::tuple(c.Flags, c.Speed, c.Speed));
+        EXPECT_EQ(std::tuple(state.c_cflag & (CLOCAL | CREAD | HUPCL | CRTSCTS), state.c_iflag & (IXON | IXOFF | ICRNL | INPCK | BRKINT),
+                             state.c_oflag & OPOST, state.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), state.c_cc[VMIN], state.c_cc[VTIME]),
+                  std::tuple(tcflag_t(CLOCAL | CREAD), 0u, 0u, 0u, cc_t{0}, cc_t{0}));
         DeviceControlBlock read;
         DcbFromTermios(state, read);
         EXPECT_EQ(Fields(read), Fields(Line(c.Baud, c.Bits, c.Parity, c.Stop)));
@@ -83,23 +77,17 @@ TEST(TermiosFromDcb, EveryAcceptedStateIsARawLocalLineThatReadsBackTheSame)
 TEST(TermiosFromDcb, AStateTheLineCannotCarryIsRejectedAndChangesNothing)
 {
     const DeviceControlBlock rejected[] = {
-        {9600, 0, ParityNone, StopBitsOne},   {9600, 1, ParityNone, StopBitsOne},
-        {9600, 2, ParityNone, StopBitsOne},   {9600, 4, ParityNone, StopBitsOne},
-        {9600, 9, ParityNone, StopBitsOne},   {9600, 7, 5, StopBitsOne},
-        {9600, 7, 0xFF, StopBitsOne},         {9600, 6, ParityNone, StopBitsOneAndHalf},
-        {9600, 8, ParityNone, StopBitsOneAndHalf}, {9600, 5, ParityNone, StopBitsTwo},
-        {9600, 8, ParityNone, 3},             {0, 8, ParityNone, StopBitsOne},
-        {110, 8, ParityNone, StopBitsOne},    {14400, 8, ParityNone, StopBitsOne},
-        {9601, 8, ParityNone, StopBitsOne},   {230400, 8, ParityNone, StopBitsOne},
-        {MaxDword, 8, ParityNone, StopBitsOne},
+        {9600, 0, ParityNone, StopBitsOne}, {9600, 1, ParityNone, StopBitsOne}, {9600, 2, ParityNone, StopBitsOne},
+        {9600, 4, ParityNone, StopBitsOne}, {9600, 9, ParityNone, StopBitsOne}, {9600, 7, 5, StopBitsOne},
+        {9600, 7, 0xFF, StopBitsOne}, {9600, 6, ParityNone, StopBitsOneAndHalf}, {9600, 8, ParityNone, StopBitsOneAndHalf},
+        {9600, 5, ParityNone, StopBitsTwo}, {9600, 8, ParityNone, 3}, {0, 8, ParityNone, StopBitsOne},
+        {110, 8, ParityNone, StopBitsOne}, {14400, 8, ParityNone, StopBitsOne}, {9601, 8, ParityNone, StopBitsOne},
+        {230400, 8, ParityNone, StopBitsOne}, {MaxDword, 8, ParityNone, StopBitsOne},
     };
     for (const DeviceControlBlock& dcb : rejected) {
-        SCOPED_TRACE(testing::Message() << dcb.BaudRate << ',' << int(dcb.ByteSize) << ','
-                                        << int(dcb.Parity) << ',' << int(dcb.StopBits));
-        const termios before = CookedTermios();
-        termios state = before;
-        EXPECT_FALSE(TermiosFromDcb(dcb, state));
-        EXPECT_EQ(Flags(state), Flags(before));
+        termios state = CookedTermios();
+        EXPECT_FALSE(TermiosFromDcb(dcb, state)) << dcb.BaudRate << ',' << int(dcb.ByteSize) << ',' << int(dcb.Parity) << ',' << int(dcb.StopBits);
+        EXPECT_EQ(Flags(state), Flags(CookedTermios()));
     }
 }
 
@@ -118,27 +106,22 @@ TEST(BuildCommDcb, ReadsTheShortDefinitionAndRejectsMalformedOnesWhole)
     }
 }
 
-TEST(DevicePathForPort, FixedMappingForTheFirstNinetySixPortsAndNothingElse)
-{
-    TestInstallFolder folder;
-    const std::pair<const char*, const char*> cases[] = {
-        {"COM1", "/dev/ttyS0"},     {"COM32", "/dev/ttyS31"},  {"COM33", "/dev/ttyUSB0"},
-        {"COM64", "/dev/ttyUSB31"}, {"COM65", "/dev/ttyACM0"}, {"COM96", "/dev/ttyACM31"},
-        {"COM97", ""}, {"COM119", ""}, {"", ""}, {"COM", ""}, {"COM0", ""}, {"COM120", ""},
-        {"COM01", ""}, {"COM+1", ""}, {"COM1x", ""}, {"COM 1", ""}, {"LPT1", ""}, {"XCOM1", ""},
-        {"COM4294967297", ""},
-    };
-    for (const auto& [name, device] : cases)
-        EXPECT_EQ(DevicePathForPort(QString::fromLatin1(name)), QString::fromLatin1(device)) << name;
-}
-
-TEST(DevicePathForPort, ALinkWinsEvenWhenItLeadsNowhereOrToNoTty)
+// A link under ports/ wins, even when it leads nowhere or to no tty.
+TEST(DevicePathForPort, ALinkOrTheFixedMappingOfTheFirstNinetySixPortsAndNothingElse)
 {
     TestInstallFolder folder;
     folder.LinkPort(3, QStringLiteral("/dev/null"));
     folder.LinkPort(119, folder.Path() + QStringLiteral("/missing"));
-    EXPECT_EQ(DevicePathForPort(QStringLiteral("COM3")), folder.Path() + QStringLiteral("/ports/COM3"));
-    EXPECT_EQ(DevicePathForPort(QStringLiteral("COM119")), folder.Path() + QStringLiteral("/ports/COM119"));
+    const QString link = folder.Path() + QStringLiteral("/ports/COM");
+    const std::pair<const char*, QString> cases[] = {
+        {"COM1", "/dev/ttyS0"},     {"COM32", "/dev/ttyS31"},  {"COM33", "/dev/ttyUSB0"},
+        {"COM64", "/dev/ttyUSB31"}, {"COM65", "/dev/ttyACM0"}, {"COM96", "/dev/ttyACM31"},
+        {"COM3", link + "3"}, {"COM119", link + "119"}, {"COM97", ""}, {"COM118", ""}, {"", ""}, {"COM", ""},
+        {"COM0", ""}, {"COM120", ""}, {"COM01", ""}, {"COM+1", ""}, {"COM1x", ""}, {"COM 1", ""}, {"LPT1", ""},
+        {"XCOM1", ""}, {"COM4294967297", ""},
+    };
+    for (const auto& [name, device] : cases)
+        EXPECT_EQ(DevicePathForPort(QString::fromLatin1(name)), device) << name;
     EXPECT_EQ(OpenSerialPort(QStringLiteral("COM3")), InvalidHandle);
     EXPECT_EQ(OpenSerialPort(QStringLiteral("COM119")), InvalidHandle);
 }
@@ -151,15 +134,12 @@ TEST(SerialDevice, HandlesNeverOpenedAreRefused)
     for (const SerialHandle handle : {SerialHandle{0}, InvalidHandle, SerialHandle{2}}) {
         SCOPED_TRACE(handle);
         DeviceControlBlock dcb;
-        EXPECT_FALSE(GetCommState(handle, dcb));
-        EXPECT_FALSE(SetCommTimeouts(handle, CommTimeouts{}));
-        EXPECT_FALSE(InputQueueCount(handle, count));
-        EXPECT_FALSE(PurgeInput(handle));
-        EXPECT_FALSE(PurgeReadAbort(handle));
+        EXPECT_FALSE(GetCommState(handle, dcb) || SetCommTimeouts(handle, CommTimeouts{}) || InputQueueCount(handle, count)
+                     || PurgeInput(handle) || PurgeReadAbort(handle) || CloseSerialPort(handle));
         EXPECT_FALSE(ReadSerial(handle, &byte, 1, count));
         EXPECT_EQ(count, 0u);
+        count = 7;
         EXPECT_FALSE(WriteSerial(handle, "x", 1, count));
         EXPECT_EQ(count, 0u);
-        EXPECT_FALSE(CloseSerialPort(handle));
     }
 }

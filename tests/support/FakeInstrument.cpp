@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -18,6 +19,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -103,6 +105,15 @@ public:
 
     std::mutex writeMutex;
     std::atomic<bool> stopping{false};
+    std::atomic<int> queueLimit{0};
+    std::atomic<int> dropped{0};
+
+    int Queued() const
+    {
+        int waiting = 0;
+        ::ioctl(Slave, FIONREAD, &waiting);
+        return waiting;
+    }
 
     void Write(const QByteArray& bytes);
     void Reply(const FakeReply& reply);
@@ -230,9 +241,17 @@ bool FakeInstrument::Line::Pause(int ms)
     return !changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping.load(); });
 }
 
-void FakeInstrument::Line::Write(const QByteArray& bytes)
+void FakeInstrument::Line::Write(const QByteArray& sent)
 {
     std::lock_guard lock(writeMutex);
+    QByteArray bytes = sent;
+    if (const int limit = queueLimit; limit > 0) {
+        const qsizetype room = std::max(0, limit - Queued());
+        if (bytes.size() > room) {
+            dropped += static_cast<int>(bytes.size() - room);
+            bytes.truncate(room);
+        }
+    }
     qsizetype written = 0;
     while (written < bytes.size() && !stopping) {
         const ssize_t count = ::write(Master, bytes.constData() + written,
@@ -307,6 +326,32 @@ bool FakeInstrument::WaitForCommands(int count, int timeoutMs) const
 bool FakeInstrument::WaitForBytes(int count, int timeoutMs) const
 {
     return line->WaitUntil(timeoutMs, [this, count] { return line->received.size() >= count; });
+}
+
+int FakeInstrument::Queued() const
+{
+    return line->Queued();
+}
+
+bool FakeInstrument::WaitForQueued(int count, int timeoutMs) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (line->Queued() < count) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+void FakeInstrument::SetQueueLimit(int limit)
+{
+    line->queueLimit = limit;
+}
+
+int FakeInstrument::DroppedBytes() const
+{
+    return line->dropped;
 }
 
 termios FakeInstrument::SlaveTermios() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/QtPrinters.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -86,6 +88,17 @@ public:
     // True once that many commands (bytes) arrived in total; false after timeoutMs.
     bool WaitForCommands(int count, int timeoutMs = 5000) const;
     bool WaitForBytes(int count, int timeoutMs = 5000) const;
+
+    // Bytes sent that the program has not read yet (the port's input queue).
+    int Queued() const;
+    // True once at least count bytes wait in the port's input queue; false after timeoutMs.
+    bool WaitForQueued(int count, int timeoutMs = 5000) const;
+
+    // From now on the port's input queue holds at most limit bytes, as a
+    // driver's buffer does: what would overrun it is dropped and counted.
+    // 0 (the default) lets the instrument wait for room instead.
+    void SetQueueLimit(int limit);
+    int DroppedBytes() const;
 
     // The line settings the program gave the port.
     termios SlaveTermios() const;

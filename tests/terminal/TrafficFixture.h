@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextEdit>
@@ -100,13 +99,19 @@ protected:
         Instrument->SetRule([reply](const QByteArray&) { return FakeReply(reply); });
     }
 
+    // One tick of the unsolicited-input poll, once the instrument's bytes wait on the port.
+    void PollWhenQueued(const QByteArray& bytes)
+    {
+        const int before = Instrument->Queued();
+        Instrument->Send(bytes);
+        ASSERT_TRUE(Instrument->WaitForQueued(before + static_cast<int>(bytes.size())));
+        CommTermForm->DelayTimerTimer();
+    }
+
     QLineEdit* CommandBox() const { return MainControl<QLineEdit>("eSendCommand"); }
     QTextEdit* Pane() const { return MainControl<QTextEdit>("reCommTerminal"); }
     QStringList PaneLines() const { return MaskStamps(Pane()->toPlainText().split(QLatin1Char('\n'))); }
-    QString StatusPanel(int index) const
-    {
-        return MainControl<TStatusBar>("sbSendStatus")->PanelText(index);
-    }
+    QString StatusPanel(int index) const { return MainControl<TStatusBar>("sbSendStatus")->PanelText(index); }
 
     std::unique_ptr<FakeInstrument> Instrument;
 };

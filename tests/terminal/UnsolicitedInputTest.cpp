@@ -1,7 +1,5 @@
 #include "TrafficFixture.h"
 
-#include "platform/SerialDevice.h"
-
 #include <QAction>
 #include <QTextBlock>
 #include <QTimer>
@@ -20,23 +18,6 @@ protected:
         ASSERT_TRUE(CommTermForm->DelayTimer->isActive());
         CommTermForm->DelayTimer->stop();
     }
-
-    std::uint32_t Waiting() const
-    {
-        std::uint32_t count = 0;
-        platform::InputQueueCount(CommTermForm->CommPort->PortHandle, count);
-        return count;
-    }
-
-    // The instrument's bytes have reached the port's input queue.
-    void SendAndWaitInQueue(const QByteArray& bytes)
-    {
-        const std::uint32_t before = Waiting();
-        Instrument->Send(bytes);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Waiting() >= before + bytes.size(); }));
-    }
-
-    void Tick() { CommTermForm->DelayTimerTimer(); }
 };
 
 TEST_F(UnsolicitedInput, TextBetweenCommandsIsShownLoggedAndCountedButNotKept)
@@ -47,74 +28,69 @@ TEST_F(UnsolicitedInput, TextBetweenCommandsIsShownLoggedAndCountedButNotKept)
     const QStringList paneBefore = PaneLines();
     const QString statusBefore = StatusPanel(0);
     CommandBox()->setText(QStringLiteral("TYPING"));
-
-    SendAndWaitInQueue("ALARM ?E2");
-    Tick();
-
+    PollWhenQueued("ALARM ?E2");
     EXPECT_EQ(PaneLines(), paneBefore + QStringList{"[t]  ALARM ?E2"});
     EXPECT_EQ(Pane()->document()->lastBlock().charFormat().foreground().color(), QColor(0, 128, 0));
     EXPECT_EQ(LogLines().constLast(), "[t]  ALARM ?E2");
-
-    EXPECT_EQ(CommLogForm->CommErrorCount[2], 1);
-    EXPECT_EQ(CommLogForm->CommErrorCommand[2], "TYPING");
-    EXPECT_EQ(CommTermForm->LastResponse, "R1");
-    EXPECT_EQ(CommTermForm->LastCommand, "Q1");
-    EXPECT_EQ(CommTermForm->CommandsSent, 1);
-    EXPECT_EQ(StatusPanel(0), statusBefore);
-    EXPECT_EQ(StatusPanel(1), "Commands Sent: 1");
+    EXPECT_EQ(std::tuple(CommLogForm->CommErrorCount[2], CommLogForm->CommErrorCommand[2]), std::tuple(1, QString("TYPING")));
+    EXPECT_EQ(std::tuple(CommTermForm->LastResponse, CommTermForm->LastCommand, CommTermForm->CommandsSent),
+              std::tuple(QString("R1"), QString("Q1"), 1));
+    EXPECT_EQ(QStringList({StatusPanel(0), StatusPanel(1)}), QStringList({statusBefore, "Commands Sent: 1"}));
     EXPECT_FALSE(CommTermForm->PortBusy);
 }
 
-TEST_F(UnsolicitedInput, TheTimerPicksUpInputOnItsOwn)
-{
-    CommTermForm->DelayTimer->start();
-    Instrument->Send("HELLO");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return PaneLines() == QStringList{"[t]  HELLO"}; }));
-}
-
-TEST_F(UnsolicitedInput, ALongBurstIsTakenInTwoTicksAndInputEndsAtAZeroByte)
+// One tick takes at most 900 bytes and leaves the rest for the next; input
+// ends at its first zero byte, and the rest of it is taken and dropped.
+TEST_F(UnsolicitedInput, ATickTakesAtMostTheBoundAndInputEndsAtAZeroByte)
 {
     MainEntry("TimeStampDisable1")->trigger();
-    const QByteArray burst = QByteArray("0123456789").repeated(100);
-    SendAndWaitInQueue(burst);
-
-    Tick();
-    ASSERT_EQ(PaneLines().size(), 1);
-    const qsizetype first = PaneLines()[0].size();
-    EXPECT_GE(first, 900);
-    EXPECT_LE(first, 903);
-    EXPECT_EQ(Waiting(), 1000u - static_cast<std::uint32_t>(first));
-
-    Tick();
-    ASSERT_EQ(PaneLines().size(), 2);
-    EXPECT_EQ((PaneLines()[0] + PaneLines()[1]).toLatin1(), burst);
-    EXPECT_EQ(Waiting(), 0u);
-
-    // Input ends at its first zero byte; the rest is taken and dropped.
-    SendAndWaitInQueue(QByteArray("AB\0CD", 5));
-    Tick();
-    EXPECT_EQ(PaneLines().constLast(), "AB");
-    EXPECT_EQ(Waiting(), 0u);
+    QByteArray burst;
+    for (int i = 0; i < 100; ++i)
+        burst += QByteArray::number(1000000000 + i);
+    PollWhenQueued(burst);
+    EXPECT_EQ(PaneLines(), QStringList{burst.left(900)});
+    EXPECT_EQ(Instrument->Queued(), 100);
+    PollWhenQueued(QByteArray("AB\0CD", 5));
+    EXPECT_EQ(PaneLines(), (QStringList{burst.left(900), burst.mid(900) + "AB"}));
+    EXPECT_EQ(Instrument->Queued(), 0);
 }
 
 TEST_F(UnsolicitedInput, ATickReadsNothingWhileTheFlagIsHeldOrThePortIsClosed)
 {
-    SendAndWaitInQueue("WAITING");
     CommTermForm->PortBusy = true;
-    Tick();
+    PollWhenQueued("WAITING");
     EXPECT_TRUE(CommTermForm->PortBusy) << "the poll released a hold it did not take";
-    EXPECT_TRUE(Pane()->toPlainText().isEmpty());
-    EXPECT_EQ(Waiting(), 7u);
-
+    EXPECT_EQ(std::tuple(Pane()->toPlainText(), Instrument->Queued()), std::tuple(QString(), 7));
     CommTermForm->PortBusy = false;
-    Tick();
+    CommTermForm->DelayTimerTimer();
     EXPECT_EQ(PaneLines(), QStringList{"[t]  WAITING"});
-
-    SendAndWaitInQueue("UNREAD");
     CommTermForm->CommPort->CloseCommPort();
-    Tick();
+    PollWhenQueued("UNREAD");
     EXPECT_FALSE(CommTermForm->PortBusy);
     EXPECT_EQ(PaneLines(), QStringList{"[t]  WAITING"});
+}
+
+// An instrument that streams at 9600 baud (48 bytes every 50 ms) into a
+// driver buffer of 1 KB, for several ticks of the poll's own timer: every
+// byte reaches the pane, in order, one line per tick.
+TEST_F(UnsolicitedInput, AStreamAt9600BaudLosesNothing)
+{
+    QByteArray stream;
+    for (int i = 0; stream.size() < 4800; ++i)
+        stream += QByteArray::number(100000 + i) + ' ';
+    FakeReply reply(stream);
+    reply.PieceSize = 48;
+    reply.PauseMs = 50;
+    Instrument->SetRule([reply](const QByteArray&) { return reply; });
+    Instrument->SetQueueLimit(1024);
+    MainEntry("TimeStampDisable1")->trigger();
+    MainEntry("OmitCommandSent1")->trigger();
+    CommTermForm->DelayTimer->start();
+    Send("STREAM");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Instrument->DroppedBytes() > 0 || PaneLines().join("").size() >= stream.size(); },
+                                30000));
+    EXPECT_EQ(Instrument->DroppedBytes(), 0);
+    EXPECT_EQ(PaneLines().join("").toLatin1(), stream);
 }
 
 } // namespace
