@@ -2,15 +2,13 @@
 
 #include "platform/Exceptions.h"
 
+#include "support/ModalScript.h"
 #include "support/WindowFixture.h"
 
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 #include <tuple>
@@ -79,19 +77,6 @@ protected:
             QTest::keyClick(&list, list.currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
     }
 
-    // Shows the dialog modally, as "Comm Properties" does; the user's action must end it.
-    int ShowModal(const std::function<void()>& user)
-    {
-        QTimer::singleShot(0, &Dialog(), [this, user] {
-            user();
-            if (Dialog().isVisible()) {
-                ADD_FAILURE() << "the dialog was left open";
-                Dialog().reject();
-            }
-        });
-        return Dialog().exec();
-    }
-
     void TypeTerminator(const QString& text)
     {
         QLineEdit& edit = *Dialog().leTerminationString;
@@ -114,45 +99,38 @@ protected:
     }
 };
 
-TEST_F(CommSettings, CaptionsAsTheUserSeesThem)
+// Every item of every list, in order, and the code it writes into the port,
+// whether the user chooses it or the main window sets it; a Set with a value
+// not in its list changes nothing but the configuration mark.
+TEST_F(CommSettings, EachListItemWritesItsCodeWhenChosenOrSet)
 {
-    EXPECT_EQ(Dialog().windowTitle(), "COMX Properties");
-    EXPECT_TRUE(Dialog().isModal());
-    EXPECT_EQ(Dialog().leTerminationString->text(), "0D,0A");
-    QStringList captions{Dialog().cmdOK->text(), Dialog().Button1->text()};
-    for (const QGroupBox* group : Dialog().findChildren<QGroupBox*>())
-        captions << group->title();
-    for (const QLabel* label : Dialog().findChildren<QLabel*>())
-        captions << label->text();
-    for (const char* caption : {"OK", "Cancel", "PORT SETTINGS", "COMMAND TERMINATOR", "Baud Rate:", "Data Bits:",
-                                "Parity:", "Stop Bits:", "Termination String", "Hex Byte Value(s)",
-                                "Enter command termination character(s).", "The termination character(s) are appended to",
-                                "the command string before the command is sent.", "Use a comma to separate each byte."})
-        EXPECT_TRUE(captions.contains(caption)) << caption;
-}
-
-// Every item of every list, in order, and the code it writes into the port.
-TEST_F(CommSettings, ChoosingAListItemWritesItsCodeIntoThePort)
-{
-    struct List { QComboBox* Box; QStringList Items; std::vector<int> Codes; std::int32_t CSerialPort::*Field; };
+    using Set = void (TCommSettingForm::*)(std::int32_t);
+    struct List { QComboBox* Box; QStringList Items; std::vector<int> Codes; std::int32_t CSerialPort::*Field; Set Setter; int Unlisted; };
     const List lists[] = {
-        {Dialog().cboDataBits, {"5", "6", "7", "8"}, {1, 2, 4, 8}, &CSerialPort::DataBits},
-        {Dialog().cboParity, {"None", "Odd", "Even", "Mark", "Space"}, {0, 1, 2, 3, 4}, &CSerialPort::Parity},
-        {Dialog().cboStopBits, {"1", "1.5", "2"}, {0, 1, 2}, &CSerialPort::StopBits},
+        {Dialog().cboDataBits, {"5", "6", "7", "8"}, {1, 2, 4, 8}, &CSerialPort::DataBits, &TCommSettingForm::SetByteSize, 7},
+        {Dialog().cboParity, {"None", "Odd", "Even", "Mark", "Space"}, {0, 1, 2, 3, 4}, &CSerialPort::Parity, &TCommSettingForm::SetParity, -1},
+        {Dialog().cboStopBits, {"1", "1.5", "2"}, {0, 1, 2}, &CSerialPort::StopBits, &TCommSettingForm::SetStopBits, 3},
         {Dialog().cboBaudRate, {"300", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"},
-         {300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}, &CSerialPort::BaudRate},
+         {300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}, &CSerialPort::BaudRate, &TCommSettingForm::SetBaudRate, 14400},
     };
-    Choose(*Dialog().cboDataBits, "7");
-    EXPECT_TRUE(CommTermForm->ConfigChanged);
     for (const List& list : lists) {
-        QStringList items;
-        for (int i = 0; i < list.Box->count(); ++i)
-            items << list.Box->itemText(i);
-        ASSERT_EQ(items, list.Items);
-        for (qsizetype i = 0; i < items.size(); ++i) {
-            Choose(*list.Box, items[i]);
-            EXPECT_EQ(Port().*list.Field, list.Codes[static_cast<std::size_t>(i)]) << items[i].toStdString();
+        for (int i = 0; i < std::max<int>(list.Box->count(), list.Items.size()); ++i)
+            EXPECT_EQ(list.Box->itemText(i), list.Items.value(i));
+        // Starting after the item shown, so that every choice changes the list.
+        for (std::size_t k = 1, n = list.Codes.size(); k <= n; ++k) {
+            const std::size_t i = (std::size_t(list.Box->currentIndex()) + 1) % n;
+            CommTermForm->ConfigChanged = false;
+            Choose(*list.Box, list.Items[qsizetype(i)]);
+            EXPECT_EQ(std::tuple(Port().*list.Field, CommTermForm->ConfigChanged), std::tuple(list.Codes[i], true));
         }
+        for (std::size_t i = 0; i < list.Codes.size(); ++i) {
+            (Dialog().*list.Setter)(list.Codes[i]);
+            EXPECT_EQ(std::tuple(list.Box->currentText(), Port().*list.Field), std::tuple(list.Items[qsizetype(i)], list.Codes[i]));
+        }
+        CommTermForm->ConfigChanged = false;
+        (Dialog().*list.Setter)(list.Unlisted);
+        EXPECT_EQ(std::tuple(list.Box->currentText(), Port().*list.Field, CommTermForm->ConfigChanged),
+                  std::tuple(list.Items.constLast(), list.Codes.back(), true));
     }
     EXPECT_EQ(Port().BaudRateText, "115200");
 }
@@ -170,9 +148,11 @@ TEST_F(CommSettings, LeavingWithoutOKRestoresTheNumbersOnly)
         {"OK", [](TCommSettingForm& d) { QTest::mouseClick(d.cmdOK, Qt::LeftButton); }, QDialog::Accepted, "38400", "Mark", 38400, 3},
         {"Cancel after OK", cancel, QDialog::Rejected, "1200", "Space", 38400, 3},
     };
+    EXPECT_EQ(std::tuple(Dialog().windowTitle(), Dialog().isModal()), std::tuple(QString("COMX Properties"), true));
     for (const Exit& e : exits) {
         SCOPED_TRACE(e.Name);
-        const int result = ShowModal([&] {
+        ModalScript user(Dialog());
+        user.Then([&](QDialog&) {
             EXPECT_FALSE(Dialog().OKPressed);
             TypeTerminator("0A");
             EXPECT_TRUE(Dialog().isVisible());
@@ -180,32 +160,18 @@ TEST_F(CommSettings, LeavingWithoutOKRestoresTheNumbersOnly)
             Choose(*Dialog().cboParity, e.Parity);
             e.Leave(Dialog());
         });
-        EXPECT_EQ(std::tuple(result, Dialog().OKPressed), std::tuple(e.Result, e.Result == QDialog::Accepted));
-        EXPECT_EQ(Shown(), std::tuple(QStringList{e.Baud, "8", e.Parity, "1"}, e.BaudAfter, 8, e.ParityAfter, 0,
-                                      QString(e.Baud)));
+        EXPECT_EQ(Dialog().exec(), e.Result);
+        EXPECT_EQ(Dialog().OKPressed, e.Result == QDialog::Accepted);
+        EXPECT_EQ(Shown(), std::tuple(QStringList{e.Baud, "8", e.Parity, "1"}, e.BaudAfter, 8, e.ParityAfter, 0, QString(e.Baud)));
         EXPECT_TRUE(CommTermForm->ConfigChanged);
     }
-}
-
-TEST_F(CommSettings, SetOperationsApplyListedValuesAndOnlyMarkUnlistedOnes)
-{
-    Dialog().SetBaudRate(14400);
-    EXPECT_TRUE(CommTermForm->ConfigChanged);
-    Dialog().SetByteSize(7);
-    Dialog().SetParity(-1);
-    Dialog().SetStopBits(3);
-    EXPECT_EQ(Shown(), std::tuple(QStringList{"9600", "8", "None", "1"}, 9600, 8, 0, 0, QString("9600")));
-    Dialog().SetBaudRate(38400);
-    Dialog().SetByteSize(4);
-    Dialog().SetParity(2);
-    Dialog().SetStopBits(1);
-    EXPECT_EQ(Shown(), std::tuple(QStringList{"38400", "7", "Even", "1.5"}, 38400, 4, 2, 1, QString("38400")));
 }
 
 // Enter parses the text; any edit marks it changed; neither marks the
 // configuration. An empty text, and a long one without a comma, change nothing.
 TEST_F(CommSettings, EnterParsesTheTerminatorAndEachBadTextShowsItsOwnBox)
 {
+    EXPECT_EQ(Dialog().leTerminationString->text(), "0D,0A");
     TypeTerminator("100,0A");
     EXPECT_EQ(Terminator(), std::tuple(QString("100,0A"), std::vector<int>{0, 10}, false));
     QTest::keyClick(Dialog().leTerminationString, Qt::Key_Backspace);
@@ -216,17 +182,13 @@ TEST_F(CommSettings, EnterParsesTheTerminatorAndEachBadTextShowsItsOwnBox)
     TypeTerminator("");
     EXPECT_EQ(Terminator(), std::tuple(QString("0A"), std::vector<int>{10}, true));
     EXPECT_TRUE(Ui.Messages.empty() && Ui.Exceptions.empty());
-
     TypeTerminator("0D0A");
     ASSERT_EQ(Ui.Messages.size(), 1U);
     EXPECT_EQ(std::tuple(Ui.Messages[0].Title, Ui.Messages[0].Text, Ui.Messages[0].Icon),
               std::tuple(QString("Terminal String Format"),
-                         QString("If the terminal string contains \r\nmultiple bytes, each byte must \r\n"
-                                 "be separated by a comma."),
+                         QString("If the terminal string contains \r\nmultiple bytes, each byte must \r\nbe separated by a comma."),
                          platform::MessageIcon::Exclamation));
     EXPECT_EQ(Terminator(), std::tuple(QString("0A"), std::vector<int>{10}, true));
-    EXPECT_TRUE(Ui.Exceptions.empty());
-
     // A bad part reaches the exception box and keeps the bytes before it.
     TypeTerminator("0D,0A,00");
     EXPECT_EQ(Ui.Exceptions, std::vector<QString>{"'0x0A,00' is not a valid integer value"});

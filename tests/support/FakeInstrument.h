@@ -40,7 +40,8 @@ private:
 struct FakeReply
 {
     FakeReply() = default;
-    FakeReply(QByteArray bytes) : Bytes(std::move(bytes)) {}
+    FakeReply(QByteArray bytes, int delayMs = 0, int pieceSize = 0, int pauseMs = 0)
+        : Bytes(std::move(bytes)), DelayMs(delayMs), PieceSize(pieceSize), PauseMs(pauseMs) {}
     FakeReply(const char* bytes) : Bytes(bytes) {}
 
     QByteArray Bytes;       // empty: no answer

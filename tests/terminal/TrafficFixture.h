@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <memory>
 
@@ -82,8 +83,7 @@ protected:
         auto* portBox = MainControl<QComboBox>("cboCommTerminal");
         ASSERT_EQ(portBox->findText(QStringLiteral("COM3")), 0);
         QTest::keyClick(portBox, Qt::Key_Down);
-        ASSERT_EQ(portBox->currentText(), "COM3");
-        ASSERT_TRUE(CommTermForm->CommPort->IsCommPortOpen());
+        ASSERT_TRUE(portBox->currentText() == "COM3" && CommTermForm->CommPort->IsCommPortOpen());
     }
 
     // Typing into the command box, as a user does, and Enter.
@@ -99,9 +99,11 @@ protected:
         Instrument->SetRule([reply](const QByteArray&) { return FakeReply(reply); });
     }
 
-    // One tick of the unsolicited-input poll, once the instrument's bytes wait on the port.
+    // One tick of the unsolicited-input poll, once the instrument's bytes wait
+    // on the port. The poll's own timer is stopped, so that only the test ticks.
     void PollWhenQueued(const QByteArray& bytes)
     {
+        CommTermForm->DelayTimer->stop();
         const int before = Instrument->Queued();
         Instrument->Send(bytes);
         ASSERT_TRUE(Instrument->WaitForQueued(before + static_cast<int>(bytes.size())));

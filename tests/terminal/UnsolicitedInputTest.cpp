@@ -2,23 +2,10 @@
 
 #include <QAction>
 #include <QTextBlock>
-#include <QTimer>
 
 namespace {
 
-// The poll's own ticks are stopped so that each test decides when one comes.
-class UnsolicitedInput : public TrafficFixture
-{
-protected:
-    void SetUp() override
-    {
-        TrafficFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        ASSERT_TRUE(CommTermForm->DelayTimer->isActive());
-        CommTermForm->DelayTimer->stop();
-    }
-};
+using UnsolicitedInput = TrafficFixture;
 
 TEST_F(UnsolicitedInput, TextBetweenCommandsIsShownLoggedAndCountedButNotKept)
 {
@@ -71,21 +58,18 @@ TEST_F(UnsolicitedInput, ATickReadsNothingWhileTheFlagIsHeldOrThePortIsClosed)
 }
 
 // An instrument that streams at 9600 baud (48 bytes every 50 ms) into a
-// driver buffer of 1 KB, for several ticks of the poll's own timer: every
-// byte reaches the pane, in order, one line per tick.
+// driver buffer of 1 KB, for several ticks of the timer the port selection
+// started: every byte reaches the pane, in order.
 TEST_F(UnsolicitedInput, AStreamAt9600BaudLosesNothing)
 {
     QByteArray stream;
     for (int i = 0; stream.size() < 4800; ++i)
         stream += QByteArray::number(100000 + i) + ' ';
-    FakeReply reply(stream);
-    reply.PieceSize = 48;
-    reply.PauseMs = 50;
-    Instrument->SetRule([reply](const QByteArray&) { return reply; });
+    Instrument->SetRule([stream](const QByteArray&) { return FakeReply(stream, 0, 48, 50); });
     Instrument->SetQueueLimit(1024);
     MainEntry("TimeStampDisable1")->trigger();
     MainEntry("OmitCommandSent1")->trigger();
-    CommTermForm->DelayTimer->start();
+    ASSERT_TRUE(CommTermForm->DelayTimer->isActive());
     Send("STREAM");
     ASSERT_TRUE(QTest::qWaitFor([&] { return Instrument->DroppedBytes() > 0 || PaneLines().join("").size() >= stream.size(); },
                                 30000));
