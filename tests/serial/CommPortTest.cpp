@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
 #include <tuple>
 
 #include <fcntl.h>
@@ -21,11 +20,6 @@ namespace {
 class CommPortTest : public ::testing::Test
 {
 protected:
-    bool SetLine(const char* baud, const char* parity, const char* dataBits, const char* stopBits)
-    {
-        return port.SetCommPortProperties(baud, parity, dataBits, stopBits);
-    }
-
     TestInstallFolder folder;
     FakeInstrument instrument{5};
     CSerialPort port;
@@ -39,13 +33,11 @@ TEST_F(CommPortTest, AFreshObjectIsClosedWithTheDefaultLineAndRefusesEveryOperat
                          port.DataBits, port.StopBits),
               std::tuple(false, QStringLiteral("COMX"), QStringLiteral("9600"), 9600, 0, 8, 0));
     EXPECT_TRUE(std::all_of(port.RxBuffer.begin(), port.RxBuffer.end(), [](char c) { return c == 0; }));
-    EXPECT_FALSE(port.InitCommPort("9600") || port.InitCommPortShortTimeout("9600") || SetLine("9600", "0", "8", "0")
+    EXPECT_FALSE(port.InitCommPort("9600") || port.InitCommPortShortTimeout("9600") || port.SetCommPortProperties("9600", "0", "8", "0")
                  || port.StateOK || port.PortTimeouts.ReadTotalTimeoutConstant != 0);
     port.BytesWritten = 5;
-    EXPECT_FALSE(port.WriteCommPort("x", "\r\n"));
-    EXPECT_EQ(port.BytesWritten, 0u);
-    EXPECT_TRUE(port.RxQueueEmpty());
-    EXPECT_FALSE(port.PurgeRxBuffer() || port.CloseCommPort());
+    EXPECT_FALSE(port.WriteCommPort("x", "\r\n") || port.BytesWritten != 0 || !port.RxQueueEmpty() || port.PurgeRxBuffer()
+                 || port.CloseCommPort());
 }
 
 // A missing port keeps the open flag as it was; a port another descriptor
@@ -94,7 +86,7 @@ TEST_F(CommPortTest, SetUpAppliesTheLineAndTheReadConstantOrClosesThePort)
         if (!port.IsCommPortOpen()) {
             ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
         }
-        ASSERT_EQ(c.Initialise ? (port.*c.Initialise)(c.Baud) : SetLine(c.Baud, c.Parity, c.DataBits, c.StopBits), c.Accepted);
+        ASSERT_EQ(c.Initialise ? (port.*c.Initialise)(c.Baud) : port.SetCommPortProperties(c.Baud, c.Parity, c.DataBits, c.StopBits), c.Accepted);
         EXPECT_EQ(std::tuple(port.StateOK, port.IsCommPortOpen()), std::tuple(c.Accepted, c.Accepted));
         if (!c.Accepted)
             continue;
@@ -108,34 +100,30 @@ TEST_F(CommPortTest, SetUpAppliesTheLineAndTheReadConstantOrClosesThePort)
                   std::tuple(c.Speed, 0u, 0u, 0u));
     }
     ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
-    EXPECT_THROW(SetLine("fast", "0", "8", "0"), EConvertError);
+    EXPECT_THROW(port.SetCommPortProperties("fast", "0", "8", "0"), EConvertError);
 }
 
 // A device keeps what it was told through any handle: every later open gives
 // the line back before it returns, and the modem lines after it (a speed
 // change raises them again). A device without history, or a new one behind
 // the same name, opens as the kernel leaves it.
-TEST(DeviceMemory, AReopenAppliesTheLineThenLowersTheModemLinesBeforeItReturns)
+TEST_F(CommPortTest, AReopenAppliesTheLineThenLowersTheModemLinesBeforeItReturns)
 {
-    TestInstallFolder folder;
-    std::optional<FakeInstrument> device(std::in_place, 7);
     RecordedLineCalls calls;
-    CSerialPort port;
-    ASSERT_TRUE(port.OpenCommPort("COM7"));
+    ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
     EXPECT_EQ(calls.Calls, QStringList());
     ASSERT_TRUE(port.SetCommPortProperties("19200", "2", "4", "2"));
     const QStringList told{"line 19200,7,2,2", "DTR down", "RTS down"};
     EXPECT_EQ(calls.Calls, told);
     calls.Calls.clear();
     ASSERT_TRUE(port.CloseCommPort());
-    ASSERT_TRUE(port.OpenCommPort("COM7"));
+    ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
     calls.Calls << "returned";
     EXPECT_EQ(calls.Calls, told + QStringList{"returned"});
     ASSERT_TRUE(port.CloseCommPort());
-    device.reset();
-    device.emplace(7);
+    const FakeInstrument replacement{5};
     calls.Calls.clear();
-    ASSERT_TRUE(port.OpenCommPort("COM7"));
+    ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
     EXPECT_EQ(calls.Calls, QStringList());
 }
 
@@ -164,7 +152,7 @@ TEST_F(CommPortTest, RepliesAreReadUntilSilenceOrTheBufferEnds)
         {"long wait, first byte after 400 ms", FakeReply("LATE", 400), true, 4, "LATE"},
     };
     ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
-    ASSERT_TRUE(SetLine("9600", "0", "8", "0"));
+    ASSERT_TRUE(port.SetCommPortProperties("9600", "0", "8", "0"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         instrument.SetRule([&c](const QByteArray&) { return c.Sent; });
@@ -190,21 +178,17 @@ TEST_F(CommPortTest, RepliesAreReadUntilSilenceOrTheBufferEnds)
     EXPECT_EQ(QTime(port.SendHour, port.SendMin, port.SendSec, port.SendMSec), port.SendTime.time());
 }
 
-TEST(CommPortScan, FindsTheLinkedPortsOnly)
+TEST(CommPortScan, FindsTheLinkedPortsOnlyAndLeavesTheOtherFlags)
 {
     TestInstallFolder folder;
-    FakeInstrument first{1};
-    FakeInstrument fourth{4};
+    const FakeInstrument first{1}, fourth{4};
     folder.HideUnlinkedPorts();
     CSerialPort port;
-    CommPortFlags flags{};
-    flags[0] = flags[2] = 7;  // flags of ports not found are left as they were
-    port.ScanCommPorts(flags);
-    CommPortFlags expected{};
-    expected[0] = expected[2] = 7;
+    CommPortFlags flags{}, expected{};
+    flags[0] = flags[2] = expected[0] = expected[2] = 7;
     expected[1] = expected[4] = 1;
-    EXPECT_EQ(flags, expected);
-    EXPECT_EQ(std::tuple(port.PortName, port.IsCommPortOpen()), std::tuple(QStringLiteral("COM119"), false));
+    port.ScanCommPorts(flags);
+    EXPECT_EQ(std::tuple(flags, port.PortName, port.IsCommPortOpen()), std::tuple(expected, QStringLiteral("COM119"), false));
     // Every port found was closed again.
     EXPECT_TRUE(port.OpenCommPort("COM4"));
 }

@@ -15,44 +15,6 @@
 
 namespace {
 
-std::vector<int> Values(const QByteArray& bytes)
-{
-    return std::vector<int>(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                            reinterpret_cast<const unsigned char*>(bytes.constData()) + bytes.size());
-}
-
-// Each part keeps only its low eight bits, everything after the first comma
-// is one number, and a bad part stops the parse where it stands: the bytes
-// converted before it stay, and the error names the text as the conversion
-// read it. Only a text over two characters needs a comma.
-TEST(TerminationText, PartsAreHexBytesUpToTheFirstBadOne)
-{
-    struct Case { const char* Text; std::vector<int> Bytes; const char* ReadAs; bool NeedsComma; };
-    const Case cases[] = {
-        {"0D,0A", {13, 10}, nullptr, false}, {"0d,0a", {13, 10}, nullptr, false}, {"0D", {13}, nullptr, false},
-        {"D", {13}, nullptr, false},         {"FF", {255}, nullptr, false},       {"0,0", {0, 0}, nullptr, false},
-        {"100,0A", {0, 10}, nullptr, false}, {"1FF", {255}, nullptr, true},       {"0D,FFFFFF0A", {13, 10}, nullptr, false},
-        {"0D,0A,00", {13}, "0x0A,00", false}, {"0D,", {13}, "0x", false},        {",0A", {}, "0x", false},
-        {"G", {}, "0xG", false},             {"0D,0G", {13}, "0x0G", false},      {"0D, 0A", {13}, "0x 0A", false},
-        {"", {}, "0x", false},               {"0D0A", {}, "0x0D0A", true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Text);
-        EXPECT_EQ(TerminationTextNeedsComma(QString::fromLatin1(c.Text)), c.NeedsComma);
-        if (c.NeedsComma)
-            continue;
-        QByteArray bytes;
-        try {
-            ParseTerminationBytes(QString::fromLatin1(c.Text), bytes);
-            EXPECT_EQ(c.ReadAs, nullptr) << "no conversion error";
-        } catch (const EConvertError& error) {
-            ASSERT_NE(c.ReadAs, nullptr);
-            EXPECT_EQ(error.Message, QStringLiteral("'%1' is not a valid integer value").arg(c.ReadAs));
-        }
-        EXPECT_EQ(Values(bytes), c.Bytes);
-    }
-}
-
 class CommSettings : public WindowFixture
 {
 protected:
@@ -86,16 +48,9 @@ protected:
         QTest::keyClick(&edit, Qt::Key_Return);
     }
 
-    std::tuple<QStringList, int, int, int, int, QString> Shown() const
+    std::tuple<QString, QByteArray, bool> Terminator() const
     {
-        return {{Dialog().cboBaudRate->currentText(), Dialog().cboDataBits->currentText(),
-                 Dialog().cboParity->currentText(), Dialog().cboStopBits->currentText()},
-                Port().BaudRate, Port().DataBits, Port().Parity, Port().StopBits, Port().BaudRateText};
-    }
-
-    std::tuple<QString, std::vector<int>, bool> Terminator() const
-    {
-        return {CommTermForm->TerminationString, Values(CommTermForm->TerminationBytes), CommTermForm->TerminationChanged};
+        return {CommTermForm->TerminationString, CommTermForm->TerminationBytes, CommTermForm->TerminationChanged};
     }
 };
 
@@ -160,41 +115,53 @@ TEST_F(CommSettings, LeavingWithoutOKRestoresTheNumbersOnly)
             Choose(*Dialog().cboParity, e.Parity);
             e.Leave(Dialog());
         });
-        EXPECT_EQ(Dialog().exec(), e.Result);
-        EXPECT_EQ(Dialog().OKPressed, e.Result == QDialog::Accepted);
-        EXPECT_EQ(Shown(), std::tuple(QStringList{e.Baud, "8", e.Parity, "1"}, e.BaudAfter, 8, e.ParityAfter, 0, QString(e.Baud)));
-        EXPECT_TRUE(CommTermForm->ConfigChanged);
+        const int result = Dialog().exec();
+        EXPECT_EQ(std::tuple(result, Dialog().OKPressed, Dialog().cboBaudRate->currentText(), Dialog().cboParity->currentText(),
+                             Port().BaudRate, Port().Parity, Port().BaudRateText, CommTermForm->ConfigChanged),
+                  std::tuple(e.Result, e.Result == QDialog::Accepted, QString(e.Baud), QString(e.Parity), e.BaudAfter,
+                             e.ParityAfter, QString(e.Baud), true));
     }
 }
 
-// Enter parses the text; any edit marks it changed; neither marks the
-// configuration. An empty text, and a long one without a comma, change nothing.
-TEST_F(CommSettings, EnterParsesTheTerminatorAndEachBadTextShowsItsOwnBox)
+// Enter parses the text: each part is a hexadecimal byte that keeps its low
+// eight bits, everything after the first comma is one number, and a bad part
+// stops the parse where it stands, keeping the bytes before it, with an error
+// that names the part as the conversion read it. A text over two characters
+// without a comma only brings the format message, an empty one nothing. Any
+// edit marks the terminator changed; none marks the configuration.
+TEST_F(CommSettings, EnterParsesTheTerminatorUpToTheFirstBadPart)
 {
+    struct Case { const char* Typed; bool Parsed; QByteArray Bytes = {}; const char* ReadAs = nullptr; };
+    const QByteArray zero(1, '\0');
+    const Case cases[] = {
+        {"0D,0A", true, "\r\n"}, {"0d,0a", true, "\r\n"}, {"0D", true, "\r"}, {"D", true, "\r"}, {"FF", true, "\xFF"},
+        {"0,0", true, zero + zero}, {"100,0A", true, zero + "\n"}, {"0D,FFFFFF0A", true, "\r\n"}, {"0D,0A,00", true, "\r", "0x0A,00"},
+        {"0D,", true, "\r", "0x"}, {",0A", true, "", "0x"}, {"G", true, "", "0xG"}, {"0D,0G", true, "\r", "0x0G"},
+        {"0D, 0A", true, "\r", "0x 0A"}, {"0D0A", false}, {"1FF", false}, {"", false},
+    };
     EXPECT_EQ(Dialog().leTerminationString->text(), "0D,0A");
-    TypeTerminator("100,0A");
-    EXPECT_EQ(Terminator(), std::tuple(QString("100,0A"), std::vector<int>{0, 10}, false));
-    QTest::keyClick(Dialog().leTerminationString, Qt::Key_Backspace);
-    EXPECT_TRUE(CommTermForm->TerminationChanged);
-    TypeTerminator("0A");
-    Dialog().leTerminationString->setText("0D,0A");
-    EXPECT_TRUE(CommTermForm->TerminationChanged);
-    TypeTerminator("");
-    EXPECT_EQ(Terminator(), std::tuple(QString("0A"), std::vector<int>{10}, true));
-    EXPECT_TRUE(Ui.Messages.empty() && Ui.Exceptions.empty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Typed);
+        std::tie(CommTermForm->TerminationString, CommTermForm->TerminationBytes) = std::tuple(QString("kept"), QByteArray("kept"));
+        Ui.Messages.clear();
+        Ui.Exceptions.clear();
+        TypeTerminator(c.Typed);
+        const std::vector<QString> error{QStringLiteral("'%1' is not a valid integer value").arg(c.ReadAs)};
+        EXPECT_EQ(std::tuple(Terminator(), Ui.Exceptions, Ui.Messages.size()),
+                  std::tuple(c.Parsed ? std::tuple(QString(c.Typed), c.Bytes, false) : std::tuple(QString("kept"), QByteArray("kept"), true),
+                             c.ReadAs ? error : std::vector<QString>{}, std::size_t(!c.Parsed && *c.Typed ? 1 : 0)));
+    }
+    EXPECT_EQ(std::tuple(Ui.Messages.empty(), CommTermForm->ConfigChanged), std::tuple(true, false));
     TypeTerminator("0D0A");
     ASSERT_EQ(Ui.Messages.size(), 1U);
     EXPECT_EQ(std::tuple(Ui.Messages[0].Title, Ui.Messages[0].Text, Ui.Messages[0].Icon),
               std::tuple(QString("Terminal String Format"),
                          QString("If the terminal string contains \r\nmultiple bytes, each byte must \r\nbe separated by a comma."),
                          platform::MessageIcon::Exclamation));
-    EXPECT_EQ(Terminator(), std::tuple(QString("0A"), std::vector<int>{10}, true));
-    // A bad part reaches the exception box and keeps the bytes before it.
-    TypeTerminator("0D,0A,00");
-    EXPECT_EQ(Ui.Exceptions, std::vector<QString>{"'0x0A,00' is not a valid integer value"});
-    EXPECT_EQ(Terminator(), std::tuple(QString("0D,0A,00"), std::vector<int>{13}, false));
-    EXPECT_EQ(Ui.Messages.size(), 1U);
-    EXPECT_FALSE(CommTermForm->ConfigChanged);
+    QTest::keyClick(Dialog().leTerminationString, Qt::Key_Backspace);
+    TypeTerminator("0A");
+    Dialog().leTerminationString->setText("0D,0A");
+    EXPECT_TRUE(CommTermForm->TerminationChanged);
 }
 
 } // namespace
