@@ -74,8 +74,8 @@ struct DeviceKey
     DeviceIdentity Identity;
 };
 
-// One entry per device path; far more than a machine has ports, so only
-// paths that changed devices many times over are ever dropped.
+// One entry per device path, and at most this many: far more paths than a
+// machine has ports, so only the longest unused are ever dropped.
 constexpr std::size_t RememberedDevicesLimit = 128;
 
 class SerialDevices

@@ -70,8 +70,7 @@ TEST_F(CommPortTest, SetUpAppliesTheLineAndTheReadConstantOrClosesThePort)
 {
     using Init = bool (CSerialPort::*)(const QString&);
     struct Case { Init Initialise; const char *Baud, *Parity, *DataBits, *StopBits; bool Accepted; int Bits = 0, ParityCode = 0, Stop = 0; std::uint32_t Constant = 0; speed_t Speed = 0; };
-    const Init init = &CSerialPort::InitCommPort;
-    const Init shortInit = &CSerialPort::InitCommPortShortTimeout;
+    const Init init = &CSerialPort::InitCommPort, shortInit = &CSerialPort::InitCommPortShortTimeout;
     const Case cases[] = {
         {init, "19200", "", "", "", true, 8, 0, 0, 2000, B19200}, {shortInit, "115200", "", "", "", true, 8, 0, 0, 10, B115200},
         {nullptr, "9600", "0", "1", "1", true, 5, 0, 1, 10, B9600}, {nullptr, "1200", "1", "2", "0", true, 6, 1, 0, 10, B1200},

@@ -21,8 +21,6 @@ protected:
     void SetUp() override
     {
         WindowFixture::SetUp();
-        // Start-up warns that no port is selected; only this dialog's boxes count here.
-        Ui.Messages.clear();
         CommTermForm->ConfigChanged = false;
     }
 

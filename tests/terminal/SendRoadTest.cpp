@@ -5,7 +5,6 @@
 #include <QTextBlock>
 
 #include <functional>
-#include <map>
 #include <tuple>
 
 namespace {
@@ -128,20 +127,23 @@ TEST_F(SendRoad, EchoAndReplyAreShownAndLoggedAsTheDisplayOptionsSay)
     EXPECT_EQ(std::tuple(LogLines().size(), StatusPanel(1)), std::tuple(10, QString("Commands Sent: 1")));
 }
 
-// The first code of the table's order found anywhere in the reply counts,
+// Each code counts in its own row against the command that drew it; the
+// first code of the table's order found anywhere in the reply counts,
 // whatever its position; "?8", "?9" and "?0" without "E" are no codes.
-TEST_F(SendRoad, ErrorCodesCountByTheTableOrder)
+TEST_F(SendRoad, ErrorCodesCountInTheirRowsByTheTableOrder)
 {
-    const std::map<QByteArray, QByteArray> replies{{"A", "?E3"}, {"B", "x?3 y?E5"}, {"C", "?8 ?9 ?0"}, {"D", "?12"},
-                                                   {"E", "?E0"}, {"F", "?7?E9"}, {"G", "OK"}, {"H", "?7"}};
-    Instrument->SetRule([&replies](const QByteArray& command) { return FakeReply(replies.at(command) + "\r\n"); });
-    for (const auto& [command, reply] : replies)
-        Send(QString::fromLatin1(command));
-    const std::map<std::size_t, QString> counted{{0, "E"}, {1, "D"}, {3, "A"}, {5, "B"}, {7, "H"}, {9, "F"}};
-    for (std::size_t row = 0; row < 10; ++row) {
-        const bool hit = counted.count(row) != 0;
-        EXPECT_EQ(std::tuple(CommLogForm->CommErrorCount[row], CommLogForm->CommErrorCommand[row]),
-                  std::tuple(hit ? 1 : 0, hit ? counted.at(row) : QStringLiteral("No Error"))) << row;
+    const std::pair<const char*, int> cases[] = {
+        {"?E0", 0}, {"?E1", 1}, {"?E2", 2}, {"?E3", 3}, {"?E4", 4}, {"?E5", 5}, {"?E6", 6}, {"?E7", 7}, {"?E8", 8}, {"?E9", 9},
+        {"?1", 1}, {"?2", 2}, {"?3", 3}, {"?4", 4}, {"?5", 5}, {"?6", 6}, {"?7", 7},
+        {"x?3 y?E5", 5}, {"?7?E9", 9}, {"?12", 1}, {"?8 ?9 ?0", -1}, {"OK", -1},
+    };
+    for (const auto& [reply, counted] : cases) {
+        CommTermForm->ResetCommErrorArray();
+        AnswerEveryCommand(QByteArray(reply) + "\r\n");
+        Send(QStringLiteral("Q %1").arg(reply));
+        for (int row = 0; row < 10; ++row)
+            EXPECT_EQ(std::tuple(CommLogForm->CommErrorCount[std::size_t(row)], CommLogForm->CommErrorCommand[std::size_t(row)]),
+                      std::tuple(row == counted ? 1 : 0, row == counted ? QStringLiteral("Q %1").arg(reply) : "No Error")) << reply << " " << row;
     }
 }
 
@@ -168,10 +170,12 @@ TEST_F(SendRoad, AFullPaneIsSavedAndRestartedBeforeEchoOrPolledInput)
     const Source sources[] = {
         {"polled input", [this](const char* text) { PollWhenQueued(text); return QStringList{QString("[t]  ") + text}; },
          nullptr},
-        {"echo", [this](const char* text) { Send(text); return QStringList{QString("[t]  ") + text, "[t]  OK"}; },
-         "Line Count: 20003"},
+        {"echo", [this](const char* text) { Send(text); return QString(text) == "UNDER" ? QStringList{QString("[t]  ") + text}
+                                                                                       : QStringList{QString("[t]  ") + text, "[t]  OK"}; },
+         "Line Count: 20002"},
     };
-    AnswerEveryCommand("OK");
+    // An unanswered command adds one line, so that the pane reaches its limit exactly.
+    Instrument->SetRule([](const QByteArray& command) { return FakeReply(command == "UNDER" ? "" : "OK"); });
     const QString logs = InstallPath() + QStringLiteral("/Logs");
     for (const Source& source : sources) {
         SCOPED_TRACE(source.Name);
