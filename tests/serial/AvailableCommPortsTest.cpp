@@ -6,8 +6,7 @@
 
 using PortList = WindowFixture;
 
-// Nothing in the system shows or fills the window; it only has to exist,
-// hidden and empty, as the user would find it.
+// Nothing in the system shows or fills the window: it only has to exist, hidden and empty.
 TEST_F(PortList, IsCreatedHiddenAndEmpty)
 {
     const QTableWidget& list = *frmAvailableCommPorts->ValueListEditor1;

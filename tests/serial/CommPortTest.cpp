@@ -134,9 +134,7 @@ TEST_F(CommPortTest, AReopenAppliesTheLineThenLowersTheModemLinesBeforeItReturns
 // nothing came; the settings transfer's read takes none and zeroes the fields.
 TEST_F(CommPortTest, RepliesAreReadUntilSilenceOrTheBufferEnds)
 {
-    QByteArray alphabet(5000, '\0');
-    for (qsizetype i = 0; i < alphabet.size(); ++i)
-        alphabet[i] = static_cast<char>('a' + i % 26);
+    const QByteArray alphabet = QByteArray("abcdefghijklmnopqrstuvwxyz").repeated(200).left(5000);
     struct Case { const char* Name; FakeReply Sent; bool LongWait; int Count; QByteArray Text; };
     const Case cases[] = {
         {"nothing", FakeReply(""), false, 0, ""},

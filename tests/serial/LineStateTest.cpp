@@ -21,8 +21,7 @@ termios CookedTermios()
     state.c_lflag = ICANON | ECHO | ECHOE | ISIG | IEXTEN;
     state.c_cflag = CS8 | HUPCL | CRTSCTS | CREAD;
     state.c_cc[VMIN] = 1;
-    cfsetispeed(&state, B38400);
-    cfsetospeed(&state, B38400);
+    cfsetspeed(&state, B38400);
     return state;
 }
 

@@ -91,6 +91,10 @@ protected:
         QTest::keyClick(CommandBox(), Qt::Key_Return);
     }
 
+    // The settings window's 2000 ms read constant, kept through every reopen,
+    // so that a reply on a loaded machine still meets its send.
+    void WaitLongForReplies() { ASSERT_TRUE(CommTermForm->CommPort->InitCommPort("9600")); }
+
     void AnswerEveryCommand(const QByteArray& reply)
     {
         Instrument->SetRule([reply](const QByteArray&) { return FakeReply(reply); });
