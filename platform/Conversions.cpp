@@ -6,10 +6,10 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -152,20 +152,24 @@ struct DecimalDigits
     bool Negative = false;
 };
 
+// Written without the C library's formatting, whose decimal point follows
+// the locale that Qt takes from the desktop.
 DecimalDigits ToDecimal(long double value)
 {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.17Le", value);
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 17);
+    const std::string_view text(buffer, static_cast<std::size_t>(written.ptr - buffer));
     DecimalDigits result;
-    const char* p = buffer;
-    if (*p == '-') {
-        result.Negative = true;
-        ++p;
-    }
-    for (; *p != 'e'; ++p)
-        if (*p != '.')
-            result.Digits.push_back(*p);
-    result.Exponent = std::atoi(p + 1) + 1;
+    result.Negative = text.front() == '-';
+    const std::size_t exponent = text.find('e');
+    for (const char c : text.substr(0, exponent))
+        if (c != '-' && c != '.')
+            result.Digits.push_back(c);
+    std::string_view power = text.substr(exponent + 1);
+    if (power.front() == '+')
+        power.remove_prefix(1);
+    std::from_chars(power.data(), power.data() + power.size(), result.Exponent);
+    ++result.Exponent;
     return result;
 }
 

@@ -1,18 +1,12 @@
 #include "platform/VersionInfo.h"
 
 #include "platform/ElfSection.h"
+#include "platform/RegularFile.h"
 #include "platform/VersionBlock.h"
 
-#include <QFile>
-
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 #include <span>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 
@@ -20,68 +14,18 @@ namespace {
 
 thread_local std::uint32_t lastError = 0;
 
-// A file opened for reading only. Opened without blocking, so a FIFO or a
-// device named by mistake cannot hang the caller; only a regular file has a size.
-class ReadOnlyFile
-{
-public:
-    explicit ReadOnlyFile(const QString& name)
-        : Descriptor(::open(QFile::encodeName(name).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
-        , OpenErrno(Descriptor < 0 ? errno : 0)
-    {
-    }
-    ~ReadOnlyFile()
-    {
-        if (Descriptor >= 0)
-            ::close(Descriptor);
-    }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-
-    bool IsOpen() const { return Descriptor >= 0; }
-    int OpenError() const { return OpenErrno; }
-
-    std::optional<std::uint64_t> RegularFileSize() const
-    {
-        struct stat status{};
-        if (::fstat(Descriptor, &status) != 0 || !S_ISREG(status.st_mode))
-            return std::nullopt;
-        return static_cast<std::uint64_t>(status.st_size);
-    }
-
-    bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const
-    {
-        std::size_t done = 0;
-        while (done < out.size()) {
-            const ssize_t got = ::pread(Descriptor, out.data() + done, out.size() - done,
-                                        static_cast<off_t>(offset + done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return false;
-            done += static_cast<std::size_t>(got);
-        }
-        return true;
-    }
-
-private:
-    int Descriptor;
-    int OpenErrno;
-};
-
 // Where the file keeps its version block; sets the last error when it keeps none.
-std::optional<ElfSectionPlace> LocateBlock(const ReadOnlyFile& file)
+std::optional<ElfSectionPlace> LocateBlock(const RegularFile& file)
 {
-    if (!file.IsOpen()) {
+    if (file.OpenError() != 0) {
         SetLastError(static_cast<std::uint32_t>(file.OpenError()));
         return std::nullopt;
     }
-    const auto fileSize = file.RegularFileSize();
     const ElfReadAt read = [&file](std::uint64_t offset, std::span<std::uint8_t> out) {
         return file.ReadAt(offset, out);
     };
-    const auto place = fileSize ? FindElfSection(read, *fileSize, VersionSectionName, MaxVersionBlockSize)
-                                : std::nullopt;
+    const auto place = file.IsOpen() ? FindElfSection(read, file.Size(), VersionSectionName, MaxVersionBlockSize)
+                                     : std::nullopt;
     if (!place || place->Size == 0) {
         SetLastError(VersionError::NoBlock);
         return std::nullopt;
@@ -116,7 +60,7 @@ void SetLastError(std::uint32_t error)
 
 std::uint32_t GetFileVersionInfoSize(const QString& fileName)
 {
-    const ReadOnlyFile file(fileName);
+    const RegularFile file(fileName);
     const auto place = LocateBlock(file);
     if (!place)
         return 0;
@@ -130,7 +74,7 @@ bool GetFileVersionInfo(const QString& fileName, std::uint32_t size, void* data)
         SetLastError(VersionError::InvalidParameter);
         return false;
     }
-    const ReadOnlyFile file(fileName);
+    const RegularFile file(fileName);
     const auto place = LocateBlock(file);
     if (!place)
         return false;

@@ -13,7 +13,6 @@
 #include "terminal/Main.h"
 
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QLayout>
 #include <QMenu>
 #include <QTextBlock>
@@ -249,10 +248,9 @@ void TCommLogForm::SaveLogFile()
     platform::SaveRichTextToFile(fileName, *reLog->document());
 }
 
-QString AutomaticSaveFileName(const QString& stem)
+QString AutomaticSaveFileName(const QString& stem, const QDateTime& when)
 {
-    return InstallFolder::File(QStringLiteral("Logs/") + stem
-                               + platform::FormatDateTime(QStringLiteral("mmddyy_hhnnss"), QDateTime::currentDateTime())
+    return InstallFolder::File(QStringLiteral("Logs/") + stem + platform::FormatDateTime(QStringLiteral("mmddyy_hhnnss"), when)
                                + QStringLiteral(".doc"));
 }
 

@@ -3,6 +3,7 @@
 #include "ui_CommLog.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QMainWindow>
 #include <QString>
 
@@ -96,4 +97,4 @@ extern TCommLogForm* CommLogForm;
 // The file an automatic save writes: in Logs/ of the install folder, the
 // stem, the local date and time as "mmddyy_hhnnss", then ".doc". Two saves
 // within one second share the name.
-QString AutomaticSaveFileName(const QString& stem);
+QString AutomaticSaveFileName(const QString& stem, const QDateTime& when = QDateTime::currentDateTime());

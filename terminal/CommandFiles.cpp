@@ -26,11 +26,7 @@ constexpr int CommandFileNamePanel = 2;
 // The file's 8-bit text with its line breaks as the pane keeps them.
 QString ReadCommandFileText(const QString& fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFileError(QStringLiteral("Cannot open file \"%1\". %2")
-                             .arg(QDir::toNativeSeparators(fileName), file.errorString()));
-    QString text = QString::fromLatin1(file.readAll());
+    QString text = QString::fromLatin1(platform::ReadFileBytes(fileName));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
 }

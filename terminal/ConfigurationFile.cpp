@@ -1,11 +1,11 @@
 #include "terminal/ConfigurationFile.h"
 
+#include "platform/Exceptions.h"
 #include "platform/InstallFolder.h"
+#include "platform/TextFile.h"
 #include "serial/CommSettings.h"
 
 #include <QByteArrayView>
-#include <QFile>
-#include <QSaveFile>
 
 #include <limits>
 #include <optional>
@@ -157,34 +157,33 @@ bool ReadGroups(ItemReader& reader, TerminalConfiguration& configuration)
     return true;
 }
 
-std::optional<QByteArray> ReadFileBytes(const QString& fileName)
+// Anything but a regular file counts as unreadable.
+std::optional<QByteArray> ReadConfigurationBytes()
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    try {
+        return platform::ReadFileBytes(ConfigFileName());
+    } catch (const EFileError&) {
         return std::nullopt;
-    return file.readAll();
+    }
 }
 
-// Silent on failure: a file that cannot be opened keeps what it held, and one
-// that cannot be written completely is not replaced by the part that was.
-void WriteFileBytes(const QString& fileName, const QByteArray& contents)
+// Silent on failure, and a failed save leaves the file it would have replaced whole.
+void WriteConfigurationBytes(const QByteArray& contents)
 {
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(contents);
-    file.commit();
+    try {
+        platform::SaveBytesToFile(ConfigFileName(), contents);
+    } catch (const EFileError&) {
+    }
 }
 
 // The stored file, or, when there is none to open, a file of defaults
 // written and read back. Nothing when neither works.
 std::optional<QByteArray> OpenConfigurationFile()
 {
-    if (std::optional<QByteArray> contents = ReadFileBytes(ConfigFileName()))
+    if (std::optional<QByteArray> contents = ReadConfigurationBytes())
         return contents;
-    WriteFileBytes(ConfigFileName(), WriteTerminalConfiguration(DefaultTerminalConfiguration()));
-    return ReadFileBytes(ConfigFileName());
+    WriteConfigurationBytes(WriteTerminalConfiguration(DefaultTerminalConfiguration()));
+    return ReadConfigurationBytes();
 }
 
 } // namespace
@@ -259,6 +258,9 @@ QByteArray WriteTerminalConfiguration(const TerminalConfiguration& configuration
 // taken and before the groups are: the load ends there.
 void TCommTermForm::LoadConfigurationFile()
 {
+    // The scan leaves the port object named after the last port it tried;
+    // a file that names no port, or none that can be read, chooses none.
+    CommPort->PortName = DefaultTerminalConfiguration().PortName;
     const std::optional<QByteArray> contents = OpenConfigurationFile();
     TerminalConfiguration stored = ConfigurationShown();
     stored.CurrentGroup = 0;
@@ -275,7 +277,7 @@ void TCommTermForm::SaveConfigurationFile()
 {
     if (CurrentGroup >= 0 && CurrentGroup < static_cast<int>(CommandGroups.size()))
         StoreCommandGroup(CurrentGroup);
-    WriteFileBytes(ConfigFileName(), WriteTerminalConfiguration(ConfigurationShown()));
+    WriteConfigurationBytes(WriteTerminalConfiguration(ConfigurationShown()));
 }
 
 TerminalConfiguration TCommTermForm::ConfigurationShown() const

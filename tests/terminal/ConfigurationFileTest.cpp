@@ -1,12 +1,18 @@
 #include "ConfigurationTestSupport.h"
 
+#include "support/FullFileSystem.h"
 #include "terminal/ComboDialog.h"
 #include "terminal/IncrementDialog.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
+#include <QTextEdit>
 
+#include <optional>
+#include <tuple>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -14,14 +20,15 @@ namespace {
 // ---- Reading the items ----
 
 // A line text is the line less its leading blanks and tabs, whatever bytes it
-// holds and however long it is.
+// holds and however long; an empty one keeps the places of the lines after it.
 TEST(ConfigurationItems, WordNumberAndLineTextForms)
 {
     QStringList lines = DistinctFileLines(3, "\t0D,0A extra", "  COM12   trailing words");
     lines[1] = " 19200 baud";
-    lines[2] = "  +19200xyz";
+    lines[2] = "  +38400xyz";
     lines[3] = "\t-4";
     lines[8] = "  \t  Inner  blanks kept  ";
+    lines[8 + 32] = "";
     QByteArray contents = CrLfLines(lines);
     const QByteArray binary("\x00\x01\xff\x80\r\x1b", 6);
     const QByteArray longLine(1 << 20, 'x');
@@ -31,28 +38,35 @@ TEST(ConfigurationItems, WordNumberAndLineTextForms)
     EXPECT_EQ(ReadTerminalConfiguration(contents, read), ConfigurationLineCount);
     EXPECT_EQ(read.PortName, "COM12");
     EXPECT_EQ(read.BaudRateText, "19200");
-    EXPECT_EQ(read.BaudRate, 19200);
+    EXPECT_EQ(read.BaudRate, 38400);
     EXPECT_EQ(read.DataBits, -4);
     EXPECT_EQ(read.TerminationString, "0D,0A");
     EXPECT_EQ(read.CurrentGroup, 3);
     EXPECT_EQ(read.Groups[0].GroupName, "Inner  blanks kept  ");
     EXPECT_EQ(read.Groups[1].GroupName, QString::fromLatin1(binary));
     EXPECT_EQ(read.Groups[1].CommandStrings[0].size(), longLine.size());
+    EXPECT_EQ(read.Groups[2].GroupName, "");
+    EXPECT_EQ(read.Groups[2].CommandStrings[0], "S 2.0");
 }
 
-// The items from the bad line on keep what they held.
-TEST(ConfigurationItems, NumberLineWithoutANumberStopsReading)
+// A number line that does not start with a 32-bit number stops the reading:
+// the items from it on keep what they held.
+TEST(ConfigurationItems, ANumberLineIsReadUpToTheFirstCharacterThatIsNoDigit)
 {
-    for (const char* bad : {"eight", "", "- 8", "+", "99999999999", "-2147483649"}) {
-        SCOPED_TRACE(bad);
+    const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
+        {"7", 7}, {" +7 bits", 7}, {"-2147483648", -2147483647 - 1}, {"2147483647", 2147483647},
+        {"2147483648", std::nullopt}, {"-2147483649", std::nullopt}, {"99999999999", std::nullopt},
+        {"eight", std::nullopt}, {"", std::nullopt}, {"- 8", std::nullopt}, {"+", std::nullopt},
+    };
+    for (const auto& [text, value] : cases) {
+        SCOPED_TRACE(text);
         QStringList lines = DistinctFileLines(2, "0D", "COM9");
-        lines[3] = bad;
+        lines[3] = text;
         TerminalConfiguration read;
         read.DataBits = 8;
-        EXPECT_EQ(ReadTerminalConfiguration(CrLfLines(lines), read), 3);
-        EXPECT_EQ(read.PortName, "COM9");
-        EXPECT_EQ(read.DataBits, 8);
-        EXPECT_EQ(read.Groups[0].GroupName, "");
+        EXPECT_EQ(ReadTerminalConfiguration(CrLfLines(lines), read), value ? ConfigurationLineCount : 3);
+        EXPECT_EQ(read.DataBits, value.value_or(8));
+        EXPECT_EQ(read.Groups[0].GroupName, value ? "Name 0" : "");
     }
 }
 
@@ -68,19 +82,6 @@ TEST_F(ConfigurationFile, FirstStartWritesTheDefaultFileAndShowsGroup1)
     EXPECT_EQ(GroupBox()->currentText(), "GROUP1");
     EXPECT_EQ(CommonStrings(), QStringList(5, "Empty"));
     EXPECT_EQ(CommTermForm->eSendCommand->text(), "Command");
-}
-
-TEST_F(ConfigurationFile, GroupNamesKeepInnerBlanksLoseLeadingOnesAndMayBeEmpty)
-{
-    QStringList lines = DistinctFileLines(2);
-    lines[8] = "My Group One";
-    lines[8 + 16] = "    Leading";
-    lines[8 + 32] = "";
-    StartWith(CrLfLines(lines));
-    EXPECT_EQ(GroupBoxItems().mid(0, 4), (QStringList{"My Group One", "Leading", "", "Name 3"}));
-    // The group after the empty name line is read from its own lines.
-    EXPECT_EQ(CommonStrings(), (QStringList{"S 2.0", "S 2.1", "S 2.2", "S 2.3", "S 2.4"}));
-    EXPECT_EQ(CommTermForm->eSendCommand->text(), "C 2.0");
 }
 
 // A terminator that cannot be converted stops the load where it is: the
@@ -130,7 +131,6 @@ TEST_F(ConfigurationFile, StoredGroupOutsideTheTenShowsNoGroupToRenameOrCopy)
         EXPECT_EQ(CommonStrings(), QStringList(5, "Empty"));
         // The history holds what reading passed through it last: group 10's commands.
         EXPECT_EQ(CommTermForm->eSendCommand->text(), "C 9.0");
-        // With no group shown there is nothing to rename or copy.
         ModalScript rename(*IncrementForm), copy(*OKRightDlg);
         CommTermForm->RenameGroup1->trigger();
         CommTermForm->CopytoGroup1->trigger();
@@ -160,14 +160,17 @@ TEST_F(ConfigurationFile, NothingChangedLeavesTheFileUntouched)
     EXPECT_EQ(ConfigFileBytes(), original);
 }
 
-// Every item differs from the default file: read from LF lines, each comes
-// back in the CR LF file written at close, beside what was typed.
+// Every item differs from the default file and from its neighbours: read from
+// LF lines, each comes back in its own place in the CR LF file written at
+// close, beside what was typed.
 TEST_F(ConfigurationFile, EveryFieldSurvivesCloseAndStart)
 {
     QStringList lines = DistinctFileLines(3, "0A");
-    lines[1] = lines[2] = "19200";
+    lines[1] = "19200";
+    lines[2] = "38400";
     lines[3] = "7";
-    lines[4] = lines[5] = "2";
+    lines[4] = "1";
+    lines[5] = "2";
     lines.last() = QString::fromLatin1("caf\xe9 \x01;LC:FL 1");
     StartWith(lines.join('\n').toLatin1());
     CommTermForm->EnableCommActiveObjects();
@@ -180,40 +183,91 @@ TEST_F(ConfigurationFile, EveryFieldSurvivesCloseAndStart)
     lines[8 + 3 * 16 + 2] = ";LC:FL 1";
     lines[8 + 3 * 16 + 10] = "*IDN?";
     EXPECT_EQ(ConfigFileBytes(), CrLfLines(lines));
-    EXPECT_EQ(CommTermForm->CommPort->DataBits, 7);
+    const CSerialPort& port = *CommTermForm->CommPort;
+    EXPECT_EQ((std::tuple(port.BaudRateText, port.BaudRate, port.DataBits, port.Parity, port.StopBits)),
+              std::tuple(QString("19200"), 38400, 7, 1, 2));
     EXPECT_EQ(CommTermForm->TerminationBytes, QByteArray("\n"));
     EXPECT_EQ(GroupBox()->currentText(), "Name 3");
     EXPECT_EQ(CommonString(2)->text(), ";LC:FL 1");
     EXPECT_EQ(CommTermForm->CommandArray[4], "*IDN?");
 }
 
-// A save that cannot open the file fails silently and leaves what is there.
-TEST_F(ConfigurationFile, NoFileAndNoWayToWriteOneStartsWithNothingRead)
+// With no file to read and none to write nothing is read: no port is chosen,
+// even when the scan has found one, and the user is warned. A FIFO in the
+// file's place, or chosen as a command file, does not hang the window.
+TEST_F(ConfigurationFile, NoFileToReadOrWriteChoosesNoPortAndNothingHangs)
 {
+    const QByteArray config = QFile::encodeName(ConfigFileName());
+    const std::pair<const char*, std::function<bool()>> obstacles[] = {
+        {"folder", [&] { return ::mkdir(config.constData(), 0700) == 0; }},
+        {"FIFO", [&] { return ::mkfifo(config.constData(), 0600) == 0; }},
+    };
+    FakeInstrument lastPort(119);
+    for (const auto& [what, place] : obstacles) {
+        SCOPED_TRACE(what);
+        DestroyWindows();
+        ::unlink(config.constData());
+        ::rmdir(config.constData());
+        ASSERT_TRUE(place());
+        Start();
+        ASSERT_EQ(Ui.Messages.size(), 1u);
+        EXPECT_EQ(Ui.Messages[0].Title, "Communications Port Warning");
+        EXPECT_EQ(MainControl<QComboBox>("cboCommTerminal")->currentText(), "Comm Port");
+        EXPECT_FALSE(CommTermForm->CommPort->IsCommPortOpen());
+        EXPECT_TRUE(CommTermForm->TerminationBytes.isEmpty());
+        EXPECT_EQ(GroupBoxItems(), QStringList(10, "Empty"));
+        EXPECT_EQ(CommonStrings(), QStringList(5, ""));
+
+        Ui.AnswerFileDialog(ConfigFileName());
+        MainEntry("LoadCommandFile1")->trigger();
+        ASSERT_EQ(Ui.Exceptions.size(), 1u);
+        EXPECT_TRUE(Ui.Exceptions[0].startsWith("Cannot open file")) << Ui.Exceptions[0].toStdString();
+        EXPECT_TRUE(MainControl<QTextEdit>("reInputFile")->toPlainText().isEmpty());
+
+        CommTermForm->ConfigChanged = true;
+        CommTermForm->close();
+        EXPECT_EQ(Ui.Exceptions.size(), 1u);
+        EXPECT_FALSE(QFileInfo(ConfigFileName()).isFile());
+    }
     DestroyWindows();
-    QFile::remove(ConfigFileName());
-    ASSERT_TRUE(QDir().mkpath(ConfigFileName()));
-    Start();
-    EXPECT_TRUE(CommTermForm->TerminationBytes.isEmpty());
-    EXPECT_EQ(GroupBoxItems(), QStringList(10, "Empty"));
-    EXPECT_EQ(CommonStrings(), QStringList(5, ""));
-    CommTermForm->ConfigChanged = true;
-    CommTermForm->close();
-    EXPECT_TRUE(Ui.Exceptions.empty());
-    EXPECT_TRUE(QFileInfo(ConfigFileName()).isDir());
 }
 
-TEST_F(ConfigurationFile, FileThatCannotBeOpenedForWritingStaysAsItWas)
+// The install folder on a disk that runs full on demand.
+class ConfigurationOnFullDisk : public ConfiguredWindows
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "a read-only file is writable for root";
-    const QByteArray original = ConfigFileBytes();
-    ASSERT_TRUE(QFile::setPermissions(ConfigFileName(), QFile::ReadOwner));
-    ChooseGroup(2);
-    CommTermForm->ConfigChanged = true;
-    CommTermForm->close();
-    EXPECT_EQ(ConfigFileBytes(), original);
-    EXPECT_TRUE(Ui.Exceptions.empty());
+protected:
+    void PrepareInstallFolder() override
+    {
+        Disk.emplace(InstallPath());
+        ASSERT_TRUE(QDir(InstallPath()).mkpath("Logs") && QDir(InstallPath()).mkpath("ports"));
+    }
+    std::optional<FullFileSystem> Disk;
+};
+
+// A save at close that cannot be made leaves the file as it was, whole, and
+// nothing of its own beside it.
+TEST_F(ConfigurationOnFullDisk, ASaveThatCannotBeMadeLeavesTheFileWhole)
+{
+    const QByteArray original = CrLfLines(DefaultFileLines());
+    ASSERT_EQ(ConfigFileBytes(), original);
+    const std::pair<const char*, std::function<void()>> obstacles[] = {
+        {"full disk", [this] { Disk->Fill(); }},
+        {"read-only file", [] { QFile::setPermissions(ConfigFileName(), QFile::ReadOwner); }},
+    };
+    for (const auto& [what, place] : obstacles) {
+        SCOPED_TRACE(what);
+        if (QString(what) == "read-only file" && ::geteuid() == 0)
+            continue;   // root may write any file
+        place();
+        ChooseGroup(2);
+        CommTermForm->ConfigChanged = true;
+        CommTermForm->close();
+        Disk->Free();
+        EXPECT_EQ(ConfigFileBytes(), original);
+        EXPECT_EQ(QDir(InstallPath()).entryList(QDir::Files | QDir::Hidden), (QStringList{"Comm Terminal Config.txt"}));
+        EXPECT_TRUE(Ui.Exceptions.empty());
+        Start();
+    }
 }
 
 } // namespace

@@ -76,8 +76,9 @@ struct Section
 // the names table last), so the table ends the image.
 inline Bytes ElfImage(const std::vector<Section>& sections)
 {
-    Bytes image = {0x7F, 'E', 'L', 'F', 2, 1, 1};
-    image.resize(64, 0);
+    Bytes image(64, 0);
+    const std::uint8_t identification[] = {0x7F, 'E', 'L', 'F', 2, 1, 1};   // 64-bit, little-endian, version 1
+    std::copy(std::begin(identification), std::end(identification), image.begin());
     PutLittleEndian(image, 0x10, 2, 2);      // executable
     PutLittleEndian(image, 0x12, 0x3E, 2);   // x86-64
     PutLittleEndian(image, 0x14, 1, 4);
