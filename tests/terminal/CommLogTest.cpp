@@ -1,12 +1,15 @@
 #include "TrafficFixture.h"
 
+#include "support/FullFileSystem.h"
+
 #include <QAction>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
+
+#include <optional>
 
 namespace {
 
@@ -22,10 +25,7 @@ Control* LogControl(const char* name)
 QAction* LogEntry(const char* name) { return LogControl<QAction>(name); }
 
 QPlainTextEdit& Log() { return *CommLogForm->reLog; }
-QColor FirstColour(const QTextBlock& block) { return block.begin().fragment().charFormat().foreground().color(); }
 QString Panel(int index) { return CommLogForm->SBar->PanelText(index); }
-
-void FillLog(int count) { Log().setPlainText(NumberedLines(count) + QLatin1Char('\n')); }
 
 void SetErrorRow(std::size_t row, int count, const QString& command)
 {
@@ -49,9 +49,8 @@ protected:
     void SetUp() override
     {
         WindowFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        MainEntry("ViewLog2")->trigger();
+        if (!HasFatalFailure())
+            MainEntry("ViewLog2")->trigger();
     }
 };
 
@@ -60,7 +59,7 @@ protected:
 TEST_F(CommLog, TheLogTakesItsTwenty_thousandthLineAndWhenFullIsSavedWithItsTableAndRestarted)
 {
     CommLogForm->DisplayCommErrors();
-    FillLog(19999);
+    Log().setPlainText(NumberedLines(19999) + QLatin1Char('\n'));
     CommLogForm->AppendToLog(QStringLiteral("last"));
     EXPECT_TRUE(LogsFolderFiles(InstallPath()).isEmpty());
     EXPECT_EQ(Panel(0), " Line Count: 20000");
@@ -69,21 +68,26 @@ TEST_F(CommLog, TheLogTakesItsTwenty_thousandthLineAndWhenFullIsSavedWithItsTabl
     CommLogForm->AppendToLog(QStringLiteral("NEXT"));
     const QStringList files = LogsFolderFiles(InstallPath());
     ASSERT_EQ(files.size(), 1);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^Comm Log Output\d{6}_\d{6}\.doc$)")).match(files[0]).hasMatch())
-        << files[0].toStdString();
     const QByteArray saved = ReadWholeFile(InstallPath() + QStringLiteral("/Logs/") + files[0]);
     EXPECT_TRUE(saved.startsWith("{\\rtf1"));
     // Every line of the log, then the table, each a paragraph, the table last.
     EXPECT_EQ(saved.count("\\par\r\n"), 20000 + 13 + 1);
-    const qsizetype lastLine = saved.indexOf("last\\par");
-    const qsizetype heading = saved.indexOf(TableHeading.toLatin1() + "\\par");
-    EXPECT_GT(heading, lastLine);
+    EXPECT_GT(saved.indexOf(TableHeading.toLatin1() + "\\par"), saved.indexOf("last\\par"));
     EXPECT_FALSE(saved.contains("NEXT"));
 
     EXPECT_EQ(LogLines(), QStringList{"NEXT"});
-    EXPECT_EQ(FirstColour(Log().document()->firstBlock()), QColor(0, 128, 0));
+    EXPECT_EQ(Log().document()->firstBlock().begin().fragment().charFormat().foreground().color(), QColor(0, 128, 0));
     EXPECT_EQ(Panel(0), " Line Count: 1");
     EXPECT_TRUE(LoggingIs(true));
+}
+
+// Month before day, then the two-digit year, the hour of 24 and the seconds.
+TEST_F(CommLog, AutomaticSavesAreNamedAfterTheMoment)
+{
+    EXPECT_EQ(AutomaticSaveFileName("Comm Log Output", QDateTime(QDate(2026, 12, 5), QTime(17, 58, 59))),
+              InstallPath() + "/Logs/Comm Log Output120526_175859.doc");
+    EXPECT_EQ(AutomaticSaveFileName("Comm Terminal Output", QDateTime(QDate(2031, 2, 9), QTime(0, 5, 7))),
+              InstallPath() + "/Logs/Comm Terminal Output020931_000507.doc");
 }
 
 using CommLogBeforeViewLog = WindowFixture;
@@ -127,11 +131,8 @@ TEST_F(CommLog, TheTableIsWrittenFromTheShownRowsAndRowsReadingNoErrorAreSilver)
     CommLogForm->DisplayCommErrors();
     for (int n = 0; n < 10; ++n) {
         const QColor expected = n == 3 || n == 7 ? QColor(0xFF, 0xFF, 0xFF) : QColor(0xC0, 0xC0, 0xC0);
-        for (const QString& name : {QStringLiteral("edE%1Count"), QStringLiteral("edE%1Text")}) {
-            auto* edit = CommLogForm->findChild<QLineEdit*>(name.arg(n));
-            ASSERT_NE(edit, nullptr);
-            EXPECT_EQ(edit->palette().color(QPalette::Base), expected) << name.arg(n).toStdString();
-        }
+        for (const QString& name : {QStringLiteral("edE%1Count"), QStringLiteral("edE%1Text")})
+            EXPECT_EQ(LogControl<QLineEdit>(name.arg(n).toLatin1())->palette().color(QPalette::Base), expected) << n;
     }
 
     // Not yet shown: the text takes the rows, not the arrays.
@@ -143,17 +144,11 @@ TEST_F(CommLog, TheTableIsWrittenFromTheShownRowsAndRowsReadingNoErrorAreSilver)
     expected[3 + 3] = QStringLiteral("?3            12                ;LC:FL 9");
     expected[3 + 7] = QStringLiteral("?7            1                ?WATER FLOW");
     EXPECT_EQ(LogLines(), QStringList{"entry"} + expected);
-}
 
-TEST_F(CommLog, ClearLogKeepsTheTableAndClearErrorsKeepsTheLog)
-{
-    SetErrorRow(1, 3, QStringLiteral("BAD"));
-    CommLogForm->AppendToLog(QStringLiteral("kept"));
+    // "Clear Errors" keeps the log; "Clear Log" keeps the counts.
     LogControl<QPushButton>("cmdClearErrors")->click();
-    EXPECT_EQ(LogLines(), QStringList{"kept"});
-    EXPECT_EQ(CommLogForm->CommErrorCount[1], 0);
-    EXPECT_EQ(LogControl<QLineEdit>("edE1Text")->text(), "No Error");
-
+    EXPECT_EQ(LogLines(), QStringList{"entry"} + expected);
+    EXPECT_EQ(LogControl<QLineEdit>("edE3Text")->text(), "No Error");
     SetErrorRow(1, 3, QStringLiteral("BAD"));
     LogControl<QPushButton>("Button1")->click();
     EXPECT_TRUE(Log().toPlainText().isEmpty());
@@ -239,33 +234,79 @@ TEST_F(CommLog, LoggingIsSwitchedFromBothWindowsAndTheRefreshShowsIt)
     EXPECT_EQ(LogLines(), (QStringList{"one", "two"}));
 }
 
-// ---- Through the send road ----
+// ---- The automatic saves through the send road ----
 
-using CommLogTraffic = TrafficFixture;
-
-TEST_F(CommLogTraffic, AFullLogWithoutALogsFolderKeepsItsLinesSwitchesLoggingOffAndTheSendCompletes)
+// The main window and its instrument, with Logs/ on a disk that runs full on demand.
+class AutomaticSaves : public TrafficFixture
 {
-    ASSERT_TRUE(QDir(InstallPath() + QStringLiteral("/Logs")).removeRecursively());
-    MainEntry("ViewLog2")->trigger();
-    CommLogForm->DisplayCommErrors();
-    FillLog(20000);
+protected:
+    void PrepareInstallFolder() override
+    {
+        TrafficFixture::PrepareInstallFolder();
+        Disk.emplace(InstallPath() + QStringLiteral("/Logs"));
+    }
+
+    // Every entry in Logs/, the disk's own filler left out.
+    QStringList LogsEntries() const
+    {
+        QStringList names = QDir(InstallPath() + QStringLiteral("/Logs")).entryList(QDir::Files | QDir::Hidden);
+        names.removeAll(QStringLiteral(".filler"));
+        return names;
+    }
+
+    std::optional<FullFileSystem> Disk;
+};
+
+// The name a save made between the two moments may have.
+bool NamedForAMomentBetween(const QString& name, const QString& stem, QDateTime from, const QDateTime& to)
+{
+    for (from = from.addMSecs(-from.time().msec()); from <= to; from = from.addSecs(1)) {
+        if (name == stem + from.toString(QStringLiteral("MMddyy_HHmmss")) + QStringLiteral(".doc"))
+            return true;
+    }
+    return false;
+}
+
+// A save that cannot be written shows the file error, keeps every line,
+// leaves nothing in Logs/ and leaves logging off; the send goes out all the
+// same. With space again, the next send saves the pane or the log whole.
+TEST_F(AutomaticSaves, AFullDiskLeavesNothingBehindAndTheNextSendSaves)
+{
     AnswerEveryCommand("OK\r\n");
-    Send("FIRST");
+    const struct
+    {
+        const char* Stem;
+        QPlainTextEdit* Full;
+    } cases[] = {{"Comm Terminal Output", nullptr}, {"Comm Log Output", CommLogForm->reLog}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Stem);
+        Ui.Exceptions.clear();
+        Pane()->setPlainText(c.Full ? QString() : NumberedLines(20000));
+        Log().setPlainText(c.Full ? NumberedLines(20000) + QLatin1Char('\n') : QString());
+        MainEntry("ViewLog2")->trigger();
+        Disk->Fill();
+        Send("FIRST");
+        Disk->Free();
+        ASSERT_EQ(Ui.Exceptions.size(), 1u);
+        EXPECT_TRUE(Ui.Exceptions[0].startsWith("Stream write error")) << Ui.Exceptions[0].toStdString();
+        EXPECT_EQ(LogsEntries(), QStringList());
+        EXPECT_TRUE(LoggingIs(false));
+        EXPECT_EQ((c.Full ? LogLines() : PaneLines()).mid(19998, 2), (QStringList{"line 19998", "line 19999"}));
+        EXPECT_EQ(CommTermForm->LastResponse, "OK");
 
-    ASSERT_EQ(Ui.Exceptions.size(), 1u);
-    EXPECT_TRUE(Ui.Exceptions[0].startsWith("Cannot create file")) << Ui.Exceptions[0].toStdString();
-    const QStringList lines = LogLines();
-    ASSERT_EQ(lines.size(), 20013);
-    EXPECT_EQ(lines[19999], "line 19999");
-    EXPECT_EQ(lines.mid(20000), ResetTable());
-    EXPECT_TRUE(LoggingIs(false));
-    EXPECT_FALSE(CommTermForm->PortBusy);
-    EXPECT_EQ(CommTermForm->LastResponse, "OK");
-
-    Send("SECOND");
-    ASSERT_TRUE(Instrument->WaitForCommands(2));
-    EXPECT_EQ(Instrument->Commands(), (QList<QByteArray>{"FIRST", "SECOND"}));
-    EXPECT_FALSE(LogLines().contains(QStringLiteral("[t]  SECOND")));
+        MainEntry("EnableLog1")->trigger();
+        const QDateTime before = QDateTime::currentDateTime();
+        Send("SECOND");
+        const QDateTime after = QDateTime::currentDateTime();
+        const QStringList saved = LogsEntries();
+        ASSERT_EQ(saved.size(), 1);
+        EXPECT_TRUE(NamedForAMomentBetween(saved[0], c.Stem, before, after)) << saved[0].toStdString();
+        EXPECT_TRUE(ReadWholeFile(InstallPath() + "/Logs/" + saved[0]).contains("line 19999"));
+        EXPECT_TRUE(LoggingIs(true));
+        ASSERT_TRUE(QFile::remove(InstallPath() + "/Logs/" + saved[0]));
+    }
+    ASSERT_TRUE(Instrument->WaitForCommands(4));
+    EXPECT_EQ(Instrument->Commands(), (QList<QByteArray>{"FIRST", "SECOND", "FIRST", "SECOND"}));
 }
 
 } // namespace
