@@ -1,16 +1,10 @@
-// The terminal configuration reader and the terminator parser against
-// arbitrary file contents: no crash, no sanitizer report, and what is read
-// and written again reads back the same.
+// The configuration reader and the terminator parser on any file contents: no
+// crash, no sanitizer report, and what is read and written again reads back the same.
 
 #include "platform/Exceptions.h"
 #include "serial/CommSettings.h"
 #include "terminal/ConfigurationFile.h"
 
-#include <QByteArray>
-#include <QString>
-
-#include <cstddef>
-#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -21,7 +15,7 @@ void Require(bool condition)
         std::abort();
 }
 
-// A terminator gives at most two bytes, and a failed part keeps only the bytes before it.
+// At most two bytes; a failed part keeps only the bytes before it.
 void ParseTerminator(const QString& text)
 {
     QByteArray bytes;
@@ -38,16 +32,13 @@ void ParseTerminator(const QString& text)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray contents(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-
     TerminalConfiguration read = DefaultTerminalConfiguration();
     const int items = ReadTerminalConfiguration(contents, read);
     Require(items >= 0 && items <= ConfigurationLineCount);
-
     const QByteArray written = WriteTerminalConfiguration(read);
     TerminalConfiguration again;
     Require(ReadTerminalConfiguration(written, again) == ConfigurationLineCount);
     Require(WriteTerminalConfiguration(again) == written);
-
     ParseTerminator(read.TerminationString);
     ParseTerminator(QString::fromLatin1(contents.left(16)));
     return 0;

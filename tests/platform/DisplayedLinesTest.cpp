@@ -8,112 +8,77 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
+#include <tuple>
+
+#include <functional>
 
 namespace {
 
-QString Words(int count)
+const QString Wide = QStringLiteral("word ").repeated(60);
+
+void AddLine(QPlainTextEdit& pane, const QString& text)
 {
-    return QStringLiteral("word ").repeated(count);
-}
-
-// A shown, word-wrapping pane whose lines are counted.
-class DisplayedLines : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        Pane.resize(300, 200);
-        Pane.show();
-        QApplication::processEvents();
-    }
-
-    void AddLine(const QString& text)
-    {
-        QTextCursor end(Pane.document());
-        end.movePosition(QTextCursor::End);
-        end.insertText(text);
-        end.insertBlock();
-    }
-
-    // What the pane shows once every paragraph is laid out; the empty last one is left out.
-    int LaidOutLines() const
-    {
-        const QTextDocument& document = *Pane.document();
-        int lines = 0;
-        for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-            if (block == document.lastBlock() && block.text().isEmpty())
-                break;
-            document.documentLayout()->blockBoundingRect(block);
-            lines += block.layout()->lineCount();
-        }
-        return lines;
-    }
-
-    QPlainTextEdit Pane;
-    platform::DisplayedLineCounter Counter{Pane};
-};
-
-TEST_F(DisplayedLines, AnEmptyPaneHasNoLinesAndAnEmptyLastLineDoesNotCount)
-{
-    EXPECT_EQ(Counter.Count(), 0);
-    AddLine(QStringLiteral("one"));
-    AddLine(QString());
-    EXPECT_EQ(Counter.Count(), 2);
-    QTextCursor end(Pane.document());
+    QTextCursor end(pane.document());
     end.movePosition(QTextCursor::End);
-    end.insertText(QStringLiteral("typed"));
-    EXPECT_EQ(Counter.Count(), 3);
+    end.insertText(text + QLatin1Char('\n'));
 }
 
-// Most of these paragraphs are never painted, so nothing else lays them out.
-TEST_F(DisplayedLines, WrappedParagraphsCountOncePerDisplayedLineAlsoAfterAResize)
+// What the pane shows once every paragraph is laid out, the empty last one left out.
+int LaidOutLines(const QPlainTextEdit& pane)
 {
-    AddLine(QStringLiteral("short"));
-    for (int i = 0; i < 40; ++i)
-        AddLine(Words(60));
-    const int wide = Counter.Count();
-    EXPECT_GT(wide, 80);
-    EXPECT_EQ(wide, LaidOutLines());
-
-    Pane.resize(150, 200);
-    const int narrow = Counter.Count();
-    EXPECT_GT(narrow, wide);
-    EXPECT_EQ(narrow, LaidOutLines());
+    int lines = 0;
+    for (QTextBlock block = pane.document()->begin(); block.isValid(); block = block.next()) {
+        if (block == pane.document()->lastBlock() && block.text().isEmpty())
+            break;
+        pane.document()->documentLayout()->blockBoundingRect(block);
+        lines += block.layout()->lineCount();
+    }
+    return lines;
 }
 
-TEST_F(DisplayedLines, EditsInTheMiddleAndClearingAreCounted)
+} // namespace
+
+// Each count is taken before anything else lays the changed paragraphs out;
+// most of them are never painted.
+TEST(DisplayedLines, AWrappedParagraphCountsOncePerDisplayedLineAfterEveryKindOfChange)
 {
-    for (int i = 0; i < 50; ++i)
-        AddLine(QStringLiteral("line %1").arg(i));
-    ASSERT_EQ(Counter.Count(), 50);
-
-    QTextCursor middle(Pane.document()->findBlockByNumber(10));
-    middle.insertText(Words(60) + QLatin1Char('\n') + Words(60) + QLatin1Char('\n'));
-    // Counted before the check lays everything out.
-    const int afterInsert = Counter.Count();
-    EXPECT_GT(afterInsert, 55);
-    EXPECT_EQ(afterInsert, LaidOutLines());
-
-    middle.movePosition(QTextCursor::PreviousBlock);
-    middle.select(QTextCursor::BlockUnderCursor);
-    middle.removeSelectedText();
-    const int afterRemove = Counter.Count();
-    EXPECT_EQ(afterRemove, LaidOutLines());
-
-    Pane.clear();
-    EXPECT_EQ(Counter.Count(), 0);
-    AddLine(QStringLiteral("again"));
-    EXPECT_EQ(Counter.Count(), 1);
+    QPlainTextEdit pane;
+    pane.resize(300, 200);
+    pane.show();
+    QApplication::processEvents();
+    platform::DisplayedLineCounter counter(pane);
+    const std::tuple<const char*, std::function<void()>, int> steps[] = {
+        {"empty", [] {}, 0},
+        {"a line and an empty one", [&] { AddLine(pane, "one"); AddLine(pane, ""); }, 2},
+        {"typed at the end", [&] { pane.moveCursor(QTextCursor::End); pane.insertPlainText("typed"); }, 3},
+        {"forty wide paragraphs", [&] { for (int i = 0; i < 40; ++i) AddLine(pane, Wide); }, -1},
+        {"narrower", [&] { pane.resize(150, 200); }, -1},
+        {"inserted in the middle",
+         [&] { QTextCursor(pane.document()->findBlockByNumber(10)).insertText(Wide + "\n" + Wide + "\n"); }, -1},
+        {"removed in the middle", [&] {
+             QTextCursor middle(pane.document()->findBlockByNumber(11));
+             middle.select(QTextCursor::BlockUnderCursor);
+             middle.removeSelectedText();
+         }, -1},
+        {"cleared", [&] { pane.clear(); }, 0},
+        {"a line again", [&] { AddLine(pane, "again"); }, 1},
+    };
+    int before = 0;
+    for (const auto& [what, change, expected] : steps) {
+        change();
+        const int count = counter.Count();
+        EXPECT_EQ(count, expected >= 0 ? expected : LaidOutLines(pane)) << what;
+        EXPECT_TRUE(expected >= 0 || count != before) << what << " changed nothing";
+        before = count;
+    }
 }
 
-TEST(DisplayedLinesOfAHiddenPane, ANeverShownPaneWrapsAtItsGivenWidth)
+TEST(DisplayedLines, ANeverShownPaneWrapsAtItsGivenWidth)
 {
     QPlainTextEdit pane;
     pane.resize(300, 200);
     platform::WrapAtCurrentWidth(pane);
     platform::DisplayedLineCounter counter(pane);
-    QTextCursor(pane.document()).insertText(Words(60));
+    QTextCursor(pane.document()).insertText(Wide);
     EXPECT_GT(counter.Count(), 2);
 }
-
-} // namespace

@@ -1,7 +1,5 @@
 #include "platform/FileDialogs.h"
 
-#include "support/TestServices.h"
-
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -22,19 +20,4 @@ TEST(WithDefaultExt, AddsTheExtensionOnlyToANameWithout)
                                     {"/tmp/log", "", "/tmp/log"},             {"", ".doc", ""}};
     for (const auto& [name, ext, result] : cases)
         EXPECT_EQ(WithDefaultExt(name, ext), result) << name << ' ' << ext;
-}
-
-TEST(TestServices, AnswerFileDialogsInTurnAndCancelWhenNothingIsQueued)
-{
-    InstalledTestServices ui;
-    ui.AnswerFileDialog("/tmp/commands");
-    ui.CancelFileDialog();
-    FileDialogRequest save{"Save Command Input File", "Text File (*.txt)|*.txt", ".txt", QString(), false, false};
-    EXPECT_EQ(Services().SaveFileName(nullptr, save), QStringLiteral("/tmp/commands.txt"));
-    EXPECT_EQ(Services().OpenFileName(nullptr, save), std::nullopt);
-    EXPECT_EQ(Services().OpenFileName(nullptr, save), std::nullopt);
-    ASSERT_EQ(ui.FileDialogs.size(), 3u);
-    EXPECT_TRUE(ui.FileDialogs[0].Save);
-    EXPECT_FALSE(ui.FileDialogs[1].Save);
-    EXPECT_EQ(ui.FileDialogs[0].Request.Title, "Save Command Input File");
 }

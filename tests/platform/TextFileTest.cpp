@@ -12,13 +12,11 @@
 #include <functional>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-// The error's text up to the file name, or the bytes read.
-template <typename Call>
-QString Outcome(Call call)
+// "done", or the file error's text up to the file name.
+QString Outcome(const std::function<void()>& call)
 {
     try {
         call();
@@ -28,11 +26,10 @@ QString Outcome(Call call)
     return QStringLiteral("done");
 }
 
-void Put(const QString& path, const QByteArray& contents)
+bool Put(const QString& path, const QByteArray& contents)
 {
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(contents), contents.size());
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
 }
 
 QByteArray Contents(const QString& path)
@@ -41,17 +38,7 @@ QByteArray Contents(const QString& path)
     return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
 }
 
-QStringList Entries(const QString& folder)
-{
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    names.removeAll(QStringLiteral(".filler"));
-    return names;
-}
-
-void MakeFifo(const QString& path)
-{
-    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-}
+bool MakeFifo(const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }
 
 } // namespace
 
@@ -60,36 +47,28 @@ void MakeFifo(const QString& path)
 TEST(SaveBytesToFile, ReplacesOnlyARegularFileAndOnlyWithTheWholeContents)
 {
     const bool root = ::geteuid() == 0;
-    const struct
-    {
-        const char* What;
-        std::function<void(const QString& folder, const QString& file)> Prepare;
-        const char* Outcome;
-        QStringList Entries;
-        QByteArray Left;   // what "file" then holds
-    } cases[] = {
-        {"new file", [](auto&, auto&) {}, "done", {"file"}, "new"},
-        {"longer old file", [](auto&, auto& f) { Put(f, QByteArray(5000, 'o')); }, "done", {"file"}, "new"},
-        {"FIFO", [](auto&, auto& f) { MakeFifo(f); }, "Cannot create file ", {"file"}, "<none>"},
-        {"folder", [](auto&, auto& f) { QDir().mkdir(f); }, "Cannot create file ", {"file"}, "<none>"},
-        {"read-only file", [](auto&, auto& f) { Put(f, "old"); QFile::setPermissions(f, QFile::ReadOwner); },
-         root ? "done" : "Cannot create file ", {"file"}, root ? "new" : "old"},
-        {"full disk", [](auto&, auto& f) { Put(f, "old"); }, "Stream write error on ", {"file"}, "old"},
+    const std::tuple<const char*, std::function<bool(const QString&)>, const char*, QByteArray> cases[] = {
+        {"new file", [](auto&) { return true; }, "done", "new"},
+        {"longer old file", [](auto& f) { return Put(f, QByteArray(5000, 'o')); }, "done", "new"},
+        {"FIFO", MakeFifo, "Cannot create file ", "<none>"},
+        {"folder", [](auto& f) { return QDir().mkdir(f); }, "Cannot create file ", "<none>"},
+        {"read-only file", [](auto& f) { return Put(f, "old") && QFile::setPermissions(f, QFile::ReadOwner); },
+         root ? "done" : "Cannot create file ", root ? "new" : "old"},
+        {"full disk", [](auto& f) { return Put(f, "old"); }, "Stream write error on ", "old"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.What);
+    for (const auto& [what, prepare, outcome, left] : cases) {
         const QTemporaryDir top;
-        const QString folder = top.filePath("disk");
+        const QString folder = top.filePath("disk"), file = folder + "/file";
         ASSERT_TRUE(QDir().mkdir(folder));
         FullFileSystem disk(folder);
-        const QString file = folder + "/file";
-        c.Prepare(folder, file);
-        if (QString(c.What) == "full disk")
+        ASSERT_TRUE(prepare(file)) << what;
+        if (QString(what) == "full disk")
             disk.Fill();
-        EXPECT_EQ(Outcome([&] { platform::SaveBytesToFile(file, "new"); }), c.Outcome);
+        EXPECT_EQ(Outcome([&] { platform::SaveBytesToFile(file, "new"); }), outcome) << what;
         disk.Free();
-        EXPECT_EQ(Entries(folder), c.Entries);
-        EXPECT_EQ(Contents(file), c.Left);
+        QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        entries.removeAll(".filler");
+        EXPECT_EQ(std::tuple(entries, Contents(file)), std::tuple(QStringList{"file"}, left)) << what;
     }
     EXPECT_EQ(Outcome([] { platform::SaveBytesToFile("/nonexistent-folder/file", "new"); }), "Cannot create file ");
 }
@@ -99,32 +78,22 @@ TEST(SaveBytesToFile, AReplacedFileKeepsItsPermissionsAndItsLinks)
 {
     const QTemporaryDir folder;
     const QString file = folder.filePath("file");
-    Put(file, "old");
-    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
-    ASSERT_TRUE(QFile::link(file, folder.filePath("link")));
+    ASSERT_TRUE(Put(file, "old") && QFile::link(file, folder.filePath("link")));
+    const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadOther;
+    ASSERT_TRUE(QFile::setPermissions(file, permissions));
     platform::SaveBytesToFile(folder.filePath("link"), "new");
-    EXPECT_TRUE(QFileInfo(folder.filePath("link")).isSymLink());
-    EXPECT_EQ(Contents(file), "new");
-    EXPECT_EQ(Entries(folder.path()), (QStringList{"file", "link"}));
-    EXPECT_EQ(QFile::permissions(file), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
-                                            | QFile::ReadOther);
+    EXPECT_EQ(std::tuple(QFileInfo(folder.filePath("link")).isSymLink(), Contents(file), QFile::permissions(file),
+                         QDir(folder.path()).entryList(QDir::Files | QDir::Hidden)),
+              std::tuple(true, QByteArray("new"), permissions, QStringList{"file", "link"}));
 }
 
-// Anything but a regular file is refused at once, so a wrong name cannot hang
-// the caller or read for ever.
+// Anything but a regular file is refused at once, so a wrong name can neither
+// hang the caller nor read for ever.
 TEST(ReadFileBytes, ReadsOnlyRegularFiles)
 {
     const QTemporaryDir folder;
-    Put(folder.filePath("file"), "bytes\r\n");
-    MakeFifo(folder.filePath("fifo"));
-    const std::pair<QString, const char*> cases[] = {
-        {folder.filePath("file"), "done"},
-        {folder.filePath("absent"), "Cannot open file "},
-        {folder.filePath("fifo"), "Cannot open file "},
-        {folder.path(), "Cannot open file "},
-        {"/dev/zero", "Cannot open file "},
-    };
-    for (const auto& [name, outcome] : cases)
-        EXPECT_EQ(Outcome([&] { platform::ReadFileBytes(name); }), outcome) << name.toStdString();
+    ASSERT_TRUE(Put(folder.filePath("file"), "bytes\r\n") && MakeFifo(folder.filePath("fifo")));
+    for (const QString& name : {folder.filePath("absent"), folder.filePath("fifo"), folder.path(), QString("/dev/zero")})
+        EXPECT_EQ(Outcome([&] { platform::ReadFileBytes(name); }), "Cannot open file ") << name.toStdString();
     EXPECT_EQ(platform::ReadFileBytes(folder.filePath("file")), "bytes\r\n");
 }

@@ -13,34 +13,31 @@
 #include <unistd.h>
 
 // A folder whose disk runs full on demand. Where the test may mount one, the
-// folder becomes a small tmpfs (empty, hiding what it held) that Fill() fills
-// to the last block, so writes fail with ENOSPC; elsewhere Fill() limits the
-// size of every file this process writes to 0, so writes fail with EFBIG.
-// Free() gives the space back. Mounted() tells which of the two is in use.
+// folder becomes a small empty tmpfs that Fill() fills to the last block
+// (writes fail with ENOSPC); elsewhere Fill() lets no file of this process
+// grow (writes fail with EFBIG). Free() gives the space back.
 class FullFileSystem
 {
 public:
     explicit FullFileSystem(const QString& folder)
         : Folder(QFile::encodeName(folder))
-        , IsMounted(MountsArePrivate()
-                    && ::mount("tmpfs", Folder.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=4m") == 0)
+        , Mounted(MountsArePrivate()
+                  && ::mount("tmpfs", Folder.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=4m") == 0)
     {
     }
     ~FullFileSystem()
     {
         Free();
-        if (IsMounted)
+        if (Mounted)
             ::umount2(Folder.constData(), MNT_DETACH);
     }
     FullFileSystem(const FullFileSystem&) = delete;
     FullFileSystem& operator=(const FullFileSystem&) = delete;
 
-    bool Mounted() const { return IsMounted; }
-
     void Fill()
     {
-        if (IsMounted) {
-            const int filler = ::open(FillerPath().constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        if (Mounted) {
+            const int filler = ::open(Filler().constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
             const QByteArray block(4096, 'f');
             while (filler >= 0 && ::write(filler, block.constData(), block.size()) > 0) {}
             ::close(filler);
@@ -54,8 +51,8 @@ public:
 
     void Free()
     {
-        if (IsMounted)
-            ::unlink(FillerPath().constData());
+        if (Mounted)
+            ::unlink(Filler().constData());
         if (Limited) {
             ::setrlimit(RLIMIT_FSIZE, &PreviousLimit);
             std::signal(SIGXFSZ, PreviousSignal);
@@ -64,8 +61,8 @@ public:
     }
 
 private:
-    // The test's mounts stay out of sight of the machine and end with the
-    // test, even when it is killed. The window thread, which does every file
+    // The test's mounts stay out of the machine's sight and end with the test,
+    // even when it is killed: the window thread, which does every file
     // operation of a test, moves to a mount namespace of its own.
     static bool MountsArePrivate()
     {
@@ -74,10 +71,10 @@ private:
         return isPrivate;
     }
 
-    QByteArray FillerPath() const { return Folder + "/.filler"; }
+    QByteArray Filler() const { return Folder + "/.filler"; }
 
     QByteArray Folder;
-    bool IsMounted;
+    bool Mounted;
     bool Limited = false;
     rlimit PreviousLimit{};
     void (*PreviousSignal)(int) = SIG_DFL;

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include <algorithm>
 #include <optional>
 #include <tuple>
 
@@ -36,17 +37,11 @@ TEST(ConfigurationItems, WordNumberAndLineTextForms)
     contents.replace(contents.indexOf("S 1.0"), 5, longLine);
     TerminalConfiguration read;
     EXPECT_EQ(ReadTerminalConfiguration(contents, read), ConfigurationLineCount);
-    EXPECT_EQ(read.PortName, "COM12");
-    EXPECT_EQ(read.BaudRateText, "19200");
-    EXPECT_EQ(read.BaudRate, 38400);
-    EXPECT_EQ(read.DataBits, -4);
-    EXPECT_EQ(read.TerminationString, "0D,0A");
-    EXPECT_EQ(read.CurrentGroup, 3);
-    EXPECT_EQ(read.Groups[0].GroupName, "Inner  blanks kept  ");
-    EXPECT_EQ(read.Groups[1].GroupName, QString::fromLatin1(binary));
+    EXPECT_EQ(std::tuple(read.PortName, read.BaudRateText, read.BaudRate, read.DataBits, read.TerminationString, read.CurrentGroup),
+              std::tuple(QString("COM12"), QString("19200"), 38400, -4, QString("0D,0A"), 3));
+    EXPECT_EQ((QStringList{read.Groups[0].GroupName, read.Groups[1].GroupName, read.Groups[2].GroupName, read.Groups[2].CommandStrings[0]}),
+              (QStringList{"Inner  blanks kept  ", QString::fromLatin1(binary), "", "S 2.0"}));
     EXPECT_EQ(read.Groups[1].CommandStrings[0].size(), longLine.size());
-    EXPECT_EQ(read.Groups[2].GroupName, "");
-    EXPECT_EQ(read.Groups[2].CommandStrings[0], "S 2.0");
 }
 
 // A number line that does not start with a 32-bit number stops the reading:
@@ -65,8 +60,7 @@ TEST(ConfigurationItems, ANumberLineIsReadUpToTheFirstCharacterThatIsNoDigit)
         TerminalConfiguration read;
         read.DataBits = 8;
         EXPECT_EQ(ReadTerminalConfiguration(CrLfLines(lines), read), value ? ConfigurationLineCount : 3);
-        EXPECT_EQ(read.DataBits, value.value_or(8));
-        EXPECT_EQ(read.Groups[0].GroupName, value ? "Name 0" : "");
+        EXPECT_EQ(std::tuple(read.DataBits, read.Groups[0].GroupName), std::tuple(value.value_or(8), QString(value ? "Name 0" : "")));
     }
 }
 
@@ -79,63 +73,45 @@ TEST_F(ConfigurationFile, FirstStartWritesTheDefaultFileAndShowsGroup1)
     EXPECT_EQ(ConfigFileBytes(), CrLfLines(DefaultFileLines()));
     ASSERT_EQ(Ui.Messages.size(), 1u);
     EXPECT_EQ(Ui.Messages[0].Text, "A communications port must be selected before sending commands");
-    EXPECT_EQ(GroupBox()->currentText(), "GROUP1");
-    EXPECT_EQ(CommonStrings(), QStringList(5, "Empty"));
-    EXPECT_EQ(CommTermForm->eSendCommand->text(), "Command");
+    EXPECT_EQ(std::tuple(GroupBox()->currentText(), CommonStrings(), CommTermForm->eSendCommand->text()),
+              std::tuple(QString("GROUP1"), QStringList(5, "Empty"), QString("Command")));
 }
 
 // A terminator that cannot be converted stops the load where it is: the
-// groups are never read, so the box keeps its layout items and none is shown.
-TEST_F(ConfigurationFile, TerminatorLine)
+// groups are never read, the box keeps its layout items and none is shown.
+// A file cut short loads what it holds; a stored group outside the ten shows none.
+TEST_F(ConfigurationFile, WhatAStartShowsOfTheFileItReads)
 {
     QStringList lettersForDataBits = DistinctFileLines(1);
     lettersForDataBits[3] = "eight";
-    const struct {
-        QByteArray File;
-        QByteArray Bytes;
-        QString Error;
-    } cases[] = {
-        {DistinctFile(0, "0D"), "\r", ""},
-        {DistinctFile(0, "0d,0a"), "\r\n", ""},
-        {DistinctFile(4, "0D,0A,00"), "\r", "'0x0A,00' is not a valid integer value"},
-        {CrLfLines(lettersForDataBits), "", "'0x' is not a valid integer value"},
+    QStringList names;
+    for (int g = 0; g < 10; ++g)
+        names << QStringLiteral("Name %1").arg(g);
+    const QStringList unread(10, "Empty");
+    const std::tuple<const char*, QByteArray, QByteArray, QString, QStringList, int> cases[] = {
+        {"one byte", DistinctFile(0, "0D"), "\r", "", names, 0},
+        {"two bytes", DistinctFile(0, "0d,0a"), "\r\n", "", names, 0},
+        {"three parts", DistinctFile(4, "0D,0A,00"), "\r", "'0x0A,00' is not a valid integer value", unread, -1},
+        {"letters for data bits", CrLfLines(lettersForDataBits), "", "'0x' is not a valid integer value", unread, -1},
+        {"ends after line 100", CrLfLines(DistinctFileLines(5).mid(0, 100)), "\r\n", "",
+         names.mid(0, 6) + QStringList(4, ""), 5},
+        {"group -1", DistinctFile(-1), "\r\n", "", names, -1},
+        {"group 10", DistinctFile(10), "\r\n", "", names, -1},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Error.toStdString() + " " + c.Bytes.toHex().toStdString());
-        StartWith(c.File);
-        EXPECT_EQ(CommTermForm->TerminationBytes, c.Bytes);
-        EXPECT_EQ(Ui.Exceptions, c.Error.isEmpty() ? std::vector<QString>() : std::vector<QString>{c.Error});
-        if (!c.Error.isEmpty()) {
-            EXPECT_EQ(GroupBoxItems(), QStringList(10, "Empty"));
-            EXPECT_EQ(CommTermForm->CurrentGroup, -1);
-        }
+    for (const auto& [what, file, bytes, error, items, group] : cases) {
+        StartWith(file);
+        EXPECT_EQ(std::tuple(CommTermForm->TerminationBytes, Ui.Exceptions, GroupBoxItems(), CommTermForm->CurrentGroup,
+                             GroupBox()->currentIndex()),
+                  std::tuple(bytes, error.isEmpty() ? std::vector<QString>() : std::vector{error}, items, group, group))
+            << what;
     }
-}
-
-TEST_F(ConfigurationFile, FileEndingAfterLine100StartsWithTheRestEmpty)
-{
-    StartWith(CrLfLines(DistinctFileLines(5).mid(0, 100)));
-    EXPECT_TRUE(Ui.Exceptions.empty());
-    EXPECT_EQ(GroupBoxItems().mid(5), (QStringList{"Name 5", "", "", "", ""}));
-    // Line 100 is command 5 of group 5, the group shown.
-    EXPECT_EQ(CommTermForm->CommandArray[5], "C 5.5");
-}
-
-TEST_F(ConfigurationFile, StoredGroupOutsideTheTenShowsNoGroupToRenameOrCopy)
-{
-    for (int stored : {-1, 10}) {
-        SCOPED_TRACE(stored);
-        StartWith(DistinctFile(stored));
-        EXPECT_EQ(CommTermForm->CurrentGroup, -1);
-        EXPECT_EQ(GroupBox()->currentIndex(), -1);
-        EXPECT_EQ(CommonStrings(), QStringList(5, "Empty"));
-        // The history holds what reading passed through it last: group 10's commands.
-        EXPECT_EQ(CommTermForm->eSendCommand->text(), "C 9.0");
-        ModalScript rename(*IncrementForm), copy(*OKRightDlg);
-        CommTermForm->RenameGroup1->trigger();
-        CommTermForm->CopytoGroup1->trigger();
-        EXPECT_EQ(rename.Showings() + copy.Showings(), 0);
-    }
+    // With no group shown the strings are empty and there is nothing to rename or copy; the
+    // history holds what reading passed through it last, group 10's commands.
+    EXPECT_EQ(std::tuple(CommonStrings(), CommTermForm->eSendCommand->text()), std::tuple(QStringList(5, "Empty"), QString("C 9.0")));
+    ModalScript rename(*IncrementForm), copy(*OKRightDlg);
+    CommTermForm->RenameGroup1->trigger();
+    CommTermForm->CopytoGroup1->trigger();
+    EXPECT_EQ(rename.Showings() + copy.Showings(), 0);
 }
 
 TEST_F(ConfigurationFile, NothingChangedLeavesTheFileUntouched)
@@ -166,11 +142,7 @@ TEST_F(ConfigurationFile, NothingChangedLeavesTheFileUntouched)
 TEST_F(ConfigurationFile, EveryFieldSurvivesCloseAndStart)
 {
     QStringList lines = DistinctFileLines(3, "0A");
-    lines[1] = "19200";
-    lines[2] = "38400";
-    lines[3] = "7";
-    lines[4] = "1";
-    lines[5] = "2";
+    std::copy_n(QStringList{"19200", "38400", "7", "1", "2"}.begin(), 5, lines.begin() + 1);
     lines.last() = QString::fromLatin1("caf\xe9 \x01;LC:FL 1");
     StartWith(lines.join('\n').toLatin1());
     CommTermForm->EnableCommActiveObjects();
@@ -186,10 +158,8 @@ TEST_F(ConfigurationFile, EveryFieldSurvivesCloseAndStart)
     const CSerialPort& port = *CommTermForm->CommPort;
     EXPECT_EQ((std::tuple(port.BaudRateText, port.BaudRate, port.DataBits, port.Parity, port.StopBits)),
               std::tuple(QString("19200"), 38400, 7, 1, 2));
-    EXPECT_EQ(CommTermForm->TerminationBytes, QByteArray("\n"));
-    EXPECT_EQ(GroupBox()->currentText(), "Name 3");
-    EXPECT_EQ(CommonString(2)->text(), ";LC:FL 1");
-    EXPECT_EQ(CommTermForm->CommandArray[4], "*IDN?");
+    EXPECT_EQ(std::tuple(CommTermForm->TerminationBytes, GroupBox()->currentText(), CommonString(2)->text(), CommTermForm->CommandArray[4]),
+              std::tuple(QByteArray("\n"), QString("Name 3"), QString(";LC:FL 1"), QString("*IDN?")));
 }
 
 // With no file to read and none to write nothing is read: no port is chosen,
@@ -211,12 +181,10 @@ TEST_F(ConfigurationFile, NoFileToReadOrWriteChoosesNoPortAndNothingHangs)
         ASSERT_TRUE(place());
         Start();
         ASSERT_EQ(Ui.Messages.size(), 1u);
-        EXPECT_EQ(Ui.Messages[0].Title, "Communications Port Warning");
-        EXPECT_EQ(MainControl<QComboBox>("cboCommTerminal")->currentText(), "Comm Port");
-        EXPECT_FALSE(CommTermForm->CommPort->IsCommPortOpen());
-        EXPECT_TRUE(CommTermForm->TerminationBytes.isEmpty());
-        EXPECT_EQ(GroupBoxItems(), QStringList(10, "Empty"));
-        EXPECT_EQ(CommonStrings(), QStringList(5, ""));
+        EXPECT_EQ(std::tuple(Ui.Messages[0].Title, MainControl<QComboBox>("cboCommTerminal")->currentText(),
+                             CommTermForm->CommPort->IsCommPortOpen(), CommTermForm->TerminationBytes, GroupBoxItems(), CommonStrings()),
+                  std::tuple(QString("Communications Port Warning"), QString("Comm Port"), false, QByteArray(),
+                             QStringList(10, "Empty"), QStringList(5, "")));
 
         Ui.AnswerFileDialog(ConfigFileName());
         MainEntry("LoadCommandFile1")->trigger();
@@ -226,8 +194,7 @@ TEST_F(ConfigurationFile, NoFileToReadOrWriteChoosesNoPortAndNothingHangs)
 
         CommTermForm->ConfigChanged = true;
         CommTermForm->close();
-        EXPECT_EQ(Ui.Exceptions.size(), 1u);
-        EXPECT_FALSE(QFileInfo(ConfigFileName()).isFile());
+        EXPECT_EQ(std::tuple(Ui.Exceptions.size(), QFileInfo(ConfigFileName()).isFile()), std::tuple(1u, false));
     }
     DestroyWindows();
 }
@@ -263,9 +230,8 @@ TEST_F(ConfigurationOnFullDisk, ASaveThatCannotBeMadeLeavesTheFileWhole)
         CommTermForm->ConfigChanged = true;
         CommTermForm->close();
         Disk->Free();
-        EXPECT_EQ(ConfigFileBytes(), original);
-        EXPECT_EQ(QDir(InstallPath()).entryList(QDir::Files | QDir::Hidden), (QStringList{"Comm Terminal Config.txt"}));
-        EXPECT_TRUE(Ui.Exceptions.empty());
+        EXPECT_EQ(std::tuple(ConfigFileBytes(), QDir(InstallPath()).entryList(QDir::Files | QDir::Hidden), Ui.Exceptions.size()),
+                  std::tuple(original, QStringList{"Comm Terminal Config.txt"}, 0u));
         Start();
     }
 }

@@ -39,8 +39,7 @@ inline QStringList DefaultFileLines()
     });
 }
 
-// Groups told apart by their texts: group g is named "Name g", holds strings
-// "S g.i" and commands "C g.i".
+// Group g is named "Name g" and holds strings "S g.i" and commands "C g.i".
 inline QStringList DistinctFileLines(int currentGroup, const QString& terminator = "0D,0A",
                                      const QString& port = "COMX")
 {
