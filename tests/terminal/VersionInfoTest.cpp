@@ -2,6 +2,7 @@
 // that no cut or damaged block, section table or file makes the reader read
 // past its bytes (the sanitizer run watches every case) or wait for ever.
 
+#include "platform/ByteOrder.h"
 #include "platform/ElfSection.h"
 #include "platform/InstallFolder.h"
 #include "platform/VersionInfo.h"
@@ -34,27 +35,22 @@ Bytes Block(std::uint16_t language = 0x0409, std::uint16_t codePage = 0x04E4)
     return *platform::BuildVersionBlock(content);
 }
 
-// Where the UTF-16 text starts in the block.
-std::size_t TextAt(const Bytes& block, std::string_view text)
+// Where the UTF-16 text starts in the block; a node's 6-byte header (length,
+// value length, type) comes right before its key.
+std::size_t TextAt(const Bytes& block, std::string_view text, std::size_t header = 0)
 {
     Bytes wide;
     for (const char c : text)
         wide.insert(wide.end(), {static_cast<std::uint8_t>(c), 0});
-    return static_cast<std::size_t>(std::search(block.begin(), block.end(), wide.begin(), wide.end()) - block.begin());
+    return static_cast<std::size_t>(std::search(block.begin(), block.end(), wide.begin(), wide.end()) - block.begin())
+           - header;
 }
-
-// A node's header (length, value length, type) comes right before its key.
-std::size_t NodeAt(const Bytes& block, std::string_view key) { return TextAt(block, key) - 6; }
+std::size_t NodeAt(const Bytes& block, std::string_view key) { return TextAt(block, key, 6); }
 
 void Put(Bytes& bytes, std::size_t at, std::uint64_t value, std::size_t width)
 {
     for (std::size_t i = 0; i < width; ++i)
         bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-void RenameKey(Bytes& block, std::string_view from, char to)
-{
-    block[TextAt(block, from)] = static_cast<std::uint8_t>(to);
 }
 
 std::optional<QByteArray> Query(const Bytes& block, const QString& path)
@@ -65,39 +61,20 @@ std::optional<QByteArray> Query(const Bytes& block, const QString& path)
     return value;
 }
 
-// A 64-bit little-endian ELF image: file header, the sections' contents, their
-// names, then the section table (a null entry, the sections, the names last).
-Bytes ElfImage(const std::vector<std::pair<std::string, Bytes>>& sections)
+// The built program's own bytes, and where its version block lies in them.
+const Bytes& ProgramImage()
 {
-    Bytes image(64, 0), table(64, 0);
-    const std::uint8_t identification[] = {0x7F, 'E', 'L', 'F', 2, 1, 1};   // 64-bit, little-endian, version 1
-    std::copy(std::begin(identification), std::end(identification), image.begin());
-    std::string names(1, '\0');
-    const auto add = [&](const std::string& name, std::uint32_t type, const Bytes& data) {
-        table.resize(table.size() + 64, 0);
-        Put(table, table.size() - 64, names.size(), 4);
-        Put(table, table.size() - 60, type, 4);
-        Put(table, table.size() - 40, image.size(), 8);
-        Put(table, table.size() - 32, data.size(), 8);
-        image.insert(image.end(), data.begin(), data.end());
-        names += name + '\0';
-    };
-    for (const auto& [name, data] : sections)
-        add(name, 1, data);
-    const std::string namesTable = names + ".shstrtab" + '\0';
-    add(".shstrtab", 3, Bytes(namesTable.begin(), namesTable.end()));
-    image.resize((image.size() + 7) / 8 * 8, 0);
-    Put(image, 0x28, image.size(), 8);
-    Put(image, 0x3A, 64, 2);
-    Put(image, 0x3C, table.size() / 64, 2);
-    Put(image, 0x3E, table.size() / 64 - 1, 2);
-    image.insert(image.end(), table.begin(), table.end());
+    static const Bytes image = [] {
+        QFile file(Program);
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return Bytes(bytes.begin(), bytes.end());
+    }();
     return image;
 }
 
-bool HasSection(const Bytes& image)
+std::optional<platform::ElfSectionPlace> VersionSection(const Bytes& image)
 {
-    return platform::FindElfSection(image, platform::VersionSectionName, platform::MaxVersionBlockSize).has_value();
+    return platform::FindElfSection(image, platform::VersionSectionName, platform::MaxVersionBlockSize);
 }
 
 template <class Contents>
@@ -107,6 +84,16 @@ QString WriteFile(const QTemporaryDir& folder, const QString& name, const Conten
     if (file.open(QIODevice::WriteOnly))
         file.write(reinterpret_cast<const char*>(contents.data()), static_cast<qint64>(contents.size()));
     return file.fileName();
+}
+
+// The built program with another block in its version section, the rest of the section cleared.
+QString ProgramWith(const QTemporaryDir& folder, const Bytes& block)
+{
+    Bytes image = ProgramImage();
+    const auto place = *VersionSection(image);
+    std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(place.Offset), place.Size, 0);
+    std::copy(block.begin(), block.end(), image.begin() + static_cast<std::ptrdiff_t>(place.Offset));
+    return WriteFile(folder, "program", image);
 }
 
 // What a read of the file found: version, language, code page, the 12
@@ -121,11 +108,9 @@ auto Read(const QString& fileName)
     return std::tuple(info.GetFileVersion(), info.Language, info.CodePage, strings.join('|'), info.LastError);
 }
 
-auto Cleared(std::uint32_t error) { return std::tuple(QString("0.0.0.0"), 0, 0, QString(11, '|'), error); }
+const QString NoStrings(11, '|');
 
 } // namespace
-
-// ---- The block ----
 
 TEST(VersionBlock, PathsMatchKeysWithoutCaseAndSkipEmptyComponents)
 {
@@ -141,9 +126,9 @@ TEST(VersionBlock, PathsMatchKeysWithoutCaseAndSkipEmptyComponents)
     // Text comes back as 8-bit text; a character beyond 8 bits cannot be shown.
     block[TextAt(block, "Velmora") + 1] = 0x21;
     EXPECT_EQ(Query(block, Table + "CompanyName"), "?elmora");
-    platform::VersionBlockContent tooLarge;
-    tooLarge.Strings.assign(400, {"Comments", std::string(100, 'x')});
-    EXPECT_FALSE(platform::BuildVersionBlock(tooLarge));
+    QByteArray value;
+    EXPECT_FALSE(platform::VerQueryValue(nullptr, 100, "\\", value));
+    EXPECT_EQ(platform::GetLastError(), platform::VersionError::InvalidParameter);
 }
 
 // Each node must lie inside its parent and each value inside its node, though
@@ -155,7 +140,7 @@ TEST(VersionBlock, NodesAndValuesThatDoNotFitWhereTheyStandAreNotFound)
         {"value a few bytes past its node", [](Bytes& b) { b[NodeAt(b, "FileVersion") + 2] += 2; }, Table + "FileVersion"},
         {"node longer than the block", [](Bytes& b) { Put(b, NodeAt(b, "ProductName"), 0xFFFF, 2); }, Table + "Comments"},
         {"node shorter than its header", [](Bytes& b) { Put(b, NodeAt(b, "ProductName"), 0, 2); }, Table + "Comments"},
-        {"root that is no version block", [](Bytes& b) { RenameKey(b, "VS_VERSION_INFO", 'X'); }, "\\"},
+        {"root that is no version block", [](Bytes& b) { b[TextAt(b, "VS_VERSION_INFO")] = 'X'; }, "\\"},
     };
     for (const auto& [what, damage, path] : cases) {
         Bytes block = Block();
@@ -170,71 +155,56 @@ TEST(VersionBlock, NodesAndValuesThatDoNotFitWhereTheyStandAreNotFound)
         for (const QString& path : {QString("\\"), Table + "Comments", QString("\\VarFileInfo\\Translation")})
             EXPECT_FALSE(Query(cut, path)) << length;
     }
-    QByteArray value;
-    EXPECT_FALSE(platform::VerQueryValue(nullptr, 100, "\\", value));
-    EXPECT_EQ(platform::GetLastError(), platform::VersionError::InvalidParameter);
 }
 
-// ---- The section that carries it ----
-
-TEST(VersionSection, TheBlockIsCopiedFromTheFileUpToTheSizeAskedFor)
+// The section is found through the program's section table only while every
+// part of the table, its names and the contents lie inside the file.
+TEST(VersionSection, OnlyAWellFormedImageHasTheSectionAndItIsCopiedUpToTheSizeAskedFor)
 {
-    const Bytes block = Block();
-    const QTemporaryDir folder;
-    const QString file = WriteFile(folder, "program", ElfImage({{".commterm.version", block}}));
-    EXPECT_EQ(platform::GetFileVersionInfoSize(file), block.size());
-    Bytes copy(block.size(), 0xAA);
-    ASSERT_TRUE(platform::GetFileVersionInfo(file, 100, copy.data()));
-    EXPECT_TRUE(std::equal(block.begin(), block.begin() + 100, copy.begin()) && copy[100] == 0xAA);
-    EXPECT_FALSE(platform::GetFileVersionInfo(file, 0, copy.data()));
-    EXPECT_EQ(platform::GetLastError(), platform::VersionError::InvalidParameter);
-}
-
-TEST(VersionSection, MalformedImagesHaveNoSection)
-{
-    const Bytes good = ElfImage({{".text", Bytes(32, 0x90)}, {".commterm.version", Block()}});
-    ASSERT_TRUE(HasSection(good));
-    // The section table ends the image: the names' entry last, the block's before it.
-    const std::size_t names = good.size() - 64, version = good.size() - 128;
+    const Bytes& good = ProgramImage();
+    const auto place = VersionSection(good);
+    ASSERT_TRUE(place);
+    const std::size_t table = platform::LittleEndianAt(good, 0x28, 8), count = platform::LittleEndianAt(good, 0x3C, 2);
+    const std::size_t names = table + 64 * platform::LittleEndianAt(good, 0x3E, 2);
+    std::size_t version = table;
+    while (platform::LittleEndianAt(good, version + 0x18, 8) != place->Offset)
+        version += 64;
+    const std::size_t name = platform::LittleEndianAt(good, names + 0x18, 8) + platform::LittleEndianAt(good, version, 4);
     const std::tuple<const char*, std::size_t, std::uint64_t, std::size_t> damages[] = {
-        {"magic", 1, 'X', 1},
-        {"32-bit class", 4, 1, 1},
-        {"big-endian", 5, 2, 1},
-        {"header entry size", 0x3A, 40, 2},
-        {"no sections", 0x3C, 0, 2},
-        {"names index past the table", 0x3E, 4, 2},
-        {"table past the end", 0x28, good.size() - 64, 8},
-        {"table offset overflows", 0x28, ~std::uint64_t{0} - 16, 8},
-        {"names not a string table", names + 4, 1, 4},
-        {"names past the end", names + 0x18, good.size(), 8},
-        {"name offset past the names", version, 0xFFFFFFF0, 4},
-        {"contents past the end", version + 0x20, good.size(), 8},
-        {"contents offset overflows", version + 0x18, ~std::uint64_t{0} - 8, 8},
-        {"no contents in the file", version + 4, 8, 4},
+        {"magic", 1, 'X', 1}, {"32-bit class", 4, 1, 1}, {"big-endian", 5, 2, 1}, {"header entry size", 0x3A, 40, 2},
+        {"no sections", 0x3C, 0, 2}, {"names index past the table", 0x3E, count, 2},
+        {"table past the end", 0x28, good.size() - 64, 8}, {"table offset overflows", 0x28, ~0ull - 16, 8},
+        {"names not a string table", names + 4, 1, 4}, {"names past the end", names + 0x18, good.size(), 8},
+        {"name offset past the names", version, 0xFFFFFFF0, 4}, {"longer name", name + 17, 's', 1},
+        {"shorter name", name + 16, 0, 1}, {"contents past the end", version + 0x20, good.size(), 8},
+        {"contents offset overflows", version + 0x18, ~0ull - 8, 8}, {"no contents in the file", version + 4, 8, 4},
         {"too large to be a block", version + 0x20, platform::MaxVersionBlockSize + 1, 8},
     };
     for (const auto& [what, at, value, width] : damages) {
         Bytes image = good;
         Put(image, at, value, width);
-        EXPECT_FALSE(HasSection(image)) << what;
+        EXPECT_FALSE(VersionSection(image)) << what;
     }
-    for (std::size_t length = 0; length < good.size(); ++length)
-        EXPECT_FALSE(HasSection(Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length)))) << length;
-    EXPECT_FALSE(HasSection(ElfImage({{".commterm.versions", Block()}})));
-    EXPECT_FALSE(HasSection(ElfImage({{".commterm.versio", Block()}})));
-    EXPECT_TRUE(HasSection(ElfImage({{".commterm.versio", Bytes(8)}, {".commterm.version", Block()}})));
-}
+    for (const std::size_t length : {std::size_t(63), table, table + 64 * count - 1})
+        EXPECT_FALSE(VersionSection(Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length)))) << length;
 
-// ---- The reader ----
+    EXPECT_EQ(platform::GetFileVersionInfoSize(Program), place->Size);
+    Bytes copy(place->Size, 0xAA);
+    ASSERT_TRUE(platform::GetFileVersionInfo(Program, 100, copy.data()));
+    EXPECT_TRUE(std::equal(copy.begin(), copy.begin() + 100, good.begin() + static_cast<std::ptrdiff_t>(place->Offset)));
+    EXPECT_EQ(copy[100], 0xAA);
+    EXPECT_FALSE(platform::GetFileVersionInfo(Program, 0, copy.data()));
+    EXPECT_EQ(platform::GetLastError(), platform::VersionError::InvalidParameter);
+}
 
 // Every key but PrivateBuild, in its place; the last query that failed was PrivateBuild's.
 TEST(ProgramVersion, TheBuiltProgramReadsBackItsVersionAndEveryKey)
 {
     EXPECT_EQ(Read(Program), std::tuple(QString("1.7.7.1"), 0x0409, 0x04E4,
-                                        QString("Communications Terminal|1.7.7.1|comm-terminal|ZK Comm Terminal|1.7.7.1|"
-                                                "Velmora|Copyright (C) Velmora|Dravik, Tessaline and Orvane are "
-                                                "trademarks of Velmora|comm-terminal||Linux|Terminal for Velmora laser "
-                                                "controllers"),
+                                        QString("Communications Terminal|1.7.7.1|comm-terminal|ZK Comm Terminal|"
+                                                "1.7.7.1|Velmora|Copyright (C) Velmora|Dravik, Tessaline and Orvane "
+                                                "are trademarks of Velmora|comm-terminal||Linux|Terminal for Velmora "
+                                                "laser controllers"),
                                         platform::VersionError::ValueNotFound));
     EXPECT_EQ(VersionInfo.FileName, InstallFolder::ProgramFile());
     EXPECT_EQ(VersionInfo.GetFileVersion(), "1.7.7.1");
@@ -243,53 +213,49 @@ TEST(ProgramVersion, TheBuiltProgramReadsBackItsVersionAndEveryKey)
 TEST(ProgramVersion, FilesWithoutABlockLeaveEverythingClearedWithTheReason)
 {
     const QTemporaryDir folder;
-    QByteArray noise(4096, '\0');
-    for (int i = 0; i < noise.size(); ++i)
-        noise[i] = char((i * 7919 + 13) & 0xFF);
     ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath("fifo")).constData(), 0600), 0);
     QFile program(Program);
     ASSERT_TRUE(program.open(QIODevice::ReadOnly));
     const QByteArray whole = program.readAll();
     QList<std::pair<QString, std::uint32_t>> files = {
         {QStringLiteral(COMMTERM_PLAIN_PROGRAM_FILE), platform::VersionError::NoBlock},
-        {folder.filePath("absent"), ENOENT},
-        {WriteFile(folder, "empty", QByteArray()), platform::VersionError::NoBlock},
-        {WriteFile(folder, "noise", noise), platform::VersionError::NoBlock},
+        {folder.filePath("absent"), ENOENT}, {WriteFile(folder, "empty", QByteArray()), platform::VersionError::NoBlock},
+        {WriteFile(folder, "text", QByteArray("\x7F" "ELF text")), platform::VersionError::NoBlock},
         {folder.path(), platform::VersionError::NoBlock},
-        {folder.filePath("fifo"), platform::VersionError::NoBlock},
-        {QStringLiteral("/dev/zero"), platform::VersionError::NoBlock}};
+        {folder.filePath("fifo"), platform::VersionError::NoBlock}, {"/dev/zero", platform::VersionError::NoBlock}};
     // The section table ends the program, so any cut loses it.
     for (const qsizetype length : {qsizetype(63), qsizetype(64), whole.size() / 2, whole.size() - 1})
         files.append({WriteFile(folder, QString::number(length), whole.left(length)), platform::VersionError::NoBlock});
     for (const auto& [file, error] : files)
-        EXPECT_EQ(Read(file), Cleared(error)) << file.toStdString();
+        EXPECT_EQ(Read(file), std::tuple(QString("0.0.0.0"), 0, 0, NoStrings, error)) << file.toStdString();
 }
 
-// A read keeps what it read whole before the step that failed, and a new
-// read forgets what the one before found.
+// A read keeps what it read whole before the step that failed.
 TEST(ProgramVersion, ABlockThatStopsPartWayKeepsWhatWasReadWhole)
 {
-    const auto strings = [](const char* company) { return QString("Communications Terminal||||1.2.3.4|%1||||||last key").arg(company); };
+    const QString all = "Communications Terminal||||1.2.3.4|Velmora||||||last key";
     const std::tuple<const char*, Bytes, Damage, QString, int, QString> cases[] = {
-        {"whole", Block(), [](Bytes&) {}, "1.2.3.4", 0x0409, strings("Velmora")},
-        {"another translation", Block(0x0407, 0x04B0), [](Bytes&) {}, "1.2.3.4", 0x0407, strings("Velmora")},
-        {"no translation", Block(), [](Bytes& b) { RenameKey(b, "Translation", 'X'); }, "1.2.3.4", 0, QString(11, '|')},
+        {"whole", Block(), [](Bytes&) {}, "1.2.3.4", 0x0409, all},
+        {"another translation", Block(0x0407, 0x04B0), [](Bytes&) {}, "1.2.3.4", 0x0407, all},
+        {"no translation", Block(), [](Bytes& b) { b[TextAt(b, "Translation")] = 'X'; }, "1.2.3.4", 0, NoStrings},
         {"translation shorter than four bytes", Block(), [](Bytes& b) { b[NodeAt(b, "Translation") + 2] = 2; },
-         "1.2.3.4", 0, QString(11, '|')},
-        {"table under another translation", Block(), [](Bytes& b) { RenameKey(b, "040904E4", 'X'); }, "1.2.3.4",
-         0x0409, QString(11, '|')},
-        {"fixed block shorter than 52 bytes", Block(), [](Bytes& b) { Put(b, 2, 40, 2); }, "0.0.0.0", 0, QString(11, '|')},
+         "1.2.3.4", 0, NoStrings},
+        {"table under another translation", Block(), [](Bytes& b) { b[TextAt(b, "040904E4")] = 'X'; }, "1.2.3.4",
+         0x0409, NoStrings},
+        {"fixed block shorter than 52 bytes", Block(), [](Bytes& b) { Put(b, 2, 40, 2); }, "0.0.0.0", 0, NoStrings},
     };
-    for (auto [what, block, damage, version, language, texts] : cases) {
+    for (auto [what, block, damage, version, language, strings] : cases) {
         damage(block);
         const QTemporaryDir folder;
-        const auto [readVersion, readLanguage, codePage, readTexts, error] =
-            Read(WriteFile(folder, "program", ElfImage({{".commterm.version", block}})));
-        EXPECT_EQ(std::tuple(readVersion, readLanguage, readTexts, error),
-                  std::tuple(version, language, texts, platform::VersionError::ValueNotFound)) << what;
+        const auto [readVersion, readLanguage, codePage, readStrings, error] =
+            Read(ProgramWith(folder, block));
+        EXPECT_EQ(std::tuple(readVersion, readLanguage, readStrings, error),
+                  std::tuple(version, language, strings, platform::VersionError::ValueNotFound)) << what;
     }
+    // A new read forgets what the one before found.
     VerInfo info;
     info.SetFileName(Program);
     info.SetFileName(QStringLiteral("/absent"));
-    EXPECT_EQ(std::tuple(info.FileName, info.GetFileVersion(), info.ProductName), std::tuple(QString("/absent"), QString("0.0.0.0"), QString()));
+    EXPECT_EQ(std::tuple(info.FileName, info.GetFileVersion(), info.ProductName),
+              std::tuple(QString("/absent"), QString("0.0.0.0"), QString()));
 }
