@@ -18,7 +18,8 @@ void QueryAll(std::span<const std::uint8_t> block)
     QByteArray value;
     for (const char* path : {"\\", "\\VarFileInfo\\Translation", "\\StringFileInfo\\040904E4\\ProductName",
                              "\\StringFileInfo\\040904E4\\Comments", "StringFileInfo\\\\040904e4\\"})
-        platform::VerQueryValue(block.data(), static_cast<std::uint32_t>(block.size()), QString::fromLatin1(path), value);
+        platform::VerQueryValue(block.data(), static_cast<std::uint32_t>(block.size()), QString::fromLatin1(path),
+                                value);
 }
 
 // The input laid over a well-formed block, so damage reaches the deep nodes,

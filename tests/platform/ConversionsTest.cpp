@@ -74,7 +74,8 @@ TEST(FixedFormats, TwoDecimalsFourHexDigitsTimeStampsAndTheLogFileStamp)
 {
     EXPECT_EQ((QStringList{FormatFixed(1.5L), FormatFixed(265.0L / 1000.0L), FormatFixed(-3.14159L)}),
               (QStringList{"1.50", "0.27", "-3.14"}));
-    EXPECT_EQ((QStringList{Format4x(1723), Format4x(0x12345), Format4x(-1)}), (QStringList{"06BB", "12345", "FFFFFFFF"}));
+    EXPECT_EQ((QStringList{Format4x(1723), Format4x(0x12345), Format4x(-1)}),
+              (QStringList{"06BB", "12345", "FFFFFFFF"}));
     EXPECT_EQ((QStringList{TimeStampText(9, 5, 7, 45), TimeStampText(10, 0, 30, 5)}),
               (QStringList{"9:5:7:45", "10:0:30:5"}));
     EXPECT_EQ(FormatDateTime("mmddyy_hhnnss", QDateTime(QDate(2024, 3, 15), QTime(9, 5, 7))), "031524_090507");

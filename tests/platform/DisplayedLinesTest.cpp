@@ -52,8 +52,8 @@ TEST(DisplayedLines, AWrappedParagraphCountsOncePerDisplayedLineAfterEveryKindOf
     for (const auto& [what, change, expected] : steps) {
         change();
         const int count = counter.Count();
-        EXPECT_EQ(std::tuple(count, count == before), std::tuple(expected >= 0 ? expected : shown(), expected == before))
-            << what;
+        EXPECT_EQ(count, expected >= 0 ? expected : shown()) << what;
+        EXPECT_EQ(count == before, expected == before) << what;
         before = count;
     }
 }

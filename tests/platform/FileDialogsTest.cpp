@@ -15,9 +15,10 @@ TEST(QtNameFilters, KeepTheDescriptionJoinPatternsAndMatchAllFilesOnLinux)
 
 TEST(WithDefaultExt, AddsTheExtensionOnlyToANameWithout)
 {
-    const char* const cases[][3] = {{"/tmp/log", ".doc", "/tmp/log.doc"},     {"/tmp/log", "doc", "/tmp/log.doc"},
-                                    {"/tmp/log.txt", ".doc", "/tmp/log.txt"}, {"/tmp/a.d/log", ".txt", "/tmp/a.d/log.txt"},
-                                    {"/tmp/log", "", "/tmp/log"},             {"", ".doc", ""}};
+    const char* const cases[][3] = {{"/tmp/log", ".doc", "/tmp/log.doc"}, {"/tmp/log", "doc", "/tmp/log.doc"},
+                                    {"/tmp/log.txt", ".doc", "/tmp/log.txt"},
+                                    {"/tmp/a.d/log", ".txt", "/tmp/a.d/log.txt"}, {"/tmp/log", "", "/tmp/log"},
+                                    {"", ".doc", ""}};
     for (const auto& [name, ext, result] : cases)
         EXPECT_EQ(WithDefaultExt(name, ext), result) << name << ' ' << ext;
 }

@@ -66,7 +66,9 @@ TEST(SaveBytesToFile, ReplacesOnlyARegularFileAndOnlyWithTheWholeContents)
             disk.Fill();
         EXPECT_EQ(Outcome([&] { platform::SaveBytesToFile(file, "new"); }), outcome) << what;
         disk.Free();
-        QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        // System: a FIFO is listed too.
+        QStringList entries =
+            QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         entries.removeAll(".filler");
         EXPECT_EQ(std::tuple(entries, Contents(file)), std::tuple(QStringList{"file"}, left)) << what;
     }
@@ -79,7 +81,8 @@ TEST(SaveBytesToFile, AReplacedFileKeepsItsPermissionsAndItsLinks)
     const QTemporaryDir folder;
     const QString file = folder.filePath("file");
     ASSERT_TRUE(Put(file, "old") && QFile::link(file, folder.filePath("link")));
-    const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadOther;
+    const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
+                             | QFile::ReadOther;
     ASSERT_TRUE(QFile::setPermissions(file, permissions));
     platform::SaveBytesToFile(folder.filePath("link"), "new");
     EXPECT_EQ(std::tuple(QFileInfo(folder.filePath("link")).isSymLink(), Contents(file), QFile::permissions(file),
@@ -93,7 +96,8 @@ TEST(ReadFileBytes, ReadsOnlyRegularFiles)
 {
     const QTemporaryDir folder;
     ASSERT_TRUE(Put(folder.filePath("file"), "bytes\r\n") && MakeFifo(folder.filePath("fifo")));
-    for (const QString& name : {folder.filePath("absent"), folder.filePath("fifo"), folder.path(), QString("/dev/zero")})
+    for (const QString& name : {folder.filePath("absent"), folder.filePath("fifo"), folder.path(), 
+                                QString("/dev/zero")})
         EXPECT_EQ(Outcome([&] { platform::ReadFileBytes(name); }), "Cannot open file ") << name.toStdString();
     EXPECT_EQ(platform::ReadFileBytes(folder.filePath("file")), "bytes\r\n");
 }

@@ -47,7 +47,8 @@ TEST_F(CommLog, TheLogTakesItsTwenty_thousandthLineAndWhenFullIsSavedWithItsTabl
     CommLogForm->DisplayCommErrors();
     Log().setPlainText(NumberedLines(19999) + QLatin1Char('\n'));
     CommLogForm->AppendToLog(QStringLiteral("last"));
-    EXPECT_EQ(std::tuple(LogsFolderFiles(InstallPath()), Panel(0)), std::tuple(QStringList(), QString(" Line Count: 20000")));
+    EXPECT_EQ(std::tuple(LogsFolderFiles(InstallPath()), Panel(0)),
+              std::tuple(QStringList(), QString(" Line Count: 20000")));
     CommLogForm->SetAttributeColor(QColor(0, 128, 0));
     CommLogForm->AppendToLog(QStringLiteral("NEXT"));
     const QStringList files = LogsFolderFiles(InstallPath());
@@ -57,8 +58,8 @@ TEST_F(CommLog, TheLogTakesItsTwenty_thousandthLineAndWhenFullIsSavedWithItsTabl
     EXPECT_TRUE(saved.startsWith("{\\rtf1") && !saved.contains("NEXT"));
     EXPECT_EQ(saved.count("\\par\r\n"), 20000 + 13 + 1);
     EXPECT_GT(saved.indexOf(TableHeading.toLatin1() + "\\par"), saved.indexOf("last\\par"));
-    EXPECT_EQ(std::tuple(LogLines(), Log().document()->firstBlock().begin().fragment().charFormat().foreground().color(),
-                         Panel(0), LoggingIs(true)),
+    const QColor colour = Log().document()->firstBlock().begin().fragment().charFormat().foreground().color();
+    EXPECT_EQ(std::tuple(LogLines(), colour, Panel(0), LoggingIs(true)),
               std::tuple(QStringList{"NEXT"}, QColor(0, 128, 0), QString(" Line Count: 1"), true));
 }
 
@@ -77,12 +78,13 @@ using CommLogBeforeViewLog = WindowFixture;
 // shown wraps as it will when shown, an entry counting once per displayed line.
 TEST_F(CommLogBeforeViewLog, UntilViewLogTheTimerIdlesAndAWrappedEntryCountsAsItWillBeShown)
 {
-    EXPECT_EQ(std::tuple(CommLogForm->tmrUpdate->interval(), CommLogForm->tmrUpdate->isActive()), std::tuple(5000, false));
+    QTimer& timer = *CommLogForm->tmrUpdate;
+    EXPECT_EQ(std::tuple(timer.interval(), timer.isActive()), std::tuple(5000, false));
     MainEntry("EnableLog1")->trigger();
     CommLogForm->AppendToLog(QStringLiteral("ABCDEFG ").repeated(100));
     CommLogForm->AppendToLog(QStringLiteral("short"));
     MainEntry("ViewLog2")->trigger();
-    EXPECT_EQ(std::tuple(CommLogForm->tmrUpdate->interval(), CommLogForm->tmrUpdate->isActive()), std::tuple(2000, true));
+    EXPECT_EQ(std::tuple(timer.interval(), timer.isActive()), std::tuple(2000, true));
     EXPECT_EQ(CommLogForm->LogLineCount, Log().document()->firstBlock().layout()->lineCount());
     EXPECT_GT(CommLogForm->LogLineCount, 1);
 }
@@ -131,7 +133,8 @@ TEST_F(CommLog, SaveAndPrintEntriesAppendTheTableFirstExceptTheFileMenuSave)
         const auto& request = Ui.FileDialogs.back().Request;
         EXPECT_EQ(std::tuple(request.Filter, request.OverwritePrompt, request.DefaultExt),
                   std::tuple(QString("Rich Edit (*.rtf)|*.rtf|All Files (*.*)|*.*"), true, QString()));
-        EXPECT_EQ(std::tuple(ReadWholeFile(file).contains("traffic\\par"), ReadWholeFile(file).contains("FAILED COMMAND")),
+        const QByteArray saved = ReadWholeFile(file);
+        EXPECT_EQ(std::tuple(saved.contains("traffic\\par"), saved.contains("FAILED COMMAND")),
                   std::tuple(true, withTable));
     }
     Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/missing/log.rtf"));
@@ -160,9 +163,9 @@ TEST_F(CommLog, LoggingIsSwitchedFromBothWindowsAndTheRefreshShowsIt)
     for (const auto& [what, choose, on] : switches) {
         choose();
         CommLogForm->tmrUpdateTimer();
-        EXPECT_EQ(std::tuple(LoggingIs(on), LogControl<QRadioButton>(on ? "rbLogEna" : "rbLogDis")->isChecked(), Panel(1)),
-                  std::tuple(true, true, QString(on ? " Status: Logging Communications" : " Status: Comm Logging Disabled")))
-            << what;
+        const QString status = on ? " Status: Logging Communications" : " Status: Comm Logging Disabled";
+        const bool ticked = LogControl<QRadioButton>(on ? "rbLogEna" : "rbLogDis")->isChecked();
+        EXPECT_EQ(std::tuple(LoggingIs(on), ticked, Panel(1)), std::tuple(true, true, status)) << what;
     }
     // The status bar shows the count after an append, the refresh the count before it.
     CommLogForm->AppendToLog(QStringLiteral("one"));
@@ -217,7 +220,8 @@ TEST_F(AutomaticSaves, AFullDiskLeavesNothingBehindAndTheNextSendSaves)
         const QStringList saved = QDir(logs).entryList(QDir::Files);
         ASSERT_EQ(saved.size(), 1) << stem.toStdString();
         QStringList names;
-        for (moment = moment.addMSecs(-moment.time().msec()); moment <= QDateTime::currentDateTime(); moment = moment.addSecs(1))
+        const QDateTime end = QDateTime::currentDateTime();
+        for (moment = moment.addMSecs(-moment.time().msec()); moment <= end; moment = moment.addSecs(1))
             names << stem + moment.toString(QStringLiteral("MMddyy_HHmmss")) + QStringLiteral(".doc");
         EXPECT_TRUE(names.contains(saved[0])) << saved[0].toStdString();
         EXPECT_TRUE(ReadWholeFile(logs + saved[0]).contains("line 19999") && LoggingIs(true));

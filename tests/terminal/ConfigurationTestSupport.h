@@ -39,7 +39,8 @@ inline QStringList DefaultFileLines()
     });
 }
 
-// Group g is named "Name g" and holds strings "S g.i" and commands "C g.i".
+// Groups told apart by their texts: group g is named "Name g", holds strings
+// "S g.i" and commands "C g.i".
 inline QStringList DistinctFileLines(int currentGroup, const QString& terminator = "0D,0A",
                                      const QString& port = "COMX")
 {

@@ -137,8 +137,10 @@ TEST(VersionBlock, NodesAndValuesThatDoNotFitWhereTheyStandAreNotFound)
 {
     const std::tuple<const char*, Damage, QString> cases[] = {
         {"node a few bytes past its parent", [](Bytes& b) { b[NodeAt(b, "Comments")] += 4; }, Table + "Comments"},
-        {"value a few bytes past its node", [](Bytes& b) { b[NodeAt(b, "FileVersion") + 2] += 2; }, Table + "FileVersion"},
-        {"node longer than the block", [](Bytes& b) { Put(b, NodeAt(b, "ProductName"), 0xFFFF, 2); }, Table + "Comments"},
+        {"value a few bytes past its node", [](Bytes& b) { b[NodeAt(b, "FileVersion") + 2] += 2; },
+         Table + "FileVersion"},
+        {"node longer than the block", [](Bytes& b) { Put(b, NodeAt(b, "ProductName"), 0xFFFF, 2); },
+         Table + "Comments"},
         {"node shorter than its header", [](Bytes& b) { Put(b, NodeAt(b, "ProductName"), 0, 2); }, Table + "Comments"},
         {"root that is no version block", [](Bytes& b) { b[TextAt(b, "VS_VERSION_INFO")] = 'X'; }, "\\"},
     };
@@ -169,7 +171,8 @@ TEST(VersionSection, OnlyAWellFormedImageHasTheSectionAndItIsCopiedUpToTheSizeAs
     std::size_t version = table;
     while (platform::LittleEndianAt(good, version + 0x18, 8) != place->Offset)
         version += 64;
-    const std::size_t name = platform::LittleEndianAt(good, names + 0x18, 8) + platform::LittleEndianAt(good, version, 4);
+    const std::size_t name = platform::LittleEndianAt(good, names + 0x18, 8)
+                             + platform::LittleEndianAt(good, version, 4);
     const std::tuple<const char*, std::size_t, std::uint64_t, std::size_t> damages[] = {
         {"magic", 1, 'X', 1}, {"32-bit class", 4, 1, 1}, {"big-endian", 5, 2, 1}, {"header entry size", 0x3A, 40, 2},
         {"no sections", 0x3C, 0, 2}, {"names index past the table", 0x3E, count, 2},
@@ -191,7 +194,7 @@ TEST(VersionSection, OnlyAWellFormedImageHasTheSectionAndItIsCopiedUpToTheSizeAs
     EXPECT_EQ(platform::GetFileVersionInfoSize(Program), place->Size);
     Bytes copy(place->Size, 0xAA);
     ASSERT_TRUE(platform::GetFileVersionInfo(Program, 100, copy.data()));
-    EXPECT_TRUE(std::equal(copy.begin(), copy.begin() + 100, good.begin() + static_cast<std::ptrdiff_t>(place->Offset)));
+    EXPECT_TRUE(std::equal(copy.begin(), copy.begin() + 100, good.begin() + std::ptrdiff_t(place->Offset)));
     EXPECT_EQ(copy[100], 0xAA);
     EXPECT_FALSE(platform::GetFileVersionInfo(Program, 0, copy.data()));
     EXPECT_EQ(platform::GetLastError(), platform::VersionError::InvalidParameter);
@@ -219,7 +222,8 @@ TEST(ProgramVersion, FilesWithoutABlockLeaveEverythingClearedWithTheReason)
     const QByteArray whole = program.readAll();
     QList<std::pair<QString, std::uint32_t>> files = {
         {QStringLiteral(COMMTERM_PLAIN_PROGRAM_FILE), platform::VersionError::NoBlock},
-        {folder.filePath("absent"), ENOENT}, {WriteFile(folder, "empty", QByteArray()), platform::VersionError::NoBlock},
+        {folder.filePath("absent"), ENOENT},
+        {WriteFile(folder, "empty", QByteArray()), platform::VersionError::NoBlock},
         {WriteFile(folder, "text", QByteArray("\x7F" "ELF text")), platform::VersionError::NoBlock},
         {folder.path(), platform::VersionError::NoBlock},
         {folder.filePath("fifo"), platform::VersionError::NoBlock}, {"/dev/zero", platform::VersionError::NoBlock}};
