@@ -1,12 +1,8 @@
 #include "platform/RichText.h"
 
-#include "platform/Exceptions.h"
 #include "platform/TextFile.h"
 
 #include <QColor>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QFont>
 #include <QList>
 #include <QSet>
@@ -443,20 +439,7 @@ QString PlainTextOfRichText(const QByteArray& rtf)
 
 QString LoadRichEditText(const QString& fileName)
 {
-    const auto openError = [&fileName](const QString& reason) {
-        return EFileError(QStringLiteral("Cannot open file \"%1\". %2")
-                              .arg(QDir::toNativeSeparators(fileName), reason));
-    };
-    // Opening a pipe or a device could wait for ever for a writer.
-    if (QFileInfo::exists(fileName) && !QFileInfo(fileName).isFile())
-        throw openError(QStringLiteral("Not a regular file"));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw openError(file.errorString());
-    const QByteArray contents = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EFileError(QStringLiteral("Read error on \"%1\". %2")
-                             .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    const QByteArray contents = ReadFileBytes(fileName);
     QString text = IsRichText(contents) ? PlainTextOfRichText(contents) : QString::fromLatin1(contents);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));

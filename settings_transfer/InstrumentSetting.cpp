@@ -1,17 +1,15 @@
 #include "settings_transfer/InstrumentSetting.h"
 
 #include "platform/EventGuard.h"
-#include "platform/Exceptions.h"
 #include "platform/PopupMenu.h"
 #include "platform/RichText.h"
 #include "platform/StatusBar.h"
+#include "platform/TextFile.h"
 #include "terminal/Main.h"
 #include "terminal/commcyclethread.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QMenu>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QThread>
@@ -53,22 +51,6 @@ void MoveCaretToLine(QPlainTextEdit& editor, int line)
     else
         caret.movePosition(QTextCursor::End);
     editor.setTextCursor(caret);
-}
-
-// Lines as plain 8-bit text ended by CR LF, written to a temporary file that
-// replaces the old one only once every byte is on disk: a failed save leaves
-// the old file whole.
-void SaveLinesChecked(const QString& fileName, const QStringList& lines)
-{
-    QByteArray text;
-    for (const QString& line : lines)
-        text += line.toLatin1() + "\r\n";
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFileError(QStringLiteral("Cannot create file \"%1\". %2")
-                             .arg(QDir::toNativeSeparators(fileName), file.errorString()));
-    if (file.write(text) != text.size() || !file.commit())
-        throw EFileError(QStringLiteral("Stream write error"));
 }
 
 void ShowPosition(const QProgressBar& bar, QLabel& label, const QString& end)
@@ -278,7 +260,7 @@ void TInstrumentSettingForm::SaveEditorLines(platform::FileDialogRequest& dialog
 {
     dialog.FileName.clear();
     if (const std::optional<QString> chosen = platform::Services().SaveFileName(this, dialog))
-        SaveLinesChecked(*chosen, EditorLines(editor));
+        platform::SaveLinesToFile(*chosen, EditorLines(editor));
 }
 
 // ---- What the walks ask of the window ----
