@@ -132,9 +132,10 @@ QByteArray ReadFileBytes(const QString& fileName)
 {
     const RegularFile file(fileName);
     std::optional<QByteArray> contents = file.ReadAll();
-    if (!contents)
-        throw EFileError(QStringLiteral("Cannot open file \"%1\". %2")
-                             .arg(QDir::toNativeSeparators(fileName), file.IsOpen() ? qt_error_string(EIO) : file.Reason()));
+    if (!contents) {
+        const QString reason = file.IsOpen() ? qt_error_string(EIO) : file.Reason();
+        throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), reason));
+    }
     return *std::move(contents);
 }
 

@@ -250,8 +250,8 @@ void TCommLogForm::SaveLogFile()
 
 QString AutomaticSaveFileName(const QString& stem, const QDateTime& when)
 {
-    return InstallFolder::File(QStringLiteral("Logs/") + stem + platform::FormatDateTime(QStringLiteral("mmddyy_hhnnss"), when)
-                               + QStringLiteral(".doc"));
+    const QString stamp = platform::FormatDateTime(QStringLiteral("mmddyy_hhnnss"), when);
+    return InstallFolder::File(QStringLiteral("Logs/") + stem + stamp + QStringLiteral(".doc"));
 }
 
 // ---- The error table ----
