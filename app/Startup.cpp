@@ -61,8 +61,12 @@ void CreateWindows()
     Create(AboutBox);
 }
 
+// No worker may reach a window that is already gone, so every worker ends
+// while all windows still stand.
 void DestroyWindows()
 {
+    if (CommTermForm != nullptr)
+        CommTermForm->EndWorker();
     Destroy(AboutBox);
     Destroy(OrvaneControlForm);
     Destroy(TessalineControlForm);

@@ -12,8 +12,8 @@ void InitialiseApplication();
 // log window and the panels are independent windows.
 void CreateWindows();
 
-// Destroys the windows in reverse order and clears their globals; windows
-// that were never created are passed over.
+// Ends every cycle worker, then destroys the windows in reverse order and
+// clears their globals; windows that were never created are passed over.
 void DestroyWindows();
 
 // The program: start-up, the main window shown, the message loop until the

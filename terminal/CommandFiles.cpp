@@ -33,18 +33,6 @@ QString ReadCommandFileText(const QString& fileName)
 
 } // namespace
 
-// The worker may still be inside a run that reaches this window's controls,
-// and replaced workers end on their own time; none may find the window gone.
-TCommTermForm::~TCommTermForm()
-{
-    if (CycleThread != nullptr) {
-        CycleThread->ClearRunFlags();
-        CycleThread->Terminate();
-        CycleThread = nullptr;
-    }
-    TCommCycleThread::WaitUntilAllEnded();
-}
-
 void TCommTermForm::ConnectCommandFiles()
 {
     OpenDialogInputFile.Title = QStringLiteral("Open Command Input File");

@@ -2,6 +2,7 @@
 
 #include "platform/ControlEvents.h"
 #include "platform/EventGuard.h"
+#include "platform/ListSelection.h"
 #include "platform/PopupMenu.h"
 #include "terminal/ComboDialog.h"
 #include "terminal/IncrementDialog.h"
@@ -25,7 +26,7 @@ void TCommTermForm::ConnectCommandGroups()
 {
     // Text typed into the group box never becomes an eleventh group.
     cboCommandGroup->setInsertPolicy(QComboBox::NoInsert);
-    platform::ControlEvents::Of(cboCommandGroup).OnClick = [this] { cboCommandGroupSelect(); };
+    platform::OnListSelect(cboCommandGroup, [this] { cboCommandGroupSelect(); });
     const QPushButton* const buttons[] = {bbSendString1, bbSendString2, bbSendString3, bbSendString4, bbSendString5};
     const std::array<QLineEdit*, 5> edits = CommonStringEdits();
     for (int n = 0; n < 5; ++n) {

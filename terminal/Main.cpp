@@ -6,6 +6,7 @@
 #include "platform/EditActions.h"
 #include "platform/EventGuard.h"
 #include "platform/HandOver.h"
+#include "platform/ListSelection.h"
 #include "platform/MenuShortcuts.h"
 #include "platform/Painting.h"
 #include "terminal/VerInfo.h"
@@ -53,6 +54,15 @@ TCommTermForm::TCommTermForm(QWidget* parent)
     ConnectSendRoad();
     ConnectUnsolicitedInput();
     ConnectCommandFiles();
+}
+
+// A worker may still be inside a run that reaches this window's controls;
+// none may find the window gone. The port object goes with the window, and
+// the port with it.
+TCommTermForm::~TCommTermForm()
+{
+    EndWorker();
+    ReleasePort();
 }
 
 void TCommTermForm::ShowSendButtonGlyphs()
@@ -129,7 +139,7 @@ void TCommTermForm::ConnectControls()
     connect(cmdStopCycle, &QPushButton::clicked, this, platform::Guarded([this] { cmdStopCycleClick(); }));
     // Typed text never becomes a port item; only a listed port is selected.
     cboCommTerminal->setInsertPolicy(QComboBox::NoInsert);
-    connect(cboCommTerminal, &QComboBox::activated, this, platform::Guarded([this] { cboCommTerminalSelect(); }));
+    platform::OnListSelect(cboCommTerminal, [this] { cboCommTerminalSelect(); });
 }
 
 void TCommTermForm::showEvent(QShowEvent* event)
@@ -275,28 +285,44 @@ void TCommTermForm::FormCloseQuery(bool& canClose)
     canClose = !StopActiveRun();
 }
 
+// From the start of the close no worker step runs, so nothing the worker
+// still has to do can send or reach a window, also while a failed save shows
+// its message.
 void TCommTermForm::FormClose()
 {
+    CloseBegun = true;
     DelayTimer->stop();
     if (ConfigChanged)
         SaveConfigurationFile();
     EndWorker();
+    ReleasePort();
     Closing = true;
     QCoreApplication::quit();
 }
 
-// The worker's end report is carried out on this thread during WaitTurn, so
-// the worker is still alive whenever the loop below touches it.
+// Another program may take the port once the window has closed.
+void TCommTermForm::ReleasePort()
+{
+    if (CommPort != nullptr && CommPort->IsCommPortOpen())
+        CloseComm();
+}
+
+// Every sleep of a worker wakes on its terminate, and every step it hands
+// over is refused, so each one reaches its end at once. The wait ends when
+// the window holds no worker any more (a rescan may have given it up) or the
+// held one has reported its end, and only then is the end of the others
+// awaited. The loop never touches a worker: one that has reported may
+// already be gone.
 void TCommTermForm::EndWorker()
 {
-    if (CycleThread == nullptr)
-        return;
-    CycleThread->ClearRunFlags();
-    CycleThread->Terminate();
-    while (!CycleThreadDone) {
-        CycleThread->Terminate();
+    CloseBegun = true;
+    if (CycleThread != nullptr) {
         CycleThread->ClearRunFlags();
-        platform::WaitTurn();
+        CycleThread->Terminate();
     }
+    TCommCycleThread::TerminateAll();
+    while (CycleThread != nullptr && !CycleThreadDone)
+        platform::WaitTurn();
     CycleThread = nullptr;
+    TCommCycleThread::WaitUntilAllEnded();
 }

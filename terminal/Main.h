@@ -37,7 +37,7 @@ class TCommTermForm : public QMainWindow, private Ui::TCommTermForm
 
 public:
     explicit TCommTermForm(QWidget* parent = nullptr);
-    // Waits until every cycle worker has ended: none may outlive the window.
+    // Ends every cycle worker first: none may outlive the window.
     ~TCommTermForm() override;
 
     // Controls that other windows reach by name.
@@ -112,6 +112,9 @@ public:
     // Every port selection replaces the cycle worker; replacing never waits for it.
     void ReplaceWorker();
     void StartWorker();
+    // Ends every live worker, the held one and replaced ones, and waits until
+    // all have gone; from then on no worker step runs and no worker starts.
+    void EndWorker();
     // The communications log's error table.
     void ResetCommErrorArray();
     // The configuration file.
@@ -189,6 +192,9 @@ public:
     std::atomic<bool> PortBusy = false;
     int LineCount = 0;
     std::atomic<bool> Closing = false;
+    // Set when the close begins, before the configuration is saved and the
+    // workers end; Closing follows once they have ended.
+    bool CloseBegun = false;
     int CommandsSent = 0;
     std::atomic<bool> SendDisplayBusy = false;
     std::atomic<bool> ReplyDisplayBusy = false;
@@ -223,7 +229,7 @@ private:
     void PaintLayoutColours();
     void SetCommControlsEnabled(bool enabled);
     bool StopActiveRun();
-    void EndWorker();
+    void ReleasePort();
     void ShowPanel(QWidget& panel);
     // Command files and cycle control.
     void ConnectCommandFiles();

@@ -132,6 +132,8 @@ int TCommTermForm::FindComboText(const QComboBox& box, const QString& text)
 
 void TCommTermForm::cboCommTerminalSelect()
 {
+    if (Closing)
+        return;
     if (cboCommTerminal->currentIndex() < 0) {
         ErrorCommPortnotSelected();
         cboCommTerminal->setEditText(NoPortChosen);
@@ -307,8 +309,11 @@ void TCommTermForm::ReplaceWorker()
     CycleThread = nullptr;
 }
 
+// Nothing starts once the close has begun.
 void TCommTermForm::StartWorker()
 {
+    if (CloseBegun)
+        return;
     CycleThreadDone = false;
     CycleThread = NewCycleWorker();
 }

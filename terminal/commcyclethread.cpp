@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <set>
 #include <thread>
 
 TCommCycleThread* CycleThread = nullptr;
@@ -106,24 +107,11 @@ constexpr int OneFilePass = 1;
 
 // Workers that have started and not yet freed themselves.
 std::mutex liveMutex;
-int liveWorkers = 0;
+std::set<TCommCycleThread*> liveWorkers;
 
-int LiveWorkers()
-{
-    std::lock_guard lock(liveMutex);
-    return liveWorkers;
-}
-
-void CountLiveWorker(int change)
-{
-    std::lock_guard lock(liveMutex);
-    liveWorkers += change;
-}
-
-void Sleep(int milliseconds)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+// Tests watch the pauses of the runs through this.
+std::mutex watcherMutex;
+std::function<void(int)> pauseWatcher;
 
 void ReplacePaneLine(QTextDocument& pane, int index, const QString& text)
 {
@@ -147,18 +135,29 @@ void TCommCycleThread::Start()
     if (Started)
         return;
     Started = true;
-    CountLiveWorker(+1);
+    std::lock_guard lock(liveMutex);
+    liveWorkers.insert(this);
     try {
         std::thread(&TCommCycleThread::ThreadBody, this).detach();
     } catch (...) {
-        CountLiveWorker(-1);
+        liveWorkers.erase(this);
         Started = false;
         throw;
     }
 }
 
+void TCommCycleThread::Terminate()
+{
+    {
+        std::lock_guard lock(SleepMutex);
+        TerminateRequested = true;
+    }
+    WakeUp.notify_all();
+}
+
 // The worker frees itself once Execute has returned; its end report comes
 // first, so the window thread never waits on a worker that is already gone.
+// It leaves the live set as it goes, so that TerminateAll never reaches it.
 void TCommCycleThread::ThreadBody(TCommCycleThread* worker)
 {
     worker->Execute();
@@ -167,8 +166,9 @@ void TCommCycleThread::ThreadBody(TCommCycleThread* worker)
     } catch (...) {
         // The window thread has ended: nobody waits for the report any more.
     }
+    std::lock_guard lock(liveMutex);
+    liveWorkers.erase(worker);
     delete worker;
-    CountLiveWorker(-1);
 }
 
 void TCommCycleThread::ReportEnd()
@@ -179,10 +179,29 @@ void TCommCycleThread::ReportEnd()
     });
 }
 
+void TCommCycleThread::TerminateAll()
+{
+    std::lock_guard lock(liveMutex);
+    for (TCommCycleThread* worker : liveWorkers)
+        worker->Terminate();
+}
+
 void TCommCycleThread::WaitUntilAllEnded()
 {
     while (LiveWorkers() > 0)
         platform::WaitTurn();
+}
+
+int TCommCycleThread::LiveWorkers()
+{
+    std::lock_guard lock(liveMutex);
+    return static_cast<int>(liveWorkers.size());
+}
+
+void TCommCycleThread::WatchPauses(std::function<void(int)> watcher)
+{
+    std::lock_guard lock(watcherMutex);
+    pauseWatcher = std::move(watcher);
 }
 
 void TCommCycleThread::Execute()
@@ -299,7 +318,7 @@ void TCommCycleThread::RunDirective(const FileLine& line)
     } else if (line.Keyword == QLatin1String("WAIT")) {
         const int pause = platform::StrToIntDef(line.Argument, 1);
         if (pause >= 1)
-            Sleep(pause);
+            Pause(pause);
     }
 }
 
@@ -363,22 +382,52 @@ void TCommCycleThread::CommandDelay()
 {
     const int delay = TakeCommandDelay();
     if (delay >= 1)
-        Sleep(delay);
+        Pause(delay);
 }
 
 void TCommCycleThread::CycleDelay()
 {
     const int delay = BoxNumber(&TCommTermForm::leCycleDelay, 0);
     if (delay >= 1)
-        Sleep(delay);
+        Pause(delay);
 }
 
+void TCommCycleThread::Pause(int milliseconds)
+{
+    {
+        std::lock_guard lock(watcherMutex);
+        if (pauseWatcher)
+            pauseWatcher(milliseconds);
+    }
+    Sleep(milliseconds);
+}
+
+// Sleeps on the worker's own thread; a terminate request ends the sleep at
+// once, however long it was (a WAIT may ask for 2^31 ms).
+void TCommCycleThread::Sleep(int milliseconds)
+{
+    std::unique_lock lock(SleepMutex);
+    WakeUp.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return Terminated(); });
+}
+
+// Once the main window's close has begun no step runs: none may send or
+// reach a window that is on its way out.
 void TCommCycleThread::OnWindow(const std::function<void(TCommTermForm& form)>& step)
 {
     platform::RunOnWindowThread([&step] {
-        if (CommTermForm == nullptr)
+        if (CommTermForm == nullptr || CommTermForm->CloseBegun)
             throw Exception(QStringLiteral("The main window has closed"));
         step(*CommTermForm);
+    });
+}
+
+// Terminate requests come from the window thread, so a send checked there
+// cannot slip past one.
+void TCommCycleThread::SendThroughWindow(const std::function<void(TCommTermForm& form)>& send)
+{
+    OnWindow([&](TCommTermForm& form) {
+        if (!Terminated())
+            send(form);
     });
 }
 
@@ -425,7 +474,7 @@ void TCommCycleThread::SendCommonString(int n)
         &TCommTermForm::bbSendString1Click, &TCommTermForm::bbSendString2Click, &TCommTermForm::bbSendString3Click,
         &TCommTermForm::bbSendString4Click, &TCommTermForm::bbSendString5Click};
     const Click click = clicks.at(static_cast<std::size_t>(n - 1));
-    OnWindow([click](TCommTermForm& form) { (form.*click)(); });
+    SendThroughWindow([click](TCommTermForm& form) { (form.*click)(); });
 }
 
 std::optional<QString> TCommCycleThread::PaneLine(int index)
@@ -460,7 +509,7 @@ void TCommCycleThread::RestorePaneLine(int index, const QString& text)
 
 void TCommCycleThread::SendCommand(const QString& text)
 {
-    OnWindow([&](TCommTermForm& form) {
+    SendThroughWindow([&](TCommTermForm& form) {
         form.eSendCommand->setText(text);
         form.SendCommandBoxText();
     });

@@ -4,8 +4,10 @@
 #include <QStringList>
 
 #include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 class QLineEdit;
@@ -67,7 +69,9 @@ public:
     TCommCycleThread& operator=(const TCommCycleThread&) = delete;
 
     void Start();
-    void Terminate() { TerminateRequested = true; }
+    // Wakes the worker from any sleep at once. A terminated worker sends
+    // nothing more; it ends at its next check.
+    void Terminate();
     bool Terminated() const { return TerminateRequested; }
     void ClearRunFlags()
     {
@@ -82,10 +86,19 @@ public:
     // see the report and then touch a worker that has already freed itself.
     void ReportEnd();
 
+    // Terminates every worker that has started and not yet ended, replaced
+    // ones included.
+    static void TerminateAll();
     // On the window thread: waits, carrying out hand-overs, until every worker
     // ever started has ended, replaced ones included. The main window does not
     // go while a worker could still reach it.
     static void WaitUntilAllEnded();
+    static int LiveWorkers();
+
+    // The watcher is told every pause a run takes (command delay, cycle delay,
+    // WAIT) in milliseconds, on the worker's thread, before the pause begins;
+    // an empty one watches nothing. Lets a test see which box each pause came from.
+    static void WatchPauses(std::function<void(int milliseconds)> watcher);
 
     std::atomic<bool> RunFile = false;
     std::atomic<bool> RunCycle = false;
@@ -112,8 +125,11 @@ private:
     void CountPass();
     void CommandDelay();
     void CycleDelay();
+    void Pause(int milliseconds);
+    void Sleep(int milliseconds);
 
     void OnWindow(const std::function<void(TCommTermForm& form)>& step);
+    void SendThroughWindow(const std::function<void(TCommTermForm& form)>& send);
     int BoxNumber(QLineEdit* Ui::TCommTermForm::*box, int fallback);
     int TakeCommandDelay();
     void ShowCurrentCycle();
@@ -127,6 +143,9 @@ private:
     void EndRunAfterError(const std::exception_ptr& error, bool fileRun);
 
     std::atomic<bool> TerminateRequested = false;
+    // Guards the terminate request against a sleep that is just beginning.
+    std::mutex SleepMutex;
+    std::condition_variable WakeUp;
     bool Started = false;
     std::atomic<bool>* HaltFlag = nullptr;
 };

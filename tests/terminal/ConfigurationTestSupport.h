@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/ListChoice.h"
 #include "support/ModalScript.h"
 #include "support/WindowFixture.h"
 
@@ -83,8 +84,7 @@ inline QStringList CommonStrings()
 // The user picks an item of the group box.
 inline void ChooseGroup(int index)
 {
-    GroupBox()->setCurrentIndex(index);
-    Q_EMIT GroupBox()->activated(index);
+    ChooseFromList(*GroupBox(), index, ListGesture::ListMouse);
 }
 
 // The window set, restarted as often as a test needs: each start reads the

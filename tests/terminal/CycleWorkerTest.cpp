@@ -1,144 +1,72 @@
-#include "TrafficFixture.h"
+#include "CycleFixture.h"
 
-#include "platform/HandOver.h"
-#include "terminal/commcyclethread.h"
-
-#include <QCheckBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QPushButton>
-
-#include <chrono>
 #include <climits>
 #include <functional>
-#include <mutex>
 #include <thread>
-#include <vector>
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// The main window with an instrument on COM3 that answers "OK" at once and
-// notes when each command arrived, and the cycle worker that the port
-// selection started. The cycle controls are driven as a user drives them.
-class CycleFixture : public TrafficFixture
-{
-protected:
-    using Clock = std::chrono::steady_clock;
-
-    void SetUp() override
-    {
-        TrafficFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        ASSERT_NE(CycleThread, nullptr);
-        Instrument->SetRule([this](const QByteArray&) {
-            std::lock_guard lock(ArrivalMutex);
-            Arrivals.push_back(Clock::now());
-            return FakeReply("OK\r\n");
-        });
-    }
-
-    // The instrument's thread notes arrivals in this fixture: it ends before
-    // the notes go.
-    void TearDown() override
-    {
-        TrafficFixture::TearDown();
-        Instrument.reset();
-    }
-
-    // Waits, keeping the window thread serving the worker's hand-overs, until
-    // the condition holds; false when it still does not after timeoutMs.
-    static bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 20000)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!condition()) {
-            if (timer.elapsed() > timeoutMs)
-                return false;
-            QCoreApplication::processEvents();
-            platform::WaitTurn();
-        }
-        return true;
-    }
-    bool WaitForCommandCount(int count) const
-    {
-        return WaitUntil([&] { return Instrument->Commands().size() >= count; });
-    }
-    static bool WaitForRunEnd() { return WaitUntil([] { return !CycleThread->RunCycle && !CycleThread->RunFile; }); }
-
-    // Waits until the worker has left a cycle run that STOP ended: a
-    // command-file run of no passes, started behind it, is taken only after
-    // that run is over. Leaves the pane shown and the counters reset.
-    bool WaitForStoppedCycleRun()
-    {
-        ShowCommandFile(QString());
-        SetBox("leCycleCount", "-1");
-        PressStart();
-        return WaitForRunEnd();
-    }
-
-    void SetBox(const char* name, const QString& text) { MainControl<QLineEdit>(name)->setText(text); }
-    QString Box(const char* name) const { return MainControl<QLineEdit>(name)->text(); }
-    QString CurrentCycle() const { return Box("leCurrentCycle"); }
-
-    QCheckBox* StringBox(int n) const
-    {
-        return MainControl<QCheckBox>(QStringLiteral("cbCycleString%1").arg(n).toLatin1().constData());
-    }
-    // Common string n (1 to 5) holding the text, ticked for the cycle.
-    void TickString(int n, const QString& text)
-    {
-        SetBox(QStringLiteral("edString%1").arg(n).toLatin1().constData(), text);
-        StringBox(n)->setChecked(true);
-    }
-
-    QPushButton* StartButton() const { return MainControl<QPushButton>("cmdStartCycle"); }
-    void PressStart() { StartButton()->click(); }
-    void PressStop() { MainControl<QPushButton>("cmdStopCycle")->click(); }
-
-    // The command-file pane shown through the View menu, holding the text.
-    QTextEdit* FilePane() const { return MainControl<QTextEdit>("reInputFile"); }
-    void ShowCommandFile(const QString& text)
-    {
-        MainEntry("ViewCommandFileWindow1")->trigger();
-        FilePane()->setPlainText(text);
-    }
-
-    QList<QByteArray> Commands() const { return Instrument->Commands(); }
-
-    // The pause between the arrival of command `later` and the one before it.
-    Clock::duration GapBefore(int later) const
-    {
-        std::lock_guard lock(ArrivalMutex);
-        return Arrivals.at(static_cast<std::size_t>(later)) - Arrivals.at(static_cast<std::size_t>(later - 1));
-    }
-
-private:
-    mutable std::mutex ArrivalMutex;
-    std::vector<Clock::time_point> Arrivals;
-};
-
+using CycleRun = CycleFixture;
 using FileRun = CycleFixture;
 using WorkerLife = CycleFixture;
 using WorkerSoak = CycleFixture;
 
+const QStringList FiveStrings = {"S1", "S2", "S3", "S4", "S5"};
+
 // ---- Cycle runs over the ticked common strings ----
 
-// STOP in the third pass over three strings: the flags are looked at once per
-// pass, so that pass still sends all its strings and the run ends after it,
-// counting one more pass where the count is not yet reached.
-class CycleRun : public CycleFixture
+// A count of N sends N passes over the ticked strings in order, each string
+// followed by the command delay and each pass, the last one included, by the
+// cycle delay. An unticked string takes no delay; a negative command delay is
+// written back as "0" and gives no pause, nor does a negative cycle delay; a
+// negative count sends nothing.
+TEST_F(CycleRun, ACountedRunSendsItsPassesWithTheDelaysOfTheirOwnBoxes)
 {
-protected:
-    void StopInTheThirdPass(const QString& count, const QString& endCycle)
-    {
-        TickString(1, "A");
-        TickString(2, "B");
-        TickString(3, "C");
+    const struct {
+        const char *Count, *CommandDelay, *CycleDelay, *Ticks;
+        QList<QByteArray> Sent;
+        std::vector<int> Pauses;
+        const char *EndCycle, *CommandDelayAfter;
+    } cases[] = {
+        {"2", "7", "11", "x.x..", {"S1", "S3", "S1", "S3"}, {7, 7, 11, 7, 7, 11}, "2", "7"},
+        {"1", "0", "13", "....x", {"S5"}, {13}, "1", "0"},
+        {"1", "9", "0", ".....", {}, {}, "1", "9"},
+        {"1", "-3", "-1", "x....", {"S1"}, {}, "1", "0"},
+        {"-1", "7", "11", "xxxxx", {}, {}, "0", "7"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Count << " " << c.CommandDelay << " " << c.CycleDelay << " " << c.Ticks);
+        Instrument->ClearReceived();
+        ClearPauses();
+        SetStrings(FiveStrings, c.Ticks);
+        SetBox("leCycleCount", c.Count);
+        SetBox("leCommandDelay", c.CommandDelay);
+        SetBox("leCycleDelay", c.CycleDelay);
+        PressStart();
+        ASSERT_TRUE(WaitForRunEnd());
+        EXPECT_EQ(Commands(), c.Sent);
+        EXPECT_EQ(Pauses(), c.Pauses);
+        EXPECT_EQ(CurrentCycle(), c.EndCycle);
+        EXPECT_EQ(Box("leCommandDelay"), c.CommandDelayAfter);
+        EXPECT_EQ(StatusPanel(1), QStringLiteral("Commands Sent: %1").arg(c.Sent.size()));
+    }
+}
+
+// STOP in the third pass: the flags are looked at once per pass, so that pass
+// still sends all its strings; an endless run ends after it, a counted one
+// counts one pass more that sends nothing. The worker takes each step only
+// when the window thread serves it, so STOP lands before the pass has ended.
+TEST_F(CycleRun, StopInAPassLetsThePassEndAndACountedRunCountsOneMore)
+{
+    const std::pair<QString, QString> cases[] = {{"0", "3"}, {QString::number(INT_MAX), "4"}};
+    for (const auto& [count, endCycle] : cases) {
+        SCOPED_TRACE(count.toStdString());
+        TakeFreshWorker();
+        Instrument->ClearReceived();
+        SetStrings({"A", "B", "C"}, "xxx");
         SetBox("leCycleCount", count);
-        SetBox("leCommandDelay", "100");
         PressStart();
         ASSERT_TRUE(WaitForCommandCount(7));
         PressStop();
@@ -147,102 +75,58 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return CurrentCycle() == endCycle; }));
         EXPECT_EQ(Commands(), (QList<QByteArray>{"A", "B", "C", "A", "B", "C", "A", "B", "C"}));
     }
-};
-
-TEST_F(CycleRun, SendsTheTickedStringsInOrderForEachPassWithTheCommandDelay)
-{
-    TickString(1, "ONE");
-    SetBox("edString2", "TWO");
-    TickString(3, "THREE");
-    SetBox("leCycleCount", "2");
-    SetBox("leCommandDelay", "150");
-    PressStart();
-
-    ASSERT_TRUE(WaitForRunEnd());
-    EXPECT_EQ(Commands(), (QList<QByteArray>{"ONE", "THREE", "ONE", "THREE"}));
-    EXPECT_EQ(CurrentCycle(), "2");
-    for (int later = 1; later < 4; ++later)
-        EXPECT_GE(GapBefore(later), 150ms) << later;
-    EXPECT_EQ(StatusPanel(1), "Commands Sent: 4");
-}
-
-TEST_F(CycleRun, NegativeNumbersRunNothingAndGivePauseNothing)
-{
-    TickString(1, "X");
-    SetBox("leCycleCount", "-1");
-    PressStart();
-    ASSERT_TRUE(WaitForRunEnd());
-    EXPECT_TRUE(Commands().isEmpty());
-    EXPECT_EQ(CurrentCycle(), "0");
-
-    SetBox("leCycleCount", "1");
-    SetBox("leCommandDelay", "-3");
-    SetBox("leCycleDelay", "-1");
-    PressStart();
-    ASSERT_TRUE(WaitForRunEnd());
-    EXPECT_EQ(Box("leCommandDelay"), "0");
-    EXPECT_EQ(Box("leCycleDelay"), "-1");
-    EXPECT_EQ(Commands(), QList<QByteArray>{"X"});
-}
-
-TEST_F(CycleRun, ACountOfZeroRunsUntilStop)
-{
-    StopInTheThirdPass("0", "3");
-}
-
-TEST_F(CycleRun, TheLargestCountEndsAfterTheStoppedPass)
-{
-    StopInTheThirdPass(QString::number(INT_MAX), "4");
 }
 
 // ---- Command-file runs over the pane's lines ----
 
+// Every line is put back as it was; a line of blanks is a command that sends
+// nothing but takes its delay; a WAIT whose argument is no number pauses 1 ms;
+// lower-case keywords do nothing.
 TEST_F(FileRun, SendsTrimmedCommandLinesPassesOverTheRestAndRestoresEveryLine)
 {
     const QString file = QStringLiteral(" \tFIRST \t\nSKIPPED // remark\n\n// a comment\n   \n"
-                                        "|:WAIT 400\n|:halt\n|:WAIT\n|:WAIT 5000 // remark\n"
+                                        "|:WAIT 40\n|:halt\n|:WAIT\n|:WAIT 5000 // remark\n"
                                         "SET <--\nX <-- <--\n|:WAIT 1 <--\nLAST\n");
     ShowCommandFile(file);
     PressStart();
     ASSERT_TRUE(WaitForRunEnd());
     EXPECT_EQ(Commands(), (QList<QByteArray>{"FIRST", "SET <--", "X <-- <--", "LAST"}));
-    EXPECT_GE(GapBefore(1), 400ms);
+    EXPECT_EQ(Pauses(), (std::vector<int>{5, 5, 40, 1, 1, 5, 5, 1, 5}));
     EXPECT_EQ(FilePane()->toPlainText(), file);
     EXPECT_EQ(CurrentCycle(), "1");
     // START with the pane shown leaves the cycle strings disabled after the run.
     EXPECT_FALSE(StringBox(1)->isEnabled());
 }
 
-// A count box that holds no number runs the file once but a cycle until STOP.
-TEST_F(FileRun, AnEmptyPaneAndACountBoxWithLettersRunTheFileOnceAndACycleUntilStop)
+// A count box that holds no number runs the file once but a cycle until STOP;
+// with the pane shown, even empty, START runs the file.
+TEST_F(FileRun, ACountBoxWithLettersRunsTheFileOnceAndACycleUntilStop)
 {
-    ShowCommandFile("");
-    TickString(1, "NOT THE FILE");
+    SetStrings({"NOT THE FILE"}, "x");
     SetBox("leCycleCount", "abc");
-    PressStart();
-    ASSERT_TRUE(WaitForRunEnd());
-    EXPECT_TRUE(Commands().isEmpty());
-    EXPECT_EQ(CurrentCycle(), "1");
-
-    FilePane()->setPlainText("ONLY");
-    PressStart();
-    ASSERT_TRUE(WaitForRunEnd());
+    for (const QString& text : {QString(), QStringLiteral("ONLY")}) {
+        ShowCommandFile(text);
+        PressStart();
+        ASSERT_TRUE(WaitForRunEnd());
+        EXPECT_EQ(CurrentCycle(), "1");
+    }
     EXPECT_EQ(Commands(), QList<QByteArray>{"ONLY"});
 
     MainEntry("HideCommandFileWindow1")->trigger();
     PressStart();
-    ASSERT_TRUE(WaitForCommandCount(4));
+    ASSERT_TRUE(WaitUntil([&] { return CurrentCycle() == "3"; }));
     PressStop();
-    ASSERT_TRUE(WaitForStoppedCycleRun());
+    ASSERT_TRUE(WaitUntil([&] { return !CycleThread->RunCycle; }));
     EXPECT_EQ(Commands().mid(1), QList<QByteArray>(Commands().size() - 1, "NOT THE FILE"));
 }
 
-// Continue only releases the halt: the counters are not reset and the caption
-// reads "Continue" until the run ends; STOP while halted ends the run.
+// Continue only releases the halt: the counters stay and the caption reads
+// "Continue" until the run ends. STOP while halted ends the run. The worker
+// may set "Continue" for the second HALT only after STOP has set "&START",
+// so the end is the counter and the caption the run's last step gives.
 TEST_F(FileRun, HaltWaitsForContinueOrStop)
 {
     ShowCommandFile("A\n// before |:HALT here\nB\n|:HALT\nNEVER");
-    SetBox("leCommandDelay", "300");
     PressStart();
     ASSERT_TRUE(WaitUntil([&] { return StartButton()->text() == "Continue"; }));
     EXPECT_EQ(FilePane()->toPlainText(), "A\n// before |:HALT here <--\nB\n|:HALT\nNEVER");
@@ -250,25 +134,24 @@ TEST_F(FileRun, HaltWaitsForContinueOrStop)
 
     PressStart();
     EXPECT_EQ(StatusPanel(1), "Commands Sent: 1");
-    ASSERT_TRUE(WaitForCommandCount(2));
     EXPECT_EQ(StartButton()->text(), "Continue");
-    ASSERT_TRUE(WaitUntil([&] { return FilePane()->toPlainText().contains("\n|:HALT <--"); }));
+    ASSERT_TRUE(WaitForMarkerOn("\n|:HALT"));
+    EXPECT_EQ(Commands(), (QList<QByteArray>{"A", "B"}));
+    EXPECT_EQ(StartButton()->text(), "Continue");
 
     PressStop();
-    ASSERT_TRUE(WaitUntil([&] { return CurrentCycle() == "1"; }));
+    ASSERT_TRUE(WaitUntil([&] { return CurrentCycle() == "1" && StartButton()->text() == "&START"; }));
     EXPECT_EQ(FilePane()->toPlainText(), "A\n// before |:HALT here\nB\n|:HALT\nNEVER");
-    EXPECT_EQ(StartButton()->text(), "&START");
     EXPECT_EQ(Commands(), (QList<QByteArray>{"A", "B"}));
 }
 
 // ---- The worker's life ----
 
 // A step of the worker that fails (here: the main window has gone) ends the
-// run it belongs to; the worker goes back to polling and takes the next run,
-// which a close first refuses to end under it and then ends.
-TEST_F(WorkerLife, AnErrorEndsTheRunNotTheWorkerAndCloseDuringARunIsRefusedThenAllowed)
+// run it belongs to; the worker goes back to polling and takes the next run.
+TEST_F(WorkerLife, AnErrorEndsTheRunNotTheWorker)
 {
-    TickString(1, "RUN");
+    SetStrings({"RUN"}, "x");
     SetBox("leCycleCount", "0");
     SetBox("leCommandDelay", "300");
     PressStart();
@@ -282,32 +165,40 @@ TEST_F(WorkerLife, AnErrorEndsTheRunNotTheWorkerAndCloseDuringARunIsRefusedThenA
 
     PressStart();
     ASSERT_TRUE(WaitForCommandCount(2));
-    EXPECT_FALSE(CommTermForm->close());
-    EXPECT_TRUE(CommTermForm->isVisible());
-    EXPECT_FALSE(CycleThread->RunCycle);
-    EXPECT_TRUE(CommTermForm->close());
-    EXPECT_EQ(CycleThread, nullptr);
+    PressStop();
 }
 
-// The worker replaced by a new port selection goes on sleeping through its
-// WAIT; the close waits only for the new worker, and the old one ends later on
-// its own without sending the next line.
-TEST_F(WorkerLife, AWorkerReplacedDuringALongWaitEndsOnItsOwn)
+// A replaced worker wakes from its sleep at once (a WAIT or a command delay
+// of 2^31 ms), sends nothing more and ends.
+TEST_F(WorkerLife, AReplacedWorkerWakesAtOnceSendsNothingMoreAndEnds)
 {
-    ShowCommandFile("|:WAIT 3000\nAFTER");
-    PressStart();
-    ASSERT_TRUE(WaitUntil([&] { return FilePane()->toPlainText().startsWith("|:WAIT 3000 <--"); }));
-    TCommCycleThread* const replaced = CycleThread;
-
-    CommTermForm->cboCommTerminalSelect();
-    ASSERT_NE(CycleThread, replaced);
-    EXPECT_TRUE(CommTermForm->close());
-    EXPECT_EQ(CycleThread, nullptr);
-    EXPECT_TRUE(FilePane()->toPlainText().startsWith("|:WAIT 3000 <--"));
-
-    TCommCycleThread::WaitUntilAllEnded();
-    EXPECT_EQ(FilePane()->toPlainText(), "|:WAIT 3000\nAFTER");
-    EXPECT_TRUE(Commands().isEmpty());
+    const QString wait = QStringLiteral("|:WAIT %1").arg(INT_MAX);
+    const struct {
+        const char* Name;
+        std::function<void()> Start;
+        QList<QByteArray> Sent;
+    } cases[] = {
+        {"WAIT", [&] {
+             ShowCommandFile(wait + "\nAFTER");
+             PressStart();
+             ASSERT_TRUE(WaitForMarkerOn(wait));
+         }, {}},
+        {"command delay", [&] {
+             MainEntry("HideCommandFileWindow1")->trigger();
+             SetStrings({"A", "B"}, "xx");
+             SetBox("leCommandDelay", QString::number(INT_MAX));
+             PressStart();
+             ASSERT_TRUE(WaitForCommandCount(1));
+         }, {"A"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Instrument->ClearReceived();
+        c.Start();
+        TakeFreshWorker();
+        EXPECT_EQ(Commands(), c.Sent);
+    }
+    EXPECT_EQ(FilePane()->toPlainText(), wait + "\nAFTER");
 }
 
 // ---- Soak ----
@@ -325,9 +216,7 @@ int SoakSends()
 TEST_F(WorkerSoak, ACycleRunKeepsOrderWhileUnsolicitedInputArrives)
 {
     const int sends = SoakSends();
-    const QByteArray strings[] = {"S1", "S2", "S3", "S4", "S5"};
-    for (int n = 1; n <= 5; ++n)
-        TickString(n, QString::fromLatin1(strings[n - 1]));
+    SetStrings(FiveStrings, "xxxxx");
     SetBox("leCycleCount", QString::number(sends / 5));
     SetBox("leCommandDelay", "0");
     {
@@ -348,11 +237,10 @@ TEST_F(WorkerSoak, ACycleRunKeepsOrderWhileUnsolicitedInputArrives)
     const QList<QByteArray> sent = Commands();
     ASSERT_EQ(sent.size(), sends);
     for (int i = 0; i < sends; ++i)
-        ASSERT_EQ(sent[i], strings[i % 5]) << i;
+        ASSERT_EQ(sent[i], FiveStrings[i % 5].toLatin1()) << i;
     EXPECT_EQ(StatusPanel(1), QStringLiteral("Commands Sent: %1").arg(sends));
     EXPECT_FALSE(CommTermForm->PortBusy);
     EXPECT_TRUE(Ui.Exceptions.empty());
-    EXPECT_TRUE(CommTermForm->close());
 }
 
 } // namespace

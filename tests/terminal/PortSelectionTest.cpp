@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -60,12 +61,6 @@ protected:
         for (int i = 0; i < PortBox()->count(); ++i)
             items << PortBox()->itemText(i);
         return items;
-    }
-    void PickPort(int itemIndex)
-    {
-        PortBox()->setFocus();
-        for (int i = PortBox()->currentIndex(); i < itemIndex; ++i)
-            QTest::keyClick(PortBox(), Qt::Key_Down);
     }
     QString PortPanel(int index) const { return MainControl<TStatusBar>("sbCommProperties")->PanelText(index); }
     int MessagesTitled(const QString& title) const
@@ -178,9 +173,9 @@ TEST_F(StoredCom70, TheStoredPortOpensWithItsLineSettingsAndARescanWithoutItEnds
 
 TEST_F(NothingStored, PickingAPortOpensItAndPickingAnotherMovesTheConnection)
 {
-    PickPort(0);
+    ChooseFromList(*PortBox(), 0, ListGesture::ArrowKeys);
     ASSERT_EQ(Port().PortName, "COM2");
-    PickPort(1);
+    ChooseFromList(*PortBox(), 1, ListGesture::ListMouse);
     ASSERT_TRUE(Port().IsCommPortOpen());
     EXPECT_EQ(Port().PortName, "COM5");
     EXPECT_EQ(LineSpeed(5), speed_t(B9600));
@@ -196,15 +191,46 @@ TEST_F(NothingStored, PickingAPortOpensItAndPickingAnotherMovesTheConnection)
     other.CloseCommPort();
 }
 
-TEST_F(NothingStored, TypingAnUnlistedNameAddsNoPortAndOpensNothing)
+// A name typed into the port box is no choice: neither Enter nor the close or
+// destruction of the window opens it, starts a worker or marks the
+// configuration changed, and once the window has closed no selection runs,
+// not even one called from code.
+TEST_F(NothingStored, TypedTextOpensNoPortWhateverFollows)
 {
-    PortBox()->setFocus();
-    PortBox()->clearEditText();
-    QTest::keyClicks(PortBox(), "COM9");
-    QTest::keyClick(PortBox(), Qt::Key_Return);
-    EXPECT_EQ(PortItems(), (QStringList{"COM2", "COM5"}));
-    EXPECT_FALSE(Port().IsCommPortOpen());
-    EXPECT_FALSE(CommControlsEnabled());
+    const struct {
+        const char* Name;
+        const char* Typed;
+        std::function<void()> Then;
+    } cases[] = {
+        {"Enter on an unlisted name", "COM9", [this] { QTest::keyClick(PortBox(), Qt::Key_Return); }},
+        {"Enter on a listed name", "COM5", [this] { QTest::keyClick(PortBox(), Qt::Key_Return); }},
+        {"closing the window", "COM5", [] { CommTermForm->close(); }},
+        {"a selection after the close", "COM5", [this] {
+             CommTermForm->close();
+             PortBox()->setCurrentIndex(1);
+             CommTermForm->cboCommTerminalSelect();
+         }},
+        {"destroying the window", "COM5", [] { DestroyWindows(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        DestroyWindows();
+        CreateWindows();
+        CommTermForm->show();
+        Ui.Messages.clear();
+        FocusControl(*PortBox());
+        PortBox()->clearEditText();
+        QTest::keyClicks(PortBox(), c.Typed);
+        c.Then();
+        EXPECT_EQ(TCommCycleThread::LiveWorkers(), 0);
+        EXPECT_TRUE(Ui.Messages.empty());
+        EXPECT_TRUE(Ui.Exceptions.empty());
+        if (CommTermForm == nullptr)
+            continue;
+        EXPECT_EQ(PortItems(), (QStringList{"COM2", "COM5"}));
+        EXPECT_FALSE(Port().IsCommPortOpen());
+        EXPECT_FALSE(CommTermForm->ConfigChanged);
+    }
 }
 
 // ---- Comm Properties ----

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "TrafficFixture.h"
+
+#include "support/ListChoice.h"
+
+#include "platform/HandOver.h"
+#include "terminal/commcyclethread.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+
+#include <functional>
+#include <mutex>
+#include <vector>
+
+// The main window with an instrument on COM3 that answers "OK" at once, and
+// the cycle worker that the port selection started. The cycle controls are
+// driven as a user drives them; every pause a run takes is noted.
+class CycleFixture : public TrafficFixture
+{
+protected:
+    void SetUp() override
+    {
+        TrafficFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_NE(CycleThread, nullptr);
+        AnswerEveryCommand("OK\r\n");
+        TCommCycleThread::WatchPauses([this](int milliseconds) {
+            std::lock_guard lock(PauseMutex);
+            PauseLog.push_back(milliseconds);
+        });
+    }
+
+    // The workers end with the windows, before the pause notes go.
+    void TearDown() override
+    {
+        TrafficFixture::TearDown();
+        TCommCycleThread::WatchPauses({});
+    }
+
+    // Waits, keeping the window thread serving the worker's hand-overs, until
+    // the condition holds; false when it still does not after timeoutMs.
+    static bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 20000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!condition()) {
+            if (timer.elapsed() > timeoutMs)
+                return false;
+            QCoreApplication::processEvents();
+            platform::WaitTurn();
+        }
+        return true;
+    }
+    bool WaitForCommandCount(int count) const
+    {
+        return WaitUntil([&] { return Instrument->Commands().size() >= count; });
+    }
+    static bool WaitForRunEnd()
+    {
+        return WaitUntil([] { return !CycleThread->RunCycle && !CycleThread->RunFile; });
+    }
+    bool WaitForMarkerOn(const QString& line) const
+    {
+        return WaitUntil([&] { return FilePane()->toPlainText().contains(line + " <--"); });
+    }
+
+    // A run that STOP ended leaves no mark of its last step, so a test that
+    // runs again first has the port chosen again: the worker that replaces the
+    // old one starts clean, and the old one has ended once it alone is gone.
+    void TakeFreshWorker()
+    {
+        ChooseFromList(*MainControl<QComboBox>("cboCommTerminal"), 0, ListGesture::ListMouse);
+        ASSERT_TRUE(WaitUntil([] { return TCommCycleThread::LiveWorkers() == 1; }));
+    }
+
+    void SetBox(const char* name, const QString& text) { MainControl<QLineEdit>(name)->setText(text); }
+    QString Box(const char* name) const { return MainControl<QLineEdit>(name)->text(); }
+    QString CurrentCycle() const { return Box("leCurrentCycle"); }
+
+    QCheckBox* StringBox(int n) const
+    {
+        return MainControl<QCheckBox>(QStringLiteral("cbCycleString%1").arg(n).toLatin1().constData());
+    }
+    // Common strings 1, 2, ... holding the texts, ticked where ticks has an "x".
+    void SetStrings(const QStringList& texts, const QString& ticks)
+    {
+        for (int n = 1; n <= texts.size(); ++n) {
+            SetBox(QStringLiteral("edString%1").arg(n).toLatin1().constData(), texts[n - 1]);
+            StringBox(n)->setChecked(ticks.at(n - 1) == QLatin1Char('x'));
+        }
+    }
+
+    QPushButton* StartButton() const { return MainControl<QPushButton>("cmdStartCycle"); }
+    void PressStart() { StartButton()->click(); }
+    void PressStop() { MainControl<QPushButton>("cmdStopCycle")->click(); }
+
+    // The command-file pane shown through the View menu, holding the text.
+    QTextEdit* FilePane() const { return MainControl<QTextEdit>("reInputFile"); }
+    void ShowCommandFile(const QString& text)
+    {
+        MainEntry("ViewCommandFileWindow1")->trigger();
+        FilePane()->setPlainText(text);
+    }
+
+    QList<QByteArray> Commands() const { return Instrument->Commands(); }
+    void ClearPauses()
+    {
+        std::lock_guard lock(PauseMutex);
+        PauseLog.clear();
+    }
+    std::vector<int> Pauses() const
+    {
+        std::lock_guard lock(PauseMutex);
+        return PauseLog;
+    }
+
+private:
+    mutable std::mutex PauseMutex;
+    std::vector<int> PauseLog;
+};
