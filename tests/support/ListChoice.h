@@ -5,24 +5,21 @@
 #include <QComboBox>
 #include <QTest>
 
-// How a user takes an item from a combo box's list.
 enum class ListGesture {
-    ArrowKeys,   // Down or Up on the closed box until the item shows
-    ListKeys,    // the list opened, the item made current, Enter
-    ListMouse,   // the list opened, a click on the item
+    ArrowKeys,  // Down or Up on the closed box until the item shows
+    ListKeys,   // the list opened, the item made current, Enter
+    ListMouse,  // the list opened, a click on the item
 };
 
-// Chooses the item of the box's list as a user does; the box's window is
-// made active and the box takes the focus first.
+// Chooses the item of the box's list as a user does, in the box's window made active.
 inline void ChooseFromList(QComboBox& box, int index, ListGesture gesture)
 {
     QApplication::setActiveWindow(box.window());
     box.setFocus(Qt::OtherFocusReason);
-    if (gesture == ListGesture::ArrowKeys) {
-        while (box.currentIndex() != index)
-            QTest::keyClick(&box, box.currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
+    while (gesture == ListGesture::ArrowKeys && box.currentIndex() != index)
+        QTest::keyClick(&box, box.currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
+    if (gesture == ListGesture::ArrowKeys)
         return;
-    }
     box.showPopup();
     QAbstractItemView& list = *box.view();
     const QModelIndex item = list.model()->index(index, box.modelColumn());

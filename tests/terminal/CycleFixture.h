@@ -2,13 +2,11 @@
 
 #include "TrafficFixture.h"
 
-#include "support/ListChoice.h"
-
 #include "platform/HandOver.h"
+#include "support/ListChoice.h"
 #include "terminal/commcyclethread.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
 
@@ -16,17 +14,15 @@
 #include <mutex>
 #include <vector>
 
-// The main window with an instrument on COM3 that answers "OK" at once, and
-// the cycle worker that the port selection started. The cycle controls are
-// driven as a user drives them; every pause a run takes is noted.
+// The main window with an instrument on COM3 that answers "OK", and the cycle
+// worker that the port selection started. The cycle controls are driven as a
+// user drives them; every pause a run takes is noted.
 class CycleFixture : public TrafficFixture
 {
 protected:
     void SetUp() override
     {
         TrafficFixture::SetUp();
-        if (HasFatalFailure())
-            return;
         ASSERT_NE(CycleThread, nullptr);
         AnswerEveryCommand("OK\r\n");
         TCommCycleThread::WatchPauses([this](int milliseconds) {
@@ -34,44 +30,36 @@ protected:
             PauseLog.push_back(milliseconds);
         });
     }
-
-    // The workers end with the windows, before the pause notes go.
+    // The workers end with the windows, before the notes go.
     void TearDown() override
     {
         TrafficFixture::TearDown();
         TCommCycleThread::WatchPauses({});
     }
 
-    // Waits, keeping the window thread serving the worker's hand-overs, until
-    // the condition holds; false when it still does not after timeoutMs.
+    // Waits, the window thread serving the worker's hand-overs meanwhile,
+    // until the condition holds; false when it still does not after timeoutMs.
     static bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 20000)
     {
         QElapsedTimer timer;
         timer.start();
-        while (!condition()) {
-            if (timer.elapsed() > timeoutMs)
-                return false;
+        while (!condition() && timer.elapsed() < timeoutMs) {
             QCoreApplication::processEvents();
             platform::WaitTurn();
         }
-        return true;
+        return condition();
     }
     bool WaitForCommandCount(int count) const
     {
         return WaitUntil([&] { return Instrument->Commands().size() >= count; });
     }
-    static bool WaitForRunEnd()
-    {
-        return WaitUntil([] { return !CycleThread->RunCycle && !CycleThread->RunFile; });
-    }
     bool WaitForMarkerOn(const QString& line) const
     {
         return WaitUntil([&] { return FilePane()->toPlainText().contains(line + " <--"); });
     }
-
     // A run that STOP ended leaves no mark of its last step, so a test that
-    // runs again first has the port chosen again: the worker that replaces the
-    // old one starts clean, and the old one has ended once it alone is gone.
+    // runs again first chooses the port again: the new worker starts clean,
+    // and the old one has ended once only one is left.
     void TakeFreshWorker()
     {
         ChooseFromList(*MainControl<QComboBox>("cboCommTerminal"), 0, ListGesture::ListMouse);
@@ -80,46 +68,34 @@ protected:
 
     void SetBox(const char* name, const QString& text) { MainControl<QLineEdit>(name)->setText(text); }
     QString Box(const char* name) const { return MainControl<QLineEdit>(name)->text(); }
-    QString CurrentCycle() const { return Box("leCurrentCycle"); }
-
-    QCheckBox* StringBox(int n) const
-    {
-        return MainControl<QCheckBox>(QStringLiteral("cbCycleString%1").arg(n).toLatin1().constData());
-    }
+    QCheckBox* StringBox(int n) const { return MainControl<QCheckBox>(qPrintable(QStringLiteral("cbCycleString%1").arg(n))); }
     // Common strings 1, 2, ... holding the texts, ticked where ticks has an "x".
     void SetStrings(const QStringList& texts, const QString& ticks)
     {
         for (int n = 1; n <= texts.size(); ++n) {
-            SetBox(QStringLiteral("edString%1").arg(n).toLatin1().constData(), texts[n - 1]);
+            SetBox(qPrintable(QStringLiteral("edString%1").arg(n)), texts[n - 1]);
             StringBox(n)->setChecked(ticks.at(n - 1) == QLatin1Char('x'));
         }
     }
-
     QPushButton* StartButton() const { return MainControl<QPushButton>("cmdStartCycle"); }
     void PressStart() { StartButton()->click(); }
     void PressStop() { MainControl<QPushButton>("cmdStopCycle")->click(); }
-
-    // The command-file pane shown through the View menu, holding the text.
     QTextEdit* FilePane() const { return MainControl<QTextEdit>("reInputFile"); }
+    // The command-file pane shown through the View menu, holding the text.
     void ShowCommandFile(const QString& text)
     {
         MainEntry("ViewCommandFileWindow1")->trigger();
         FilePane()->setPlainText(text);
     }
-
     QList<QByteArray> Commands() const { return Instrument->Commands(); }
-    void ClearPauses()
+    // The pauses noted since the last call.
+    std::vector<int> TakePauses()
     {
         std::lock_guard lock(PauseMutex);
-        PauseLog.clear();
-    }
-    std::vector<int> Pauses() const
-    {
-        std::lock_guard lock(PauseMutex);
-        return PauseLog;
+        return std::exchange(PauseLog, {});
     }
 
 private:
-    mutable std::mutex PauseMutex;
+    std::mutex PauseMutex;
     std::vector<int> PauseLog;
 };

@@ -1,12 +1,10 @@
 #include "CycleFixture.h"
 
 #include <climits>
-#include <functional>
+#include <optional>
 #include <thread>
 
 namespace {
-
-using namespace std::chrono_literals;
 
 using CycleRun = CycleFixture;
 using FileRun = CycleFixture;
@@ -15,52 +13,67 @@ using WorkerSoak = CycleFixture;
 
 const QStringList FiveStrings = {"S1", "S2", "S3", "S4", "S5"};
 
-// ---- Cycle runs over the ticked common strings ----
-
-// A count of N sends N passes over the ticked strings in order, each string
-// followed by the command delay and each pass, the last one included, by the
-// cycle delay. An unticked string takes no delay; a negative command delay is
-// written back as "0" and gives no pause, nor does a negative cycle delay; a
-// negative count sends nothing.
-TEST_F(CycleRun, ACountedRunSendsItsPassesWithTheDelaysOfTheirOwnBoxes)
+// A count of N sends N passes, each thing sent followed by the command delay
+// and each pass, the last included, by the cycle delay, each from its own box.
+// A cycle run sends the ticked strings in order, an unticked one taking no
+// delay; a file run sends the trimmed command lines, a line of blanks sending
+// nothing but taking its delay, passes over comments and empty lines, pauses
+// at WAIT (1 ms when the argument is no number), ignores lower-case keywords,
+// puts every line back as it was and leaves the cycle strings disabled. A
+// negative command delay is written back as "0" and, like a negative cycle
+// delay, gives no pause; a negative count sends nothing; a count of letters
+// runs a file, even an empty one, once (the pane shown chooses the file).
+TEST_F(CycleRun, ARunSendsItsPassesWithTheDelaysOfTheirOwnBoxes)
 {
+    const QString file = QStringLiteral(" \tFIRST \t\nSKIPPED // remark\n\n// a comment\n   \n|:WAIT 40\n|:halt\n"
+                                        "|:WAIT\n|:WAIT 5000 // remark\nSET <--\nX <-- <--\n|:WAIT 1 <--\nLAST\n");
     const struct {
         const char *Count, *CommandDelay, *CycleDelay, *Ticks;
+        std::optional<QString> File;
         QList<QByteArray> Sent;
         std::vector<int> Pauses;
         const char *EndCycle, *CommandDelayAfter;
     } cases[] = {
-        {"2", "7", "11", "x.x..", {"S1", "S3", "S1", "S3"}, {7, 7, 11, 7, 7, 11}, "2", "7"},
-        {"1", "0", "13", "....x", {"S5"}, {13}, "1", "0"},
-        {"1", "9", "0", ".....", {}, {}, "1", "9"},
-        {"1", "-3", "-1", "x....", {"S1"}, {}, "1", "0"},
-        {"-1", "7", "11", "xxxxx", {}, {}, "0", "7"},
+        {"2", "7", "11", "x.x..", {}, {"S1", "S3", "S1", "S3"}, {7, 7, 11, 7, 7, 11}, "2", "7"},
+        {"1", "0", "13", "....x", {}, {"S5"}, {13}, "1", "0"},
+        {"1", "9", "0", ".....", {}, {}, {}, "1", "9"},
+        {"1", "-3", "-1", "x....", {}, {"S1"}, {}, "1", "0"},
+        {"-1", "7", "11", "xxxxx", {}, {}, {}, "0", "7"},
+        {"2", "7", "11", "xxxxx", "F", {"F", "F"}, {7, 11, 7, 11}, "2", "7"},
+        {"abc", "5", "0", "xxxxx", file, {"FIRST", "SET <--", "X <-- <--", "LAST"}, {5, 5, 40, 1, 1, 5, 5, 1, 5}, "1", "5"},
+        {"abc", "5", "0", "xxxxx", "", {}, {}, "1", "5"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Count << " " << c.CommandDelay << " " << c.CycleDelay << " " << c.Ticks);
         Instrument->ClearReceived();
-        ClearPauses();
         SetStrings(FiveStrings, c.Ticks);
         SetBox("leCycleCount", c.Count);
         SetBox("leCommandDelay", c.CommandDelay);
         SetBox("leCycleDelay", c.CycleDelay);
+        if (c.File)
+            ShowCommandFile(*c.File);
+        else
+            MainEntry("HideCommandFileWindow1")->trigger();
         PressStart();
-        ASSERT_TRUE(WaitForRunEnd());
+        ASSERT_TRUE(WaitUntil([] { return !CycleThread->RunCycle && !CycleThread->RunFile; }));
         EXPECT_EQ(Commands(), c.Sent);
-        EXPECT_EQ(Pauses(), c.Pauses);
-        EXPECT_EQ(CurrentCycle(), c.EndCycle);
+        EXPECT_EQ(TakePauses(), c.Pauses);
+        EXPECT_EQ(Box("leCurrentCycle"), c.EndCycle);
         EXPECT_EQ(Box("leCommandDelay"), c.CommandDelayAfter);
         EXPECT_EQ(StatusPanel(1), QStringLiteral("Commands Sent: %1").arg(c.Sent.size()));
+        EXPECT_EQ(FilePane()->toPlainText(), c.File.value_or(FilePane()->toPlainText()));
+        EXPECT_EQ(StringBox(1)->isEnabled(), !c.File);
+        PressStop();
     }
 }
 
 // STOP in the third pass: the flags are looked at once per pass, so that pass
-// still sends all its strings; an endless run ends after it, a counted one
-// counts one pass more that sends nothing. The worker takes each step only
-// when the window thread serves it, so STOP lands before the pass has ended.
+// sends all its strings; an endless run (a count of 0 or of letters) ends
+// after it, a counted one counts one pass more that sends nothing. The worker
+// steps on only when the window thread serves it, so STOP lands in the pass.
 TEST_F(CycleRun, StopInAPassLetsThePassEndAndACountedRunCountsOneMore)
 {
-    const std::pair<QString, QString> cases[] = {{"0", "3"}, {QString::number(INT_MAX), "4"}};
+    const std::pair<QString, const char*> cases[] = {{"0", "3"}, {"abc", "3"}, {QString::number(INT_MAX), "4"}};
     for (const auto& [count, endCycle] : cases) {
         SCOPED_TRACE(count.toStdString());
         TakeFreshWorker();
@@ -72,58 +85,15 @@ TEST_F(CycleRun, StopInAPassLetsThePassEndAndACountedRunCountsOneMore)
         PressStop();
         EXPECT_EQ(StartButton()->text(), "&START");
         EXPECT_TRUE(StringBox(1)->isEnabled());
-        ASSERT_TRUE(WaitUntil([&] { return CurrentCycle() == endCycle; }));
+        ASSERT_TRUE(WaitUntil([&] { return Box("leCurrentCycle") == endCycle; }));
         EXPECT_EQ(Commands(), (QList<QByteArray>{"A", "B", "C", "A", "B", "C", "A", "B", "C"}));
     }
 }
 
-// ---- Command-file runs over the pane's lines ----
-
-// Every line is put back as it was; a line of blanks is a command that sends
-// nothing but takes its delay; a WAIT whose argument is no number pauses 1 ms;
-// lower-case keywords do nothing.
-TEST_F(FileRun, SendsTrimmedCommandLinesPassesOverTheRestAndRestoresEveryLine)
-{
-    const QString file = QStringLiteral(" \tFIRST \t\nSKIPPED // remark\n\n// a comment\n   \n"
-                                        "|:WAIT 40\n|:halt\n|:WAIT\n|:WAIT 5000 // remark\n"
-                                        "SET <--\nX <-- <--\n|:WAIT 1 <--\nLAST\n");
-    ShowCommandFile(file);
-    PressStart();
-    ASSERT_TRUE(WaitForRunEnd());
-    EXPECT_EQ(Commands(), (QList<QByteArray>{"FIRST", "SET <--", "X <-- <--", "LAST"}));
-    EXPECT_EQ(Pauses(), (std::vector<int>{5, 5, 40, 1, 1, 5, 5, 1, 5}));
-    EXPECT_EQ(FilePane()->toPlainText(), file);
-    EXPECT_EQ(CurrentCycle(), "1");
-    // START with the pane shown leaves the cycle strings disabled after the run.
-    EXPECT_FALSE(StringBox(1)->isEnabled());
-}
-
-// A count box that holds no number runs the file once but a cycle until STOP;
-// with the pane shown, even empty, START runs the file.
-TEST_F(FileRun, ACountBoxWithLettersRunsTheFileOnceAndACycleUntilStop)
-{
-    SetStrings({"NOT THE FILE"}, "x");
-    SetBox("leCycleCount", "abc");
-    for (const QString& text : {QString(), QStringLiteral("ONLY")}) {
-        ShowCommandFile(text);
-        PressStart();
-        ASSERT_TRUE(WaitForRunEnd());
-        EXPECT_EQ(CurrentCycle(), "1");
-    }
-    EXPECT_EQ(Commands(), QList<QByteArray>{"ONLY"});
-
-    MainEntry("HideCommandFileWindow1")->trigger();
-    PressStart();
-    ASSERT_TRUE(WaitUntil([&] { return CurrentCycle() == "3"; }));
-    PressStop();
-    ASSERT_TRUE(WaitUntil([&] { return !CycleThread->RunCycle; }));
-    EXPECT_EQ(Commands().mid(1), QList<QByteArray>(Commands().size() - 1, "NOT THE FILE"));
-}
-
-// Continue only releases the halt: the counters stay and the caption reads
+// START at a HALT only releases it: the counters stay, and the caption reads
 // "Continue" until the run ends. STOP while halted ends the run. The worker
-// may set "Continue" for the second HALT only after STOP has set "&START",
-// so the end is the counter and the caption the run's last step gives.
+// may show "Continue" for the second HALT only after STOP showed "&START", so
+// the end awaited is the counter and caption that the run's last steps give.
 TEST_F(FileRun, HaltWaitsForContinueOrStop)
 {
     ShowCommandFile("A\n// before |:HALT here\nB\n|:HALT\nNEVER");
@@ -134,111 +104,62 @@ TEST_F(FileRun, HaltWaitsForContinueOrStop)
 
     PressStart();
     EXPECT_EQ(StatusPanel(1), "Commands Sent: 1");
-    EXPECT_EQ(StartButton()->text(), "Continue");
     ASSERT_TRUE(WaitForMarkerOn("\n|:HALT"));
     EXPECT_EQ(Commands(), (QList<QByteArray>{"A", "B"}));
     EXPECT_EQ(StartButton()->text(), "Continue");
 
     PressStop();
-    ASSERT_TRUE(WaitUntil([&] { return CurrentCycle() == "1" && StartButton()->text() == "&START"; }));
+    ASSERT_TRUE(WaitUntil([&] { return Box("leCurrentCycle") == "1" && StartButton()->text() == "&START"; }));
     EXPECT_EQ(FilePane()->toPlainText(), "A\n// before |:HALT here\nB\n|:HALT\nNEVER");
     EXPECT_EQ(Commands(), (QList<QByteArray>{"A", "B"}));
 }
 
-// ---- The worker's life ----
-
-// A step of the worker that fails (here: the main window has gone) ends the
-// run it belongs to; the worker goes back to polling and takes the next run.
-TEST_F(WorkerLife, AnErrorEndsTheRunNotTheWorker)
-{
-    SetStrings({"RUN"}, "x");
-    SetBox("leCycleCount", "0");
-    SetBox("leCommandDelay", "300");
-    PressStart();
-    ASSERT_TRUE(WaitForCommandCount(1));
-    TCommTermForm* const window = CommTermForm;
-    CommTermForm = nullptr;
-    const bool runEnded = WaitUntil([] { return !CycleThread->RunCycle; });
-    CommTermForm = window;
-    ASSERT_TRUE(runEnded);
-    EXPECT_EQ(Commands(), QList<QByteArray>{"RUN"});
-
-    PressStart();
-    ASSERT_TRUE(WaitForCommandCount(2));
-    PressStop();
-}
-
-// A replaced worker wakes from its sleep at once (a WAIT or a command delay
-// of 2^31 ms), sends nothing more and ends.
+// A replaced worker wakes at once from a WAIT or command delay of 2^31 ms,
+// sends nothing more and ends.
 TEST_F(WorkerLife, AReplacedWorkerWakesAtOnceSendsNothingMoreAndEnds)
 {
     const QString wait = QStringLiteral("|:WAIT %1").arg(INT_MAX);
-    const struct {
-        const char* Name;
-        std::function<void()> Start;
-        QList<QByteArray> Sent;
-    } cases[] = {
-        {"WAIT", [&] {
-             ShowCommandFile(wait + "\nAFTER");
-             PressStart();
-             ASSERT_TRUE(WaitForMarkerOn(wait));
-         }, {}},
-        {"command delay", [&] {
-             MainEntry("HideCommandFileWindow1")->trigger();
-             SetStrings({"A", "B"}, "xx");
-             SetBox("leCommandDelay", QString::number(INT_MAX));
-             PressStart();
-             ASSERT_TRUE(WaitForCommandCount(1));
-         }, {"A"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        Instrument->ClearReceived();
-        c.Start();
-        TakeFreshWorker();
-        EXPECT_EQ(Commands(), c.Sent);
-    }
+    ShowCommandFile(wait + "\nAFTER");
+    PressStart();
+    ASSERT_TRUE(WaitForMarkerOn(wait));
+    TakeFreshWorker();
     EXPECT_EQ(FilePane()->toPlainText(), wait + "\nAFTER");
+
+    MainEntry("HideCommandFileWindow1")->trigger();
+    SetStrings({"A", "B"}, "xx");
+    SetBox("leCommandDelay", QString::number(INT_MAX));
+    PressStart();
+    ASSERT_TRUE(WaitForCommandCount(1));
+    TakeFreshWorker();
+    EXPECT_EQ(Commands(), QList<QByteArray>{"A"});
 }
 
-// ---- Soak ----
-
-// Every send costs the reply's silence polls and the echo pause, so the
-// ordinary suite soaks a few hundred sends; the ThreadSanitizer run asks for
-// 2000 through COMMTERM_SOAK_SENDS.
-int SoakSends()
-{
-    bool given = false;
-    const int sends = qEnvironmentVariableIntValue("COMMTERM_SOAK_SENDS", &given);
-    return given && sends >= 5 ? sends - sends % 5 : 250;
-}
-
+// The instrument talks on its own all through the run, so the poll for
+// unsolicited input and the worker's sends keep meeting at the port-busy
+// flag; it pauses longer than a reply's silence, or no reply would end short
+// of the receive buffer. The ThreadSanitizer run asks for 2000 sends through
+// COMMTERM_SOAK_SENDS, the ordinary suite soaks 250.
 TEST_F(WorkerSoak, ACycleRunKeepsOrderWhileUnsolicitedInputArrives)
 {
-    const int sends = SoakSends();
+    bool given = false;
+    const int asked = qEnvironmentVariableIntValue("COMMTERM_SOAK_SENDS", &given);
+    const int passes = given && asked >= 5 ? asked / 5 : 50;
     SetStrings(FiveStrings, "xxxxx");
-    SetBox("leCycleCount", QString::number(sends / 5));
+    SetBox("leCycleCount", QString::number(passes));
     SetBox("leCommandDelay", "0");
     {
-        // The instrument talks on its own all through the run, so the poll for
-        // unsolicited input and the worker's sends keep meeting at the
-        // port-busy flag. It pauses longer than a reply's silence, or no reply
-        // would ever end short of the receive buffer's size.
         std::jthread chatter([this](std::stop_token stop) {
-            while (!stop.stop_requested()) {
+            for (; !stop.stop_requested(); std::this_thread::sleep_for(std::chrono::milliseconds(40)))
                 Instrument->Send("STATUS 1\r\n");
-                std::this_thread::sleep_for(40ms);
-            }
         });
         PressStart();
         ASSERT_TRUE(WaitUntil([] { return !CycleThread->RunCycle; }, 600000));
     }
-
     const QList<QByteArray> sent = Commands();
-    ASSERT_EQ(sent.size(), sends);
-    for (int i = 0; i < sends; ++i)
+    ASSERT_EQ(sent.size(), passes * 5);
+    for (int i = 0; i < sent.size(); ++i)
         ASSERT_EQ(sent[i], FiveStrings[i % 5].toLatin1()) << i;
-    EXPECT_EQ(StatusPanel(1), QStringLiteral("Commands Sent: %1").arg(sends));
+    EXPECT_EQ(StatusPanel(1), QStringLiteral("Commands Sent: %1").arg(passes * 5));
     EXPECT_FALSE(CommTermForm->PortBusy);
     EXPECT_TRUE(Ui.Exceptions.empty());
 }

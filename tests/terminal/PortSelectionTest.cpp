@@ -2,56 +2,37 @@
 
 #include "platform/StatusBar.h"
 #include "serial/CommSettings.h"
-#include "support/ModalScript.h"
 #include "terminal/commcyclethread.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
-#include <vector>
 
 #include <termios.h>
 
 namespace {
 
-// The main window started with instruments on the given ports and, unless
-// storedPort is empty, a configuration file storing that port at 19200 baud,
-// 7 data bits, even parity and 2 stop bits; every other port is absent.
-class PortFixture : public WindowFixture
+// The main window, started as often as a test needs with instruments on the
+// given ports and a configuration file storing the port ("COMX": none) at
+// 19200 baud, 7 data bits, even parity and 2 stop bits.
+class PortSelection : public ConfiguredWindows
 {
 protected:
-    explicit PortFixture(std::vector<int> ports, QString storedPort = {})
-        : PortsAtStart(std::move(ports)), StoredPort(std::move(storedPort))
+    void StartOn(const std::vector<int>& ports, const QString& storedPort = "COMX")
     {
-    }
-
-    void PrepareInstallFolder() override
-    {
-        for (int number : PortsAtStart)
+        DestroyWindows();
+        for (const auto& [number, instrument] : Instruments)
+            Folder.LinkPort(number, InstallPath() + "/gone");
+        Instruments.clear();
+        for (int number : ports)
             Instruments[number] = std::make_unique<FakeInstrument>(number);
-        if (StoredPort.isEmpty())
-            return;
         QStringList lines = DefaultFileLines();
-        lines[0] = StoredPort;
+        lines[0] = storedPort;
         lines[1] = lines[2] = "19200";
         lines[3] = "4";
         lines[4] = lines[5] = "2";
-        QFile file(ConfigFileName());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(CrLfLines(lines));
-    }
-
-    // The instrument is unplugged: its port no longer opens.
-    void Unplug(int number)
-    {
-        Instruments.erase(number);
-        Folder.HideUnlinkedPorts();
+        StartWith(CrLfLines(lines));
     }
 
     QComboBox* PortBox() const { return MainControl<QComboBox>("cboCommTerminal"); }
@@ -65,13 +46,10 @@ protected:
     QString PortPanel(int index) const { return MainControl<TStatusBar>("sbCommProperties")->PanelText(index); }
     int MessagesTitled(const QString& title) const
     {
-        int count = 0;
-        for (const TestServices::Message& message : Ui.Messages)
-            count += message.Title == title ? 1 : 0;
-        return count;
+        return int(std::count_if(Ui.Messages.begin(), Ui.Messages.end(),
+                                 [&](const TestServices::Message& m) { return m.Title == title; }));
     }
     int PortWarnings() const { return MessagesTitled("Communications Port Warning"); }
-    bool CommControlsEnabled() const { return MainControl("eSendCommand")->isEnabled(); }
     CSerialPort& Port() const { return *CommTermForm->CommPort; }
     speed_t LineSpeed(int number) const
     {
@@ -79,131 +57,119 @@ protected:
         return cfgetospeed(&line);
     }
 
-    // Where no port could be selected: only the port box asks for one.
-    void ExpectNoPortSelected() const
+    // A port selected, or only the port box enabled and asking for one.
+    void ExpectSelected(bool selected) const
     {
-        EXPECT_EQ(PortBox()->currentIndex(), -1);
-        EXPECT_EQ(PortBox()->currentText(), "Comm Port");
+        EXPECT_EQ(Port().IsCommPortOpen(), selected);
+        EXPECT_EQ(MainControl("eSendCommand")->isEnabled(), selected);
+        EXPECT_EQ(CycleThread != nullptr, selected);
         EXPECT_TRUE(PortBox()->isEnabled());
-        EXPECT_FALSE(CommControlsEnabled());
-        EXPECT_FALSE(Port().IsCommPortOpen());
-        EXPECT_EQ(CycleThread, nullptr);
+        if (!selected) {
+            EXPECT_EQ(PortBox()->currentIndex(), -1);
+            EXPECT_EQ(PortBox()->currentText(), "Comm Port");
+        }
     }
 
-    std::vector<int> PortsAtStart;
-    QString StoredPort;
     std::map<int, std::unique_ptr<FakeInstrument>> Instruments;
 };
 
-struct NothingStored : PortFixture { NothingStored() : PortFixture({2, 5}) {} };
-struct PortsAtTheEdges : PortFixture { PortsAtTheEdges() : PortFixture({1, 10, 11, 65, 119, 120}) {} };
-struct StoredLowerCase : PortFixture { StoredLowerCase() : PortFixture({3}, "com3") {} };
-struct StoredMissing : PortFixture { StoredMissing() : PortFixture({3}, "COM5") {} };
-struct StoredCom70 : PortFixture { StoredCom70() : PortFixture({3, 70}, "COM70") {} };
-
-// ---- Scan and listing ----
-
-TEST_F(PortsAtTheEdges, ListsEveryPortThatOpensInOrderAndFindsWholeNamesInAnyCase)
+// COM1 to COM119 that open are listed in order; the stored port is selected
+// whatever its letter case and shown as stored, with its line settings, which
+// marks the configuration changed; no port, or one the scan did not find,
+// gives the warning once.
+TEST_F(PortSelection, StartUpListsThePortsAndSelectsTheStoredOneOrWarns)
 {
-    EXPECT_EQ(PortItems(), (QStringList{"COM1", "COM10", "COM11", "COM65", "COM119"}));
-    for (const auto& [text, index] : {std::pair{"COM1", 0}, {"com11", 2}, {"Com119", 4}, {"COM", -1},
-                                      {"COM1 ", -1}, {"COM12", -1}})
+    const struct {
+        std::vector<int> Ports;
+        const char* Stored;
+        QStringList Items;
+        int Index;
+        const char* PortText;
+    } cases[] = {
+        {{1, 10, 11, 65, 119, 120}, "COMX", {"COM1", "COM10", "COM11", "COM65", "COM119"}, -1, "NONE"},
+        {{3}, "COM5", {"COM3"}, -1, "NONE"},
+        {{3}, "com3", {"COM3"}, 0, "com3"},
+        {{3, 70}, "COM70", {"COM3", "COM70"}, 1, "COM70"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Stored);
+        StartOn(c.Ports, c.Stored);
+        const bool selected = c.Index >= 0;
+        EXPECT_EQ(PortItems(), c.Items);
+        EXPECT_EQ(PortBox()->currentIndex(), c.Index);
+        EXPECT_EQ(CommTermForm->DelayTimer->isActive(), selected);
+        EXPECT_EQ(PortPanel(0), QStringLiteral("Port: ") + c.PortText);
+        ExpectSelected(selected);
+        EXPECT_EQ(CommTermForm->ConfigChanged, selected);
+        if (selected) {
+            EXPECT_EQ(PortBox()->currentText(), c.Stored);
+            EXPECT_EQ(PortPanel(1), "Settings: 19200 7-E-2");
+            EXPECT_EQ(LineSpeed(c.Ports.back()), speed_t(B19200));
+            EXPECT_TRUE(Ui.Messages.empty());
+            continue;
+        }
+        ASSERT_EQ(Ui.Messages.size(), 1u);
+        EXPECT_EQ(Ui.Messages[0].Title, "Communications Port Warning");
+        EXPECT_EQ(Ui.Messages[0].Text, "A communications port must be selected before sending commands");
+        EXPECT_EQ(Ui.Messages[0].Icon, platform::MessageIcon::Exclamation);
+    }
+    for (const auto& [text, index] : {std::pair{"COM3", 0}, {"com70", 1}, {"COM", -1}, {"COM3 ", -1}, {"COM7", -1}})
         EXPECT_EQ(TCommTermForm::FindComboText(*PortBox(), text), index) << text;
 }
 
-// ---- Start-up selection ----
-
-TEST_F(NothingStored, StartsWithTheWarningAndOnlyThePortBoxEnabled)
+// A rescan keeps the port name and line settings rather than reading them
+// again; a port gone since warns once for the scan's own selection and once
+// for the rescan's, and leaves no port selected.
+TEST_F(PortSelection, ARescanKeepsThePortAndItsSettingsOrWarnsTwiceWhenItIsGone)
 {
-    ASSERT_EQ(Ui.Messages.size(), 1u);
-    EXPECT_EQ(Ui.Messages[0].Title, "Communications Port Warning");
-    EXPECT_EQ(Ui.Messages[0].Text, "A communications port must be selected before sending commands");
-    EXPECT_EQ(Ui.Messages[0].Icon, platform::MessageIcon::Exclamation);
-    ExpectNoPortSelected();
-    EXPECT_FALSE(CommTermForm->DelayTimer->isActive());
-}
-
-TEST_F(StoredMissing, AStoredPortTheScanDidNotFindStartsWithTheWarning)
-{
-    EXPECT_EQ(PortWarnings(), 1);
-    ExpectNoPortSelected();
-}
-
-TEST_F(StoredLowerCase, ALowerCaseStoredNameIsFoundShownAsStoredAndKeptByARescan)
-{
-    EXPECT_EQ(PortBox()->currentIndex(), 0);
-    EXPECT_EQ(PortBox()->currentText(), "com3");
-    EXPECT_EQ(PortPanel(0), "Port: com3");
-    EXPECT_TRUE(Port().IsCommPortOpen());
-
+    StartOn({3}, "com3");
     MainEntry("CommPortScan1")->trigger();
-    EXPECT_EQ(PortWarnings(), 0);
     EXPECT_EQ(PortBox()->currentIndex(), 0);
-    EXPECT_TRUE(Port().IsCommPortOpen());
-    EXPECT_TRUE(CommControlsEnabled());
-    EXPECT_TRUE(CommTermForm->DelayTimer->isActive());
-    // A rescan keeps the line settings rather than reading them again.
+    ExpectSelected(true);
     EXPECT_EQ(PortPanel(1), "Settings: 19200 7-E-2");
     EXPECT_EQ(LineSpeed(3), speed_t(B19200));
-}
-
-TEST_F(StoredCom70, TheStoredPortOpensWithItsLineSettingsAndARescanWithoutItEndsClosed)
-{
     EXPECT_EQ(PortWarnings(), 0);
-    ASSERT_TRUE(Port().IsCommPortOpen());
-    EXPECT_EQ(Port().PortName, "COM70");
-    EXPECT_EQ(LineSpeed(70), speed_t(B19200));
-    EXPECT_EQ(PortPanel(0), "Port: COM70");
-    EXPECT_EQ(PortPanel(1), "Settings: 19200 7-E-2");
-    EXPECT_TRUE(CommTermForm->DelayTimer->isActive());
-    EXPECT_TRUE(CommControlsEnabled());
-    // The selection drives the dialog's lists, and with them the configuration.
-    EXPECT_TRUE(CommTermForm->ConfigChanged);
 
-    Unplug(70);
+    StartOn({3, 70}, "COM70");
+    Folder.LinkPort(70, InstallPath() + "/gone");
     MainEntry("CommPortScan1")->trigger();
-    // Once from the scan's own selection, once from the rescan's.
     EXPECT_EQ(PortWarnings(), 2);
     EXPECT_EQ(PortItems(), (QStringList{"COM3"}));
-    ExpectNoPortSelected();
+    ExpectSelected(false);
     EXPECT_FALSE(CommTermForm->ConfigChanged);
 }
 
-// ---- Picking a port ----
-
-TEST_F(NothingStored, PickingAPortOpensItAndPickingAnotherMovesTheConnection)
+// Choosing from the list in any way selects the port, letting the one chosen
+// before go. A name typed into the box is no choice, although Qt reports it as
+// activated on leaving the box, Enter, hiding, closing or destroying the
+// window: none of these opens a port, starts a worker or marks anything
+// changed. Once the window has closed no selection runs, not even from code.
+TEST_F(PortSelection, ThePortBoxSelectsOnlyWhatIsChosenFromItsList)
 {
-    ChooseFromList(*PortBox(), 0, ListGesture::ArrowKeys);
-    ASSERT_EQ(Port().PortName, "COM2");
-    ChooseFromList(*PortBox(), 1, ListGesture::ListMouse);
-    ASSERT_TRUE(Port().IsCommPortOpen());
-    EXPECT_EQ(Port().PortName, "COM5");
-    EXPECT_EQ(LineSpeed(5), speed_t(B9600));
-    EXPECT_EQ(PortPanel(0), "Port: COM5");
-    EXPECT_EQ(PortPanel(1), "Settings: 9600 8-N-1");
-    EXPECT_TRUE(CommControlsEnabled());
-    EXPECT_TRUE(CommTermForm->DelayTimer->isActive());
-    EXPECT_NE(CycleThread, nullptr);
-    EXPECT_EQ(PortWarnings(), 1);
-    // COM2 was let go: another program could take it now.
-    CSerialPort other;
-    EXPECT_TRUE(other.OpenCommPort("COM2"));
-    other.CloseCommPort();
-}
-
-// A name typed into the port box is no choice: neither Enter nor the close or
-// destruction of the window opens it, starts a worker or marks the
-// configuration changed, and once the window has closed no selection runs,
-// not even one called from code.
-TEST_F(NothingStored, TypedTextOpensNoPortWhateverFollows)
-{
+    auto leave = [this] { MainControl("cboCommandGroup")->setFocus(Qt::TabFocusReason); };
+    auto choose = [this](ListGesture gesture) {
+        return [this, gesture] {
+            ChooseFromList(*PortBox(), 0, ListGesture::ArrowKeys);
+            ChooseFromList(*PortBox(), 1, gesture);
+        };
+    };
     const struct {
         const char* Name;
         const char* Typed;
         std::function<void()> Then;
     } cases[] = {
+        {"arrow keys", "", choose(ListGesture::ArrowKeys)},
+        {"list and Enter", "", choose(ListGesture::ListKeys)},
+        {"list and mouse", "", choose(ListGesture::ListMouse)},
         {"Enter on an unlisted name", "COM9", [this] { QTest::keyClick(PortBox(), Qt::Key_Return); }},
         {"Enter on a listed name", "COM5", [this] { QTest::keyClick(PortBox(), Qt::Key_Return); }},
+        {"leaving the box", "COM5", leave},
+        {"list closed with Escape", "COM5", [&] {
+             PortBox()->showPopup();
+             QTest::keyClick(PortBox()->view(), Qt::Key_Escape);
+             leave();
+         }},
+        {"hiding the window", "COM5", [] { CommTermForm->hide(); }},
         {"closing the window", "COM5", [] { CommTermForm->close(); }},
         {"a selection after the close", "COM5", [this] {
              CommTermForm->close();
@@ -214,96 +180,80 @@ TEST_F(NothingStored, TypedTextOpensNoPortWhateverFollows)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        DestroyWindows();
-        CreateWindows();
-        CommTermForm->show();
+        StartOn({2, 5});
         Ui.Messages.clear();
         FocusControl(*PortBox());
         PortBox()->clearEditText();
         QTest::keyClicks(PortBox(), c.Typed);
         c.Then();
-        EXPECT_EQ(TCommCycleThread::LiveWorkers(), 0);
+        const bool chosen = *c.Typed == 0;
+        EXPECT_EQ(TCommCycleThread::LiveWorkers() > 0, chosen);
         EXPECT_TRUE(Ui.Messages.empty());
         EXPECT_TRUE(Ui.Exceptions.empty());
         if (CommTermForm == nullptr)
             continue;
         EXPECT_EQ(PortItems(), (QStringList{"COM2", "COM5"}));
-        EXPECT_FALSE(Port().IsCommPortOpen());
-        EXPECT_FALSE(CommTermForm->ConfigChanged);
+        EXPECT_EQ(CommTermForm->ConfigChanged, chosen);
+        if (!chosen) {
+            EXPECT_FALSE(Port().IsCommPortOpen());
+            continue;
+        }
+        ExpectSelected(true);
+        EXPECT_EQ(Port().PortName, "COM5");
+        EXPECT_EQ(PortPanel(0), "Port: COM5");
+        EXPECT_EQ(PortPanel(1), "Settings: 19200 7-E-2");
+        EXPECT_EQ(LineSpeed(5), speed_t(B19200));
+        CSerialPort other;
+        EXPECT_TRUE(other.OpenCommPort("COM2"));
+        other.CloseCommPort();
     }
 }
 
 // ---- Comm Properties ----
 
-// Types the text into the dialog's terminator edit as a user does (nothing
-// when it is empty) and clicks OK.
-ModalScript::Step TypeTerminatorAndOk(const QString& text)
+// The dialog comes back with the comma message until the terminator is mended
+// or cut to one byte; the chosen baud rate then reaches the open port. A part
+// that is no number stops the entry, with the bytes read before it, before
+// the settings apply and a worker starts. An untouched text is not parsed.
+TEST_F(PortSelection, PropertiesTakesTheTerminatorAndTheChosenBaudRate)
 {
-    return [text](QDialog&) {
-        if (!text.isEmpty()) {
-            CommSettingForm->leTerminationString->selectAll();
-            QTest::keyClicks(CommSettingForm->leTerminationString, text);
-        }
-        CommSettingForm->cmdOK->click();
+    const struct {
+        QStringList Typed;
+        QByteArray Bytes;
+        const char* Settings;
+        std::vector<QString> Exceptions;
+    } cases[] = {
+        {{"0D0A", "", "0D,0A"}, "\r\n", "Settings: 38400 7-E-2", {}},
+        {{"0D0A", "0A"}, "\n", "Settings: 38400 7-E-2", {}},
+        {{""}, "\r\n", "Settings: 38400 7-E-2", {}},
+        {{"ZZ"}, "", "Settings: 19200 7-E-2", {"'0xZZ' is not a valid integer value"}},
     };
-}
-
-void ChooseNextBaudRate()
-{
-    CommSettingForm->cboBaudRate->setFocus();
-    QTest::keyClick(CommSettingForm->cboBaudRate, Qt::Key_Down);
-}
-
-TEST_F(StoredCom70, PropertiesRepeatsTheCommaMessageUntilTheTerminatorIsMendedOrCut)
-{
-    const std::pair<QStringList, QByteArray> cases[] = {{{"0D0A", "", "0D,0A"}, "\r\n"}, {{"0D0A", "0A"}, "\n"}};
-    for (const auto& [typed, bytes] : cases) {
-        SCOPED_TRACE(typed.join(" / ").toStdString());
-        Ui.Messages.clear();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Typed.join(" / ").toStdString());
+        StartOn({70}, "COM70");
         ModalScript dialog(*CommSettingForm);
-        for (const QString& text : typed)
-            dialog.Then(TypeTerminatorAndOk(text));
+        for (const QString& text : c.Typed)
+            dialog.Then([text, first = &text == &c.Typed.front()](QDialog&) {
+                if (first) {
+                    CommSettingForm->cboBaudRate->setFocus();
+                    QTest::keyClick(CommSettingForm->cboBaudRate, Qt::Key_Down);
+                }
+                CommSettingForm->leTerminationString->selectAll();
+                QTest::keyClicks(CommSettingForm->leTerminationString, text);
+                CommSettingForm->cmdOK->click();
+            });
         MainEntry("CommProperties1")->trigger();
-        EXPECT_EQ(dialog.Showings(), typed.size());
-        EXPECT_EQ(MessagesTitled("Terminal String Format"), typed.size() - 1);
-        EXPECT_EQ(CommTermForm->TerminationString, typed.last());
-        EXPECT_EQ(CommTermForm->TerminationBytes, bytes);
-        EXPECT_FALSE(CommTermForm->TerminationChanged);
+        EXPECT_EQ(CommSettingForm->windowTitle(), "COM70 Properties");
+        EXPECT_EQ(MessagesTitled("Terminal String Format"), c.Typed.size() - 1);
+        EXPECT_EQ(CommTermForm->TerminationBytes, c.Bytes);
+        EXPECT_EQ(PortPanel(1), c.Settings);
+        EXPECT_EQ(LineSpeed(70), c.Exceptions.empty() ? speed_t(B38400) : speed_t(B19200));
+        EXPECT_EQ(Ui.Exceptions, c.Exceptions);
+        EXPECT_EQ(CycleThread != nullptr, c.Exceptions.empty());
     }
-    EXPECT_EQ(CommSettingForm->windowTitle(), "COM70 Properties");
 }
 
-TEST_F(StoredCom70, PropertiesAppliesTheChosenBaudRateToTheOpenPort)
-{
-    ModalScript dialog(*CommSettingForm);
-    dialog.Then([](QDialog&) {
-        ChooseNextBaudRate();
-        CommSettingForm->cmdOK->click();
-    });
-    MainEntry("CommProperties1")->trigger();
-    EXPECT_EQ(PortPanel(1), "Settings: 38400 7-E-2");
-    EXPECT_EQ(LineSpeed(70), speed_t(B38400));
-    // An untouched terminator is not parsed again.
-    EXPECT_TRUE(Ui.Messages.empty());
-    EXPECT_TRUE(Ui.Exceptions.empty());
-}
-
-TEST_F(StoredCom70, ATerminatorThatIsNoNumberStopsTheEntryBeforeTheSettingsApply)
-{
-    ModalScript dialog(*CommSettingForm);
-    dialog.Then([](QDialog& shown) {
-        ChooseNextBaudRate();
-        TypeTerminatorAndOk("ZZ")(shown);
-    });
-    MainEntry("CommProperties1")->trigger();
-    ASSERT_EQ(Ui.Exceptions.size(), 1u);
-    EXPECT_EQ(Ui.Exceptions[0], "'0xZZ' is not a valid integer value");
-    EXPECT_EQ(PortPanel(1), "Settings: 19200 7-E-2");
-    EXPECT_EQ(LineSpeed(70), speed_t(B19200));
-    EXPECT_EQ(CycleThread, nullptr);
-}
-
-TEST_F(NothingStored, SettingsTextCoversEveryCodeAndSkipsUnknownOnes)
+TEST_F(PortSelection, SettingsTextCoversEveryCodeAndSkipsUnknownOnes)
 {
     const struct {
         std::int32_t Baud, DataBits, Parity, StopBits;
