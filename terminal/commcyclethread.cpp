@@ -238,7 +238,7 @@ void TCommCycleThread::EndRunAfterError(const std::exception_ptr& error, bool fi
             CommApplication::ShowException(error);
         });
     } catch (...) {
-        // The window thread has ended; there is nobody to tell.
+        // The main window is closing or gone; there is nobody to tell.
     }
 }
 

@@ -3,6 +3,7 @@
 #include "platform/WindowThread.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 
 #include <gtest/gtest.h>
@@ -40,8 +41,8 @@ TEST(HandOver, WorkersStepsRunOnTheWindowThreadInOrderAndTheirErrorsComeBack)
     };
     std::thread first(work, 0);
     // Bounded, so a fault fails the test; the wait loop below still frees the worker.
-    for (int turn = 0; turn < 20000 && finished < 1; ++turn)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    for (QDeadlineTimer deadline(20000); finished < 1 && !deadline.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(finished, 1);
     std::thread second(work, 1);
     while (finished < 2)
