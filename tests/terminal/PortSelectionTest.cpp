@@ -49,7 +49,16 @@ protected:
         return int(std::count_if(Ui.Messages.begin(), Ui.Messages.end(),
                                  [&](const TestServices::Message& m) { return m.Title == title; }));
     }
-    int PortWarnings() const { return MessagesTitled("Communications Port Warning"); }
+    // The port warning, count times, and no other message.
+    void ExpectPortWarnings(int count) const
+    {
+        EXPECT_EQ(MessagesTitled("Communications Port Warning"), count);
+        EXPECT_EQ(int(Ui.Messages.size()), count);
+        for (const TestServices::Message& message : Ui.Messages) {
+            EXPECT_EQ(message.Text, "A communications port must be selected before sending commands");
+            EXPECT_EQ(message.Icon, platform::MessageIcon::Exclamation);
+        }
+    }
     CSerialPort& Port() const { return *CommTermForm->CommPort; }
     speed_t LineSpeed(int number) const
     {
@@ -76,8 +85,10 @@ protected:
 // COM1 to COM119 that open are listed in order; the stored port is selected
 // whatever its letter case and shown as stored, with its line settings, which
 // marks the configuration changed; no port, or one the scan did not find,
-// gives the warning once.
-TEST_F(PortSelection, StartUpListsThePortsAndSelectsTheStoredOneOrWarns)
+// gives the warning once. A rescan keeps the port and its settings rather
+// than reading them again; with no port, or the port gone since, it warns once
+// for the scan's own selection and once for its own, and leaves none selected.
+TEST_F(PortSelection, StartUpAndRescanSelectTheStoredPortOrWarn)
 {
     const struct {
         std::vector<int> Ports;
@@ -85,58 +96,40 @@ TEST_F(PortSelection, StartUpListsThePortsAndSelectsTheStoredOneOrWarns)
         QStringList Items;
         int Index;
         const char* PortText;
+        int Gone;
     } cases[] = {
-        {{1, 10, 11, 65, 119, 120}, "COMX", {"COM1", "COM10", "COM11", "COM65", "COM119"}, -1, "NONE"},
-        {{3}, "COM5", {"COM3"}, -1, "NONE"},
-        {{3}, "com3", {"COM3"}, 0, "com3"},
-        {{3, 70}, "COM70", {"COM3", "COM70"}, 1, "COM70"},
+        {{1, 10, 11, 65, 119, 120}, "COMX", {"COM1", "COM10", "COM11", "COM65", "COM119"}, -1, "NONE", 0},
+        {{3}, "COM5", {"COM3"}, -1, "NONE", 0},
+        {{3}, "com3", {"COM3"}, 0, "com3", 0},
+        {{3, 70}, "COM70", {"COM3", "COM70"}, 1, "COM70", 0},
+        {{3, 70}, "COM70", {"COM3", "COM70"}, 1, "COM70", 70},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.Stored);
-        StartOn(c.Ports, c.Stored);
-        const bool selected = c.Index >= 0;
-        EXPECT_EQ(PortItems(), c.Items);
-        EXPECT_EQ(PortBox()->currentIndex(), c.Index);
-        EXPECT_EQ(CommTermForm->DelayTimer->isActive(), selected);
-        EXPECT_EQ(PortPanel(0), QStringLiteral("Port: ") + c.PortText);
-        ExpectSelected(selected);
-        EXPECT_EQ(CommTermForm->ConfigChanged, selected);
-        if (selected) {
-            EXPECT_EQ(PortBox()->currentText(), c.Stored);
+        SCOPED_TRACE(testing::Message() << c.Stored << " " << c.Gone);
+        auto expect = [&](bool selected, int warnings, const QString& shown) {
+            ExpectSelected(selected);
+            ExpectPortWarnings(selected ? 0 : warnings);
+            EXPECT_EQ(CommTermForm->ConfigChanged, selected);
+            if (!selected)
+                return;
+            EXPECT_EQ(PortBox()->currentText(), shown);
             EXPECT_EQ(PortPanel(1), "Settings: 19200 7-E-2");
             EXPECT_EQ(LineSpeed(c.Ports.back()), speed_t(B19200));
-            EXPECT_TRUE(Ui.Messages.empty());
-            continue;
-        }
-        ASSERT_EQ(Ui.Messages.size(), 1u);
-        EXPECT_EQ(Ui.Messages[0].Title, "Communications Port Warning");
-        EXPECT_EQ(Ui.Messages[0].Text, "A communications port must be selected before sending commands");
-        EXPECT_EQ(Ui.Messages[0].Icon, platform::MessageIcon::Exclamation);
+        };
+        StartOn(c.Ports, c.Stored);
+        EXPECT_EQ(PortItems(), c.Items);
+        EXPECT_EQ(PortBox()->currentIndex(), c.Index);
+        EXPECT_EQ(CommTermForm->DelayTimer->isActive(), c.Index >= 0);
+        EXPECT_EQ(PortPanel(0), QStringLiteral("Port: ") + c.PortText);
+        expect(c.Index >= 0, 1, c.Stored);
+        if (c.Gone != 0)
+            Folder.LinkPort(c.Gone, InstallPath() + "/gone");
+        Ui.Messages.clear();
+        MainEntry("CommPortScan1")->trigger();
+        expect(c.Index >= 0 && c.Gone == 0, 2, c.Items.value(c.Index));
     }
-    for (const auto& [text, index] : {std::pair{"COM3", 0}, {"com70", 1}, {"COM", -1}, {"COM3 ", -1}, {"COM7", -1}})
+    for (const auto& [text, index] : {std::pair{"COM3", 0}, {"com3", 0}, {"COM", -1}, {"COM3 ", -1}, {"COM70", -1}})
         EXPECT_EQ(TCommTermForm::FindComboText(*PortBox(), text), index) << text;
-}
-
-// A rescan keeps the port name and line settings rather than reading them
-// again; a port gone since warns once for the scan's own selection and once
-// for the rescan's, and leaves no port selected.
-TEST_F(PortSelection, ARescanKeepsThePortAndItsSettingsOrWarnsTwiceWhenItIsGone)
-{
-    StartOn({3}, "com3");
-    MainEntry("CommPortScan1")->trigger();
-    EXPECT_EQ(PortBox()->currentIndex(), 0);
-    ExpectSelected(true);
-    EXPECT_EQ(PortPanel(1), "Settings: 19200 7-E-2");
-    EXPECT_EQ(LineSpeed(3), speed_t(B19200));
-    EXPECT_EQ(PortWarnings(), 0);
-
-    StartOn({3, 70}, "COM70");
-    Folder.LinkPort(70, InstallPath() + "/gone");
-    MainEntry("CommPortScan1")->trigger();
-    EXPECT_EQ(PortWarnings(), 2);
-    EXPECT_EQ(PortItems(), (QStringList{"COM3"}));
-    ExpectSelected(false);
-    EXPECT_FALSE(CommTermForm->ConfigChanged);
 }
 
 // Choosing from the list in any way selects the port, letting the one chosen
