@@ -62,11 +62,13 @@ void CreateWindows()
 }
 
 // No worker may reach a window that is already gone, so every worker ends
-// while all windows still stand.
+// while all windows still stand, and sends nothing more.
 void DestroyWindows()
 {
-    if (CommTermForm != nullptr)
+    if (CommTermForm != nullptr) {
+        CommTermForm->CloseBegun = true;
         CommTermForm->EndWorker();
+    }
     Destroy(AboutBox);
     Destroy(OrvaneControlForm);
     Destroy(TessalineControlForm);

@@ -61,6 +61,7 @@ TCommTermForm::TCommTermForm(QWidget* parent)
 // the port with it.
 TCommTermForm::~TCommTermForm()
 {
+    CloseBegun = true;
     EndWorker();
     ReleasePort();
 }
@@ -307,15 +308,14 @@ void TCommTermForm::ReleasePort()
         CloseComm();
 }
 
-// Every sleep of a worker wakes on its terminate, and every step it hands
-// over is refused, so each one reaches its end at once. The wait ends when
-// the window holds no worker any more (a rescan may have given it up) or the
-// held one has reported its end, and only then is the end of the others
-// awaited. The loop never touches a worker: one that has reported may
-// already be gone.
+// Every sleep of a worker wakes on its terminate, so each one reaches its
+// end at once: a cycle pass sends its remaining strings, unless the close has
+// begun and every step is refused. The wait ends when the window holds no
+// worker any more (a rescan may have given it up) or the held one has
+// reported its end, and only then is the end of the others awaited. The loop
+// never touches a worker: one that has reported may already be gone.
 void TCommTermForm::EndWorker()
 {
-    CloseBegun = true;
     if (CycleThread != nullptr) {
         CycleThread->ClearRunFlags();
         CycleThread->Terminate();

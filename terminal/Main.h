@@ -113,7 +113,7 @@ public:
     void ReplaceWorker();
     void StartWorker();
     // Ends every live worker, the held one and replaced ones, and waits until
-    // all have gone; from then on no worker step runs and no worker starts.
+    // all have gone.
     void EndWorker();
     // The communications log's error table.
     void ResetCommErrorArray();
@@ -193,7 +193,8 @@ public:
     int LineCount = 0;
     std::atomic<bool> Closing = false;
     // Set when the close begins, before the configuration is saved and the
-    // workers end; Closing follows once they have ended.
+    // workers end (Closing follows once they have ended), or when the windows
+    // are destroyed: from then on no worker step runs and no worker starts.
     bool CloseBegun = false;
     int CommandsSent = 0;
     std::atomic<bool> SendDisplayBusy = false;

@@ -421,16 +421,6 @@ void TCommCycleThread::OnWindow(const std::function<void(TCommTermForm& form)>& 
     });
 }
 
-// Terminate requests come from the window thread, so a send checked there
-// cannot slip past one.
-void TCommCycleThread::SendThroughWindow(const std::function<void(TCommTermForm& form)>& send)
-{
-    OnWindow([&](TCommTermForm& form) {
-        if (!Terminated())
-            send(form);
-    });
-}
-
 int TCommCycleThread::BoxNumber(QLineEdit* Ui::TCommTermForm::*box, int fallback)
 {
     int number = fallback;
@@ -474,7 +464,7 @@ void TCommCycleThread::SendCommonString(int n)
         &TCommTermForm::bbSendString1Click, &TCommTermForm::bbSendString2Click, &TCommTermForm::bbSendString3Click,
         &TCommTermForm::bbSendString4Click, &TCommTermForm::bbSendString5Click};
     const Click click = clicks.at(static_cast<std::size_t>(n - 1));
-    SendThroughWindow([click](TCommTermForm& form) { (form.*click)(); });
+    OnWindow([click](TCommTermForm& form) { (form.*click)(); });
 }
 
 std::optional<QString> TCommCycleThread::PaneLine(int index)
@@ -509,7 +499,7 @@ void TCommCycleThread::RestorePaneLine(int index, const QString& text)
 
 void TCommCycleThread::SendCommand(const QString& text)
 {
-    SendThroughWindow([&](TCommTermForm& form) {
+    OnWindow([&](TCommTermForm& form) {
         form.eSendCommand->setText(text);
         form.SendCommandBoxText();
     });

@@ -69,8 +69,7 @@ public:
     TCommCycleThread& operator=(const TCommCycleThread&) = delete;
 
     void Start();
-    // Wakes the worker from any sleep at once. A terminated worker sends
-    // nothing more; it ends at its next check.
+    // Wakes the worker from any sleep at once; it ends at its next check.
     void Terminate();
     bool Terminated() const { return TerminateRequested; }
     void ClearRunFlags()
@@ -129,7 +128,6 @@ private:
     void Sleep(int milliseconds);
 
     void OnWindow(const std::function<void(TCommTermForm& form)>& step);
-    void SendThroughWindow(const std::function<void(TCommTermForm& form)>& send);
     int BoxNumber(QLineEdit* Ui::TCommTermForm::*box, int fallback);
     int TakeCommandDelay();
     void ShowCurrentCycle();

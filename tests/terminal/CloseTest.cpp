@@ -25,11 +25,12 @@ using Closing = CycleFixture;
 
 // Every worker, the held one and those it replaced, ends at once however long
 // it sleeps (a command delay or WAIT of 2^31 ms): a close that did not wake
-// them would hang here. Nothing of theirs runs afterwards: no further string
-// goes out, no window is touched (with logging on, a late send would write to
-// the log window, which goes first), and the port is free for another
-// program. A close during a run stops the run instead; the next one closes.
-// Destroying the windows without a close ends the workers the same way. A
+// them would hang here. From the start of the close nothing of theirs runs:
+// the pass's next string never goes out, no window is touched (with logging
+// on, a late send would write to the log window, which goes first), and the
+// port is free for another program. A worker replaced well before the close
+// has sent its pass and gone. A close during a run stops the run instead; the
+// next one closes. Destroying the windows ends the workers the same way. A
 // panel still shown does not keep the program running.
 TEST_F(Closing, EndsEveryWorkerAtOnceAndReleasesThePort)
 {
@@ -41,36 +42,43 @@ TEST_F(Closing, EndsEveryWorkerAtOnceAndReleasesThePort)
         PressStart();
         ASSERT_TRUE(WaitForCommandCount(1));
     };
+    auto oldWorkerGone = [] { ASSERT_TRUE(WaitUntil([] { return TCommCycleThread::LiveWorkers() == 1; })); };
+    enum class Close { InTheLoop, AtOnce, SecondTime, DestroyOnly };
     const struct {
         const char* Name;
         std::function<void()> Before;
-        int Exits;  // 0: the windows destroyed instead
+        Close How;
         bool PortLeft;
         QList<QByteArray> Sent;
     } cases[] = {
         {"port chosen again", [&] {
              cycleOfAB();
              ChooseFromList(*MainControl<QComboBox>("cboCommTerminal"), 0, ListGesture::ListMouse);
-         }, 1, true, {"A"}},
-        {"rescan", [&] { cycleOfAB(); MainEntry("CommPortScan1")->trigger(); }, 1, true, {"A"}},
+         }, Close::AtOnce, true, {"A"}},
+        {"rescan", [&] {
+             cycleOfAB();
+             MainEntry("CommPortScan1")->trigger();
+             oldWorkerGone();
+         }, Close::InTheLoop, true, {"A", "B"}},
         {"Comm Properties", [&] {
              cycleOfAB();
              ModalScript dialog(*CommSettingForm);
              dialog.Then([](QDialog&) { CommSettingForm->cmdOK->click(); });
              MainEntry("CommProperties1")->trigger();
-         }, 1, true, {"A"}},
+             oldWorkerGone();
+         }, Close::InTheLoop, true, {"A", "B"}},
         {"STOP, then the port removed", [&] {
              cycleOfAB();
              PressStop();
              Folder.LinkPort(3, InstallPath() + "/gone");
-         }, 1, false, {"A"}},
+         }, Close::InTheLoop, false, {"A"}},
         {"a long WAIT", [&] {
              ShowCommandFile(wait + "\nAFTER");
              PressStart();
              ASSERT_TRUE(WaitForMarkerOn(wait));
-         }, 2, true, {}},
-        {"destroyed in the command delay", cycleOfAB, 0, true, {"A"}},
-        {"no worker held", [] { CommTermForm->ReplaceWorker(); }, 1, true, {}},
+         }, Close::SecondTime, true, {}},
+        {"destroyed in the command delay", cycleOfAB, Close::DestroyOnly, true, {"A"}},
+        {"no worker held", [] { CommTermForm->ReplaceWorker(); }, Close::InTheLoop, true, {}},
     };
     for (const bool logging : {false, true}) {
         for (const auto& c : cases) {
@@ -85,12 +93,16 @@ TEST_F(Closing, EndsEveryWorkerAtOnceAndReleasesThePort)
                 MainEntry("ViewLog2")->trigger();
             TessalineControlForm->show();
             c.Before();
-            for (int exit = 1; exit < c.Exits; ++exit) {
+            if (c.How == Close::SecondTime) {
                 CommTermForm->Exit1Click();
                 EXPECT_TRUE(CommTermForm->isVisible());
             }
-            if (c.Exits > 0) {
+            if (c.How == Close::AtOnce) {
+                CommTermForm->Exit1Click();
+            } else if (c.How != Close::DestroyOnly) {
                 EXPECT_TRUE(QuitsTheApplication([] { CommTermForm->Exit1Click(); }));
+            }
+            if (c.How != Close::DestroyOnly) {
                 EXPECT_FALSE(CommTermForm->isVisible());
                 EXPECT_TRUE(CommTermForm->Closing);
                 EXPECT_FALSE(CommTermForm->DelayTimer->isActive());

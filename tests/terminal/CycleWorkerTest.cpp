@@ -114,9 +114,10 @@ TEST_F(FileRun, HaltWaitsForContinueOrStop)
     EXPECT_EQ(Commands(), (QList<QByteArray>{"A", "B"}));
 }
 
-// A replaced worker wakes at once from a WAIT or command delay of 2^31 ms,
-// sends nothing more and ends.
-TEST_F(WorkerLife, AReplacedWorkerWakesAtOnceSendsNothingMoreAndEnds)
+// A replaced worker wakes at once from a WAIT or command delay of 2^31 ms and
+// ends: a file run before its next line, a cycle pass once it has sent its
+// remaining strings.
+TEST_F(WorkerLife, AReplacedWorkerWakesAtOnceAndEndsWhereItsRunWouldStop)
 {
     const QString wait = QStringLiteral("|:WAIT %1").arg(INT_MAX);
     ShowCommandFile(wait + "\nAFTER");
@@ -131,7 +132,7 @@ TEST_F(WorkerLife, AReplacedWorkerWakesAtOnceSendsNothingMoreAndEnds)
     PressStart();
     ASSERT_TRUE(WaitForCommandCount(1));
     TakeFreshWorker();
-    EXPECT_EQ(Commands(), QList<QByteArray>{"A"});
+    EXPECT_EQ(Commands(), (QList<QByteArray>{"A", "B"}));
 }
 
 // The instrument talks on its own all through the run, so the poll for
