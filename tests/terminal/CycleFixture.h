@@ -68,7 +68,10 @@ protected:
 
     void SetBox(const char* name, const QString& text) { MainControl<QLineEdit>(name)->setText(text); }
     QString Box(const char* name) const { return MainControl<QLineEdit>(name)->text(); }
-    QCheckBox* StringBox(int n) const { return MainControl<QCheckBox>(qPrintable(QStringLiteral("cbCycleString%1").arg(n))); }
+    QCheckBox* StringBox(int n) const
+    {
+        return MainControl<QCheckBox>(qPrintable(QStringLiteral("cbCycleString%1").arg(n)));
+    }
     // Common strings 1, 2, ... holding the texts, ticked where ticks has an "x".
     void SetStrings(const QStringList& texts, const QString& ticks)
     {

@@ -40,7 +40,8 @@ TEST_F(CycleRun, ARunSendsItsPassesWithTheDelaysOfTheirOwnBoxes)
         {"1", "-3", "-1", "x....", {}, {"S1"}, {}, "1", "0"},
         {"-1", "7", "11", "xxxxx", {}, {}, {}, "0", "7"},
         {"2", "7", "11", "xxxxx", "F", {"F", "F"}, {7, 11, 7, 11}, "2", "7"},
-        {"abc", "5", "0", "xxxxx", file, {"FIRST", "SET <--", "X <-- <--", "LAST"}, {5, 5, 40, 1, 1, 5, 5, 1, 5}, "1", "5"},
+        {"abc", "5", "0", "xxxxx", file, {"FIRST", "SET <--", "X <-- <--", "LAST"},
+         {5, 5, 40, 1, 1, 5, 5, 1, 5}, "1", "5"},
         {"abc", "5", "0", "xxxxx", "", {}, {}, "1", "5"},
     };
     for (const auto& c : cases) {
