@@ -124,6 +124,11 @@ std::optional<std::string> RealNumberText(const QString& text)
     return text.mid(start, end - start).toStdString();
 }
 
+[[noreturn]] void ThrowNotFloat(const QString& text)
+{
+    throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+}
+
 std::optional<long double> ParseFloat(const QString& text)
 {
     const auto number = RealNumberText(text);
@@ -264,12 +269,20 @@ long double StrToFloat(const QString& text)
 {
     if (const auto value = ParseFloat(text))
         return *value;
-    throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    ThrowNotFloat(text);
 }
 
 long double StrToFloatDef(const QString& text, long double fallback)
 {
     return ParseFloat(text).value_or(fallback);
+}
+
+float StrToSingle(const QString& text)
+{
+    const long double value = StrToFloat(text);
+    if (std::fabs(value) > std::numeric_limits<float>::max())
+        ThrowNotFloat(text);
+    return static_cast<float>(value);
 }
 
 QString FormatFloat(const QString& pattern, long double value)
@@ -282,6 +295,14 @@ QString FormatFloat(const QString& pattern, long double value)
 QString FormatFixed(long double value)
 {
     return FixedText(value, 2);
+}
+
+QString FormatGeneral(double value)
+{
+    // to_chars, unlike the C library's %g, never looks at the process locale.
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+    return QString::fromLatin1(buffer, result.ptr - buffer);
 }
 
 QString Format4x(std::int32_t value)

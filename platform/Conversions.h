@@ -31,6 +31,11 @@ long double StrToFloat(const QString& text);
 // As StrToFloat, but gives fallback for a text that is not a real number.
 long double StrToFloatDef(const QString& text, long double fallback);
 
+// As StrToFloat, for a single-precision variable: a value beyond its range is
+// no valid value either, rather than an infinity that later reaches a command
+// or a file.
+float StrToSingle(const QString& text);
+
 // The float patterns "0.00" and "0.0": fixed point with as many decimals as
 // the pattern has characters after its '.', rounded half away from zero on the
 // value's decimal digits (0.125 gives "0.13", 45.06 gives "45.1").
@@ -38,6 +43,11 @@ QString FormatFloat(const QString& pattern, long double value);
 
 // "%f": fixed point with two decimals, rounded as FormatFloat rounds.
 QString FormatFixed(long double value);
+
+// The default stream format of a real number: at most six significant
+// digits, no trailing zeros and no point for a whole value (20 gives "20",
+// 45.06 gives "45.06", 1234567 gives "1.23457e+06").
+QString FormatGeneral(double value);
 
 // "%4.4x": at least four hexadecimal digits, upper case, zero padded on the
 // left; a negative value shows its 32-bit pattern.

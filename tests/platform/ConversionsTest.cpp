@@ -56,6 +56,17 @@ TEST(StrToFloat, ReadsTheFormsOfARealNumberInExtendedPrecisionAndNothingElse)
     EXPECT_NE(StrToFloat("0.1"), static_cast<long double>(0.1));
 }
 
+TEST(StrToSingle, ReadsWithinSinglePrecisionsRangeOnly)
+{
+    const std::pair<const char*, QString> cases[] = {
+        {" 45.06", QString::number(45.06f, 'g', 17)}, {"-3.4e38", QString::number(-3.4e38f, 'g', 17)},
+        {"1e-50", "0"}, {"3.5e38", {}}, {"-1e39", {}}, {"", {}}, {"35+", {}}};
+    for (const auto& [text, read] : cases) {
+        EXPECT_EQ(Outcome(StrToSingle, text),
+                  read.isNull() ? QStringLiteral("'%1' is not a valid floating point value").arg(text) : read);
+    }
+}
+
 TEST(FormatFloat, RoundsHalfAwayFromZeroOnTheDecimalDigits)
 {
     const std::tuple<const char*, long double, const char*> cases[] = {
@@ -68,6 +79,16 @@ TEST(FormatFloat, RoundsHalfAwayFromZeroOnTheDecimalDigits)
         {"0.0", 45.0L, "45.0"}, {"0.0", 123456.789L, "123456.8"}, {"0.00", 1e20L, "100000000000000000000.00"}};
     for (const auto& [pattern, value, text] : cases)
         EXPECT_EQ(FormatFloat(pattern, value), text) << pattern << ' ' << static_cast<double>(value);
+}
+
+TEST(FormatGeneral, SixSignificantDigitsWithoutTrailingZeros)
+{
+    const std::tuple<double, const char*> cases[] = {
+        {20.0, "20"}, {13.0, "13"}, {45.06f, "45.06"}, {99.9f, "99.9"}, {22.5, "22.5"}, {0.0, "0"},
+        {-0.5, "-0.5"}, {100.05f, "100.05"}, {123456.0, "123456"}, {1234567.0, "1.23457e+06"},
+        {0.0001, "0.0001"}, {0.00001, "1e-05"}, {1.0f / 3.0f, "0.333333"}, {999999.5, "1e+06"}};
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(FormatGeneral(value), text) << value;
 }
 
 TEST(FixedFormats, TwoDecimalsFourHexDigitsTimeStampsAndTheLogFileStamp)

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+// The Orvane panel's configuration file, "Orvane Config.txt" in the install
+// folder: five lines, each ended by CR LF, read at every showing of the panel
+// and written at every close. Its bytes are read and written here, apart from
+// the window, which applies the items one by one.
+namespace orvane {
+
+// Built from the install folder at each use, so it follows the folder.
+QString ConfigFileName();
+
+// The panel's settings as the file keeps them, in file order.
+struct Settings
+{
+    QString ParameterSetText;
+    float Frequency = 0;
+    float DiodeCurrentSet = 0;
+    std::int32_t PulseModeIndex = 0;
+    std::int32_t ShutterIndex = 0;
+};
+
+inline constexpr int ConfigurationLineCount = 5;
+
+// The lines of a new file: "00", "20.0", "13.0", "0", "0".
+QByteArray NewConfigurationText();
+
+// The lines written at close: the real numbers in the default stream format
+// (20.0 is written "20"), the indexes in decimal.
+QByteArray ConfigurationText(const Settings& settings);
+
+// The first five lines, each without its line end and without blanks at
+// either end; a shorter file gives fewer items.
+QStringList ConfigurationItems(const QByteArray& contents);
+
+// The items of the file; when it cannot be opened, a new file is written and
+// read. Nothing when neither works.
+std::optional<QStringList> ReadConfigurationFile();
+
+// Replaces the file as a whole or not at all: a write that fails leaves the
+// file as it was, and nothing is told.
+void WriteConfigurationFile(const Settings& settings);
+
+} // namespace orvane
