@@ -1,10 +1,11 @@
 #include "panels/OrvaneConfiguration.h"
 
 #include "platform/Conversions.h"
+#include "platform/Exceptions.h"
 #include "platform/InstallFolder.h"
+#include "platform/TextFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace orvane {
 
@@ -30,13 +31,13 @@ std::optional<QByteArray> ReadFileBytes(const QString& fileName)
     return file.read(ReadLimit);
 }
 
-bool WriteFileBytes(const QString& fileName, const QByteArray& contents)
+// Silent on failure, and a failed save leaves the file it would have replaced whole.
+void WriteFileBytes(const QString& fileName, const QByteArray& contents)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(contents);
-    return file.commit();
+    try {
+        platform::SaveBytesToFile(fileName, contents);
+    } catch (const EFileError&) {
+    }
 }
 
 } // namespace

