@@ -310,6 +310,11 @@ struct FileCase
     const char* Error;
 };
 
+void PrintTo(const FileCase& c, std::ostream* out)
+{
+    *out << c.Name;
+}
+
 class OrvaneFile : public OrvanePanel, public ::testing::WithParamInterface<FileCase>
 {
 };
