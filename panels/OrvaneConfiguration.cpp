@@ -5,37 +5,25 @@
 #include "platform/InstallFolder.h"
 #include "platform/TextFile.h"
 
-#include <QFile>
-
 namespace orvane {
 
 namespace {
 
-// Far beyond any file the panel writes; a damaged file larger than this is
-// not read whole into memory at each showing.
-constexpr qint64 ReadLimit = 64 * 1024;
-
-QByteArray Lines(const QStringList& lines)
-{
-    QByteArray text;
-    for (const QString& line : lines)
-        text += line.toLatin1() + "\r\n";
-    return text;
-}
-
+// Anything but a regular file counts as unreadable.
 std::optional<QByteArray> ReadFileBytes(const QString& fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    try {
+        return platform::ReadFileBytes(fileName);
+    } catch (const EFileError&) {
         return std::nullopt;
-    return file.read(ReadLimit);
+    }
 }
 
 // Silent on failure, and a failed save leaves the file it would have replaced whole.
-void WriteFileBytes(const QString& fileName, const QByteArray& contents)
+void WriteFileLines(const QString& fileName, const QStringList& lines)
 {
     try {
-        platform::SaveBytesToFile(fileName, contents);
+        platform::SaveLinesToFile(fileName, lines);
     } catch (const EFileError&) {
     }
 }
@@ -47,17 +35,17 @@ QString ConfigFileName()
     return InstallFolder::File(QStringLiteral("Orvane Config.txt"));
 }
 
-QByteArray NewConfigurationText()
+QStringList NewConfigurationLines()
 {
-    return Lines({QStringLiteral("00"), QStringLiteral("20.0"), QStringLiteral("13.0"), QStringLiteral("0"),
-                  QStringLiteral("0")});
+    return {QStringLiteral("00"), QStringLiteral("20.0"), QStringLiteral("13.0"), QStringLiteral("0"),
+            QStringLiteral("0")};
 }
 
-QByteArray ConfigurationText(const Settings& settings)
+QStringList ConfigurationLines(const Settings& settings)
 {
-    return Lines({settings.ParameterSetText, platform::FormatGeneral(settings.Frequency),
-                  platform::FormatGeneral(settings.DiodeCurrentSet), QString::number(settings.PulseModeIndex),
-                  QString::number(settings.ShutterIndex)});
+    return {settings.ParameterSetText, platform::FormatGeneral(settings.Frequency),
+            platform::FormatGeneral(settings.DiodeCurrentSet), QString::number(settings.PulseModeIndex),
+            QString::number(settings.ShutterIndex)};
 }
 
 QStringList ConfigurationItems(const QByteArray& contents)
@@ -77,7 +65,7 @@ std::optional<QStringList> ReadConfigurationFile()
 {
     std::optional<QByteArray> contents = ReadFileBytes(ConfigFileName());
     if (!contents) {
-        WriteFileBytes(ConfigFileName(), NewConfigurationText());
+        WriteFileLines(ConfigFileName(), NewConfigurationLines());
         contents = ReadFileBytes(ConfigFileName());
     }
     if (!contents)
@@ -87,7 +75,7 @@ std::optional<QStringList> ReadConfigurationFile()
 
 void WriteConfigurationFile(const Settings& settings)
 {
-    WriteFileBytes(ConfigFileName(), ConfigurationText(settings));
+    WriteFileLines(ConfigFileName(), ConfigurationLines(settings));
 }
 
 } // namespace orvane

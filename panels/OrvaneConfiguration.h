@@ -9,7 +9,7 @@
 
 // The Orvane panel's configuration file, "Orvane Config.txt" in the install
 // folder: five lines, each ended by CR LF, read at every showing of the panel
-// and written at every close. Its bytes are read and written here, apart from
+// and written at every close. Its lines are read and written here, apart from
 // the window, which applies the items one by one.
 namespace orvane {
 
@@ -29,11 +29,11 @@ struct Settings
 inline constexpr int ConfigurationLineCount = 5;
 
 // The lines of a new file: "00", "20.0", "13.0", "0", "0".
-QByteArray NewConfigurationText();
+QStringList NewConfigurationLines();
 
 // The lines written at close: the real numbers in the default stream format
 // (20.0 is written "20"), the indexes in decimal.
-QByteArray ConfigurationText(const Settings& settings);
+QStringList ConfigurationLines(const Settings& settings);
 
 // The first five lines, each without its line end and without blanks at
 // either end; a shorter file gives fewer items.

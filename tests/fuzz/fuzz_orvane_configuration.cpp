@@ -48,6 +48,12 @@ orvane::Settings Apply(const QStringList& items)
     return settings;
 }
 
+// The file as it is saved: each line ended by CR LF.
+QByteArray FileBytes(const QStringList& lines)
+{
+    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -64,9 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString& name = settings.ParameterSetText;
     if (!(name.size() == 2 && name.at(0).isDigit() && name.at(1).isDigit()))
         settings.ParameterSetText.clear();
-    const QByteArray written = orvane::ConfigurationText(settings);
-    const QStringList again = orvane::ConfigurationItems(written);
-    Require(again.size() == orvane::ConfigurationLineCount);
-    Require(orvane::ConfigurationText(Apply(again)) == written);
+    const QStringList written = orvane::ConfigurationLines(settings);
+    const QStringList again = orvane::ConfigurationItems(FileBytes(written));
+    Require(again == written);
+    Require(orvane::ConfigurationLines(Apply(again)) == written);
     return 0;
 }

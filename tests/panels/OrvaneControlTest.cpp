@@ -3,6 +3,7 @@
 #include "panels/OrvaneControl.h"
 #include "platform/EventGuard.h"
 #include "platform/Painting.h"
+#include "support/FullFileSystem.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -357,6 +358,36 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"NeitherOpenedNorCreated", std::nullopt, {}, {"", 0.0f, 0.0f, 0, 0, "100.0", "20.0", -1, -1, -1},
                  nullptr}),
     [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.Name); });
+
+// The install folder on a disk that runs full on demand.
+class OrvaneOnFullDisk : public OrvanePanel
+{
+protected:
+    void PrepareInstallFolder() override
+    {
+        Disk.emplace(InstallPath());
+        ASSERT_TRUE(QDir(InstallPath()).mkpath("Logs") && QDir(InstallPath()).mkpath("ports"));
+        OrvanePanel::PrepareInstallFolder();
+    }
+    std::optional<FullFileSystem> Disk;
+};
+
+TEST_F(OrvaneOnFullDisk, ACloseThatCannotSaveLeavesTheFileWhole)
+{
+    Show();
+    Type(*Get("leFrequency"), QStringLiteral("45\r"));
+    Disk->Fill();
+    OrvaneControlForm->close();
+    Disk->Free();
+    const QStringList files = QDir(InstallPath()).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(std::tuple(ReadWholeFile(ConfigPath()), files, Ui.Exceptions.size()),
+              std::tuple(QByteArray("00\r\n20.0\r\n13.0\r\n0\r\n0\r\n"),
+                         QStringList{"Comm Terminal Config.txt", "Orvane Config.txt"}, 0u));
+    // The next showing reads the file as it was.
+    Show();
+    EXPECT_EQ(std::tuple(OrvaneControlForm->Frequency, Get("leFrequency")->text()),
+              std::tuple(20.0f, QStringLiteral("20.0")));
+}
 
 TEST(OrvaneComboText, FindsTheFirstWholeTextRegardlessOfCase)
 {
