@@ -389,14 +389,4 @@ TEST_F(OrvaneOnFullDisk, ACloseThatCannotSaveLeavesTheFileWhole)
               std::tuple(20.0f, QStringLiteral("20.0")));
 }
 
-TEST(OrvaneComboText, FindsTheFirstWholeTextRegardlessOfCase)
-{
-    QComboBox combo;
-    combo.addItems({"00", "Ab", "ab", "A"});
-    const std::pair<const char*, int> cases[] = {{"ab", 1}, {"AB", 1}, {"a", 3}, {"00", 0},
-                                                 {"0", -1}, {"", -1},  {"00 ", -1}};
-    for (const auto& [text, index] : cases)
-        EXPECT_EQ(TOrvaneControlForm::FindComboText(combo, QString::fromLatin1(text)), index) << text;
-}
-
 } // namespace
