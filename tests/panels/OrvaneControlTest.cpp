@@ -222,7 +222,8 @@ TEST_F(OrvanePanel, SetPointBoxesTestTheirRangeOnEnterAndTheirMaximumOnEveryKey)
             QTest::keyClick(box, endings[c.End]);
         const bool frequency = QByteArray(c.Box) == "leFrequency";
         const float applied = frequency ? OrvaneControlForm->Frequency : OrvaneControlForm->DiodeCurrentSet;
-        EXPECT_EQ(std::tuple(box->text(), applied, Colour(*box)), std::tuple(QString::fromLatin1(c.Text), c.Applied, c.Colour));
+        EXPECT_EQ(std::tuple(box->text(), applied, Colour(*box)),
+                  std::tuple(QString::fromLatin1(c.Text), c.Applied, c.Colour));
         EXPECT_EQ(Wire(), c.Sent);
         EXPECT_EQ(QApplication::focusWidget(), box);
         EXPECT_EQ(c.End == None || box->selectedText() == box->text(), true);
@@ -275,9 +276,9 @@ TEST_F(OrvanePanel, ReadLaserAndWriteToLaserPauseHalfASecondAfterTheSet)
 {
     Show();
     Wire();
-    const std::pair<const char*, const char*> answers[] = {{"?PARAMETER SET", "07\r\n"}, {"?PULSE FREQUENCY", "35+\r\n"},
-                                                           {"?DIODE SETCURRENT", "22.5+\r\n"}, {"?PULSE MODE", "1\r\n"},
-                                                           {"?SHUTTER", "1\r\n"}};
+    const std::pair<const char*, const char*> answers[] = {
+        {"?PARAMETER SET", "07\r\n"}, {"?PULSE FREQUENCY", "35+\r\n"}, {"?DIODE SETCURRENT", "22.5+\r\n"},
+        {"?PULSE MODE", "1\r\n"}, {"?SHUTTER", "1\r\n"}};
     for (const auto& [query, reply] : answers)
         Answer(query, reply);
     Click("cmdUpdate");
