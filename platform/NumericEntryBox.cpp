@@ -216,10 +216,12 @@ bool RealNumberBox::ReadsAsApplied(const QString& text) const
 // A text that is no number exceeds nothing here; its conversion error shows
 // when the change handler or an apply reads it. Raised on every key, the
 // error would swallow each key, Backspace included, and leave the box beyond
-// repair from the keyboard.
+// repair from the keyboard. The maximum bounds what the user typed: an
+// applied value above it (a new scale shows a stored value larger) is left
+// alone, or every key would put it back and the box could never be edited.
 void RealNumberBox::AnyKey()
 {
-    if (!Config.TypingMaximum)
+    if (!Config.TypingMaximum || !Pending())
         return;
     const long double typed = StrToFloatDef(Edit().text(), std::numeric_limits<long double>::quiet_NaN());
     if (typed > Config.TypingMaximum())

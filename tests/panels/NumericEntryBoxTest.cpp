@@ -69,6 +69,8 @@ TEST(RealNumberBox, AppliesTypedValuesByItsOwnRange)
         {20.0f, 1, "45.06", Enter, "45.1", 45.06f, White, {"45.1"}, 0},
         {20.0f, 1, "100.1", None, "20.0", 20.0f, White, {}, 0},
         {20.0f, 1, "150", None, "20.0", 20.0f, White, {}, 0},
+        {150.0f, 1, "5", None, "5", 150.0f, Silver, {}, 0},
+        {150.0f, 1, "50", Enter, "50.0", 50.0f, White, {"50.0"}, 0},
         {20.0f, 1, "2", None, "2", 20.0f, Silver, {}, 0},
         {20.0f, 1, "5", Leave, "5.0", 5.0f, White, {"5.0"}, 0},
         {20.0f, 1, "-2", None, "2", 20.0f, Silver, {}, 0},

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// The Tessaline laser system's language and arithmetic, apart from any window:
+// the commands the panel builds, the replies it reads, the illuminator and
+// slit numbers, and the panel's configuration file.
+namespace tessaline {
+
+QString FireCommand(std::int32_t state);
+inline constexpr std::int32_t FireOff = 0;
+inline constexpr std::int32_t FireStop = 1;
+inline constexpr std::int32_t FireOn = 3;
+
+// The command of a wavelength or mode item; empty for none.
+QString WavelengthCommand(int item);
+QString ModeCommand(int item);
+// The item a query reply names by its exact text; -1 for any other text.
+int WavelengthItem(const QString& reply);
+int ModeItem(const QString& reply);
+
+// ";LC:ED " level "," energy.
+QString EnergyCommand(std::int32_t level, std::int32_t energy);
+struct EnergyReading
+{
+    std::int32_t Level;
+    std::int32_t Energy;
+};
+// Level and energy of "level,energy", each part read with 0 for a text that
+// is no whole number; nothing for a text without ",".
+std::optional<EnergyReading> ReadEnergy(const QString& text);
+
+// The level sent for an intensity: trunc(percent x 2.555), 2.555 at single
+// precision, worked in extended precision.
+std::int32_t LEDLevel(std::int32_t percent);
+// A level read from the instrument as a percent: level x (1/255) rounded to
+// single precision, x 100, truncated (the integer quotient for 0..255).
+std::int32_t LEDPercent(std::int32_t level);
+// A level stored in the configuration file as the percent the panel shows for
+// it: trunc(level / 2.555), 2.555 at single precision.
+std::int32_t StoredLEDPercent(std::int32_t level);
+
+// A magnification item of the slit: its factor and the largest shown size the
+// size boxes take while typing.
+struct Magnification
+{
+    std::int32_t Factor;
+    float SizeMax;
+};
+std::optional<Magnification> MagnificationOf(int item);
+// The item of a factor; -1 for a factor that names none.
+int MagnificationItem(std::int32_t factor);
+// The magnification text of an item ("1" .. "100"); empty for none.
+QString MagnificationText(int item);
+// The whole number before the first "," of a slit text; 0 for no number.
+std::int32_t SlitTextMagnification(const QString& slitText);
+
+// The panel's configuration file: twelve lines, CR LF, in this order.
+struct Configuration
+{
+    std::int32_t EnergyLevel = 0;
+    std::int32_t Energy = 100;
+    std::int32_t FireState = FireOff;
+    std::int32_t AutoEnergy = 0;
+    std::int32_t WavelengthIndex = 0;
+    std::int32_t ModeIndex = 0;
+    std::int32_t BurstCount = 0;
+    std::int32_t RepRate = 50;
+    std::int32_t PolarizationAngle = 0;
+    std::int32_t FieldLEDLevel = 128;
+    std::int32_t SlitLEDLevel = 90;
+    QString SlitText = QStringLiteral("1,2500.00,2500.00");
+    std::int32_t Theta = 0;
+
+    bool operator==(const Configuration&) const = default;
+};
+
+// The parts of a slit text: the text before its first ",", between the first
+// and the second, and after the second.
+struct SlitParts
+{
+    QString Magnification;
+    QString XSize;
+    QString YSize;
+};
+SlitParts SplitSlitText(const QString& slitText);
+// A stored size text that the size box would not take from the keyboard
+// (only digits and "."), or that is no number, reads as empty: nothing is
+// applied for it.
+QString StoredSizeText(const QString& text);
+
+// Reads the file's bytes. Each line is one item, without its line end and
+// its blanks at either end; a missing line is an empty item. Line 1 without
+// "," is level 0 and energy 100. A whole number that cannot be read, or that
+// lies outside what its control takes (the fire state 0 or 1, the energy and
+// the burst count 0 to 1000, the rep rate 0 to 50, auto energy 0 or 1), reads
+// as 0; a level other than 0 reads as 1. Angles, illuminator levels and item
+// indexes are left to the controls that apply them, which refuse what they do
+// not take.
+Configuration ReadConfiguration(const QByteArray& contents);
+QByteArray WriteConfiguration(const Configuration& configuration);
+
+} // namespace tessaline
