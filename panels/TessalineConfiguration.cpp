@@ -30,11 +30,13 @@ std::optional<QByteArray> ReadFileBytes(const QString& fileName)
 }
 
 // A temporary file renamed over the old one once every byte is written, so a
-// failed write leaves the old file whole. Silent on failure.
+// failed write leaves the old file whole. Silent on failure. The flush is
+// checked on its own: the rename does not see an error of the last buffered
+// write and would put a cut file in place.
 void WriteFileBytes(const QString& fileName, const QByteArray& contents)
 {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.flush())
         return;
     file.commit();
 }
@@ -138,19 +140,8 @@ void TTessalineControlForm::ApplyStoredSlit(const QString& slitText)
 
 void TTessalineControlForm::SaveConfigurationFile()
 {
-    tessaline::Configuration settings;
-    settings.EnergyLevel = EnergyLevel;
-    settings.Energy = Energy;
-    settings.FireState = FireState;
-    settings.AutoEnergy = AutoEnergy;
-    settings.WavelengthIndex = WavelengthIndex;
-    settings.ModeIndex = ModeIndex;
-    settings.BurstCount = BurstCount;
-    settings.RepRate = RepRate;
-    settings.PolarizationAngle = PolarizationAngle;
-    settings.FieldLEDLevel = FieldLEDLevel;
-    settings.SlitLEDLevel = SlitLEDLevel;
-    settings.SlitText = SlitText;
-    settings.Theta = Theta;
+    const tessaline::Configuration settings{EnergyLevel, Energy, FireState, AutoEnergy, WavelengthIndex, ModeIndex,
+                                            BurstCount, RepRate, PolarizationAngle, FieldLEDLevel, SlitLEDLevel,
+                                            SlitText, Theta};
     WriteFileBytes(TessalineConfigFileName(), tessaline::WriteConfiguration(settings));
 }

@@ -230,8 +230,10 @@ void TTessalineControlForm::ConnectControls()
         {cmdILFieldONOFF, &TTessalineControlForm::cmdILFieldONOFFClick},
         {cmdSlitILONOFF, &TTessalineControlForm::cmdSlitILONOFFClick},
         {cmdUpdate, &TTessalineControlForm::cmdUpdateClick}, {cmdRefresh, &TTessalineControlForm::cmdRefreshClick}};
-    for (const auto& [button, handler] : buttons)
-        connect(button, &QPushButton::clicked, this, Guarded([this, handler] { (this->*handler)(); }));
+    for (const auto& button : buttons) {
+        const auto handler = button.second;
+        connect(button.first, &QPushButton::clicked, this, Guarded([this, handler] { (this->*handler)(); }));
+    }
     connect(tmrStatus, &QTimer::timeout, this, Guarded([this] { tmrStatusTimer(); }));
 }
 

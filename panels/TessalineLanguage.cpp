@@ -45,9 +45,10 @@ QString CommandOf(const std::array<const char*, N>& texts, const char* prefix, i
     return QLatin1String(prefix) + QLatin1String(texts[static_cast<std::size_t>(item)]);
 }
 
+// A carriage return left at an item's end (a line ended CR CR LF) is a blank too.
 bool IsBlank(QChar c)
 {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r');
 }
 
 QString TrimBlanks(const QString& text)

@@ -61,11 +61,13 @@ void TTessalineControlForm::QueryLaserFire()
         FireState = platform::StrToIntDef(*reply, 0);
 }
 
-// Only a change of the box's state sends (its click handler).
+// Only a change of the box's state sends (its click handler). An empty reply
+// reads as 0, as for the numeric queries: an instrument that does not answer
+// does not switch Auto Energy on.
 void TTessalineControlForm::QueryAutoEnergy()
 {
     if (const std::optional<QString> reply = Query(";LC:AE?")) {
-        const bool on = *reply != QLatin1String("0");
+        const bool on = !reply->isEmpty() && *reply != QLatin1String("0");
         cbAutoEnergy->setChecked(on);
         AutoEnergy = on ? 1 : 0;
     }

@@ -1,0 +1,177 @@
+#include "TessalineFixture.h"
+
+#include <QDir>
+
+#include <csignal>
+#include <map>
+
+#include <sys/resource.h>
+
+namespace {
+
+const QByteArray DefaultFile = "0,100\r\n0\r\n0\r\n0\r\n0\r\n0\r\n50\r\n0\r\n128\r\n90\r\n1,2500.00,2500.00\r\n0\r\n";
+
+// The default file with some of its lines (counted from 1) replaced.
+QByteArray FileWith(const std::map<int, const char*>& lines)
+{
+    QList<QByteArray> file = DefaultFile.split('\n');
+    for (const auto& [line, text] : lines)
+        file[line - 1] = QByteArray(text) + '\r';
+    return file.join('\n');
+}
+
+QList<QByteArray> Starting(const QList<QByteArray>& commands, const char* prefix)
+{
+    QList<QByteArray> found;
+    for (const QByteArray& command : commands) {
+        if (command.startsWith(prefix))
+            found << command;
+    }
+    return found;
+}
+
+class TessalineConfiguration : public TessalinePanel
+{
+protected:
+    // Closes the panel, puts the file in place and shows the panel again; the
+    // commands of the showing.
+    Commands ShowWith(const QByteArray& contents)
+    {
+        TessalineControlForm->close();
+        Wire();
+        WriteConfigFile(contents);
+        Open(*TessalineControlForm, &TCommTermForm::GRNIRControl1Click);
+        return Wire();
+    }
+    QByteArray StoredBytes() const { return ReadWholeFile(TessalineConfigFileName()); }
+};
+
+TEST_F(TessalineConfiguration, FirstShowingWritesTheDefaultFileSendsItAndTheCloseWritesWhatWasSent)
+{
+    EXPECT_EQ(Shown, (Commands{";LC:AE 0", ";LC:EM 1", ";LC:ED 0,100", ";LC:ED 0,100", ";LC:FL 0", ";LC:AE 0",
+                               ";LC:FL 1", ";LC:SW 3 0", ";LC:ED?", ";LC:MO 0", ";LC:BU 0", ";LC:RR 50", ";LC:IL 0,0",
+                               ";LC:IL 0,255", ";LC:IL 0,127", ";LC:IL 1,0", ";LC:IL 1,255", ";LC:IL 1,89",
+                               ";LC:SP 1,2500.00,2500.00", ";LC:SP 1,2500.00,2500.00", ";LC:SP 1,2500.00,2500.00"}));
+    EXPECT_EQ(StoredBytes(), DefaultFile);
+    TessalineControlForm->close();
+    EXPECT_EQ(StoredBytes(), FileWith({{9, "127"}, {10, "89"}}));
+}
+
+TEST_F(TessalineConfiguration, EachLineIsAppliedThroughItsControl)
+{
+    struct Case { const char* Name; QByteArray File; const char* Prefix; Commands Sent; };
+    const Case cases[] = {
+        {"line 1 without a comma", FileWith({{1, "500"}}), ";LC:ED ", {";LC:ED 0,100"}},
+        {"energy outside its range", FileWith({{1, "1,5000"}}), ";LC:ED ", {";LC:ED 1,0", ";LC:ED 1,0"}},
+        {"magnification 50", FileWith({{11, "50,30.00,40.00"}}), ";LC:SP ",
+         {";LC:SP 50,50.00,50.00", ";LC:SP 50,30.00,50.00", ";LC:SP 50,30.00,40.00"}},
+        {"magnification 2", FileWith({{11, "2,60.00,70.00"}}), ";LC:SP ",
+         {";LC:SP ,30.00,40.00", ";LC:SP ,60.00,40.00", ";LC:SP ,60.00,70.00"}},
+        {"size texts that are no sizes", FileWith({{11, "5,-3,1.2.3"}}), ";LC:SP ", {";LC:SP 5,500.00,500.00"}},
+        {"auto energy 1", FileWith({{3, "1"}}), ";LC:AE ", {";LC:AE 0", ";LC:AE 1"}},
+        {"a fire state that would fire", FileWith({{2, "3"}}), ";LC:FL ", {";LC:FL 0", ";LC:FL 1"}},
+        {"counts outside their boxes", FileWith({{6, "1001"}, {7, "99"}}), ";LC:BU ", {";LC:BU 0"}},
+        {"no whole numbers", FileWith({{6, "abc"}, {7, ""}, {4, "x"}}), ";LC:RR ", {";LC:RR 0"}},
+        {"angles", FileWith({{8, "30"}, {12, "-45"}}), ";LC:", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const Commands shown = ShowWith(c.File);
+        if (QByteArray(c.Prefix) == ";LC:") {
+            EXPECT_TRUE(Starting(shown, ";LC:PA").isEmpty() && Starting(shown, ";LC:ST").isEmpty());
+        } else {
+            EXPECT_EQ(Starting(shown, c.Prefix), c.Sent);
+        }
+        EXPECT_EQ(Ui.Exceptions, std::vector<QString>());
+    }
+    // What the last rows left in the controls.
+    auto* form = TessalineControlForm;
+    EXPECT_EQ(std::tuple(form->PolarizationAngle, Bar("tbPolarization").Position(), Bar("tbPolarization").SelStart,
+                         form->Theta, Bar("tbTheta").Position(), Bar("tbTheta").SelStart),
+              std::tuple(30, 30, 30, -45, -45, -45));
+    EXPECT_EQ(std::tuple(form->AutoEnergy, Get<QCheckBox>("cbAutoEnergy")->isChecked(), form->RepRate, form->BurstCount),
+              std::tuple(0, false, 50, 0));
+}
+
+TEST_F(TessalineConfiguration, SlitLineChoosesTheMagnificationAndAppliesTheSizes)
+{
+    struct Case { const char* Line; int Item; int Factor; const char* X; const char* Y; float XSize; float YSize; };
+    const Case cases[] = {
+        {"50,30.00,40.00", 4, 50, "30.00", "40.00", 1500.0f, 2000.0f},
+        {"2,60.00,70.00", -1, -1, "60.00", "70.00", 60.0f, 70.0f},
+        {"100,,", 5, 100, "", "", 2500.0f, 2500.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Line);
+        ShowWith(FileWith({{11, c.Line}}));
+        auto* form = TessalineControlForm;
+        EXPECT_EQ(std::tuple(Get<QComboBox>("cbSlitMag")->currentIndex(), form->Magnification, Get("leXSize")->text(),
+                             Get("leYSize")->text(), form->SlitXSize, form->SlitYSize),
+                  std::tuple(c.Item, c.Factor, QString::fromLatin1(c.X), QString::fromLatin1(c.Y), c.XSize, c.YSize));
+        EXPECT_TRUE(Get("leXSize")->isEnabled());
+    }
+}
+
+TEST_F(TessalineConfiguration, ClosingAfterFireStoresFireStateZero)
+{
+    Click("sbFire");
+    TessalineControlForm->close();
+    EXPECT_EQ(StoredBytes().split('\n').at(1), "0\r");
+    Open(*TessalineControlForm, &TCommTermForm::GRNIRControl1Click);
+    EXPECT_EQ(Starting(Wire(), ";LC:FL "), (Commands{";LC:FL 3", ";LC:FL 0", ";LC:FL 0", ";LC:FL 1"}));
+}
+
+TEST_F(TessalineConfiguration, AnIlluminatorSwitchedOffAtCloseIsOffAfterTheNextShowing)
+{
+    Click("cmdILFieldONOFF");
+    const Commands shown = Reopen();
+    EXPECT_EQ(Starting(shown, ";LC:IL 0,"), (Commands{";LC:IL 0,0", ";LC:IL 0,127", ";LC:IL 0,0", ";LC:IL 0,125"}));
+    EXPECT_EQ(std::tuple(Get<QPushButton>("cmdILFieldONOFF")->text(), Get<QWidget>("tbFieldLED")->isEnabled(),
+                         Get("edFieldLED")->isEnabled(), TessalineControlForm->FieldIlluminatorOff, Get("edFieldLED")->text()),
+              std::tuple(QStringLiteral("OFF"), false, false, true, QStringLiteral("49")));
+    EXPECT_EQ(std::tuple(Get<QPushButton>("cmdSlitILONOFF")->text(), TessalineControlForm->SlitIlluminatorOff),
+              std::tuple(QStringLiteral("ON"), false));
+}
+
+TEST_F(TessalineConfiguration, AFileThatCanNeitherBeReadNorCreatedLeavesTheShowingsStartState)
+{
+    TessalineControlForm->close();
+    Wire();
+    ASSERT_TRUE(QFile::remove(TessalineConfigFileName()));
+    ASSERT_TRUE(QDir().mkdir(TessalineConfigFileName()));
+    Open(*TessalineControlForm, &TCommTermForm::GRNIRControl1Click);
+    EXPECT_EQ(Wire(), (Commands{";LC:AE 0", ";LC:EM 1"}));
+    EXPECT_EQ(std::tuple(TessalineControlForm->RepRate, TessalineControlForm->Magnification, TessalineControlForm->SlitXSize,
+                         Get("leXSize")->isEnabled()),
+              std::tuple(0, -1, 2500.0f, false));
+    TessalineControlForm->close();
+    EXPECT_EQ(Wire(), Commands{";LC:FL 0"});
+    EXPECT_TRUE(QFileInfo(TessalineConfigFileName()).isDir());
+    EXPECT_EQ(Ui.Exceptions, std::vector<QString>());
+}
+
+// A disk that takes no more than a few bytes: the old file stays whole and
+// no temporary file is left beside it.
+TEST_F(TessalineConfiguration, AFailedWriteLeavesTheOldFileWhole)
+{
+    Type(*Get("leRepRate"), QStringLiteral("7\r"));
+    const QStringList before = QDir(InstallPath()).entryList(QDir::Files);
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit full = limit;
+    limit.rlim_cur = 8;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    TessalineControlForm->close();
+    setrlimit(RLIMIT_FSIZE, &full);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(StoredBytes(), DefaultFile);
+    EXPECT_EQ(QDir(InstallPath()).entryList(QDir::Files), before);
+    EXPECT_EQ(Ui.Exceptions, std::vector<QString>());
+
+    // With room on the disk the same settings are written.
+    TessalineControlForm->SaveConfigurationFile();
+    EXPECT_EQ(StoredBytes().split('\n').at(6), "7\r");
+}
+
+} // namespace
