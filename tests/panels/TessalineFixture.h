@@ -5,18 +5,14 @@
 #include "panels/TessalineControl.h"
 #include "platform/ControlEvents.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QMenu>
 #include <QRadioButton>
 #include <QSlider>
 
-#include <optional>
-
 // The Tessaline panel opened from its menu entry against the instrument of
-// the panel fixture. A test that needs a configuration file in place before
-// the showing gives it in StoredFile(); the commands of the showing are in
-// Shown, and Wire() starts after them.
+// the panel fixture; the commands of the showing are in Shown, and Wire()
+// starts after them.
 class TessalinePanel : public PanelFixture
 {
 protected:
@@ -29,16 +25,9 @@ protected:
         PanelFixture::SetUp();
         if (HasFatalFailure())
             return;
-        if (const std::optional<QByteArray> contents = StoredFile())
-            WriteConfigFile(*contents);
-        PrepareInstrument();
         Open(*TessalineControlForm, &TCommTermForm::GRNIRControl1Click);
         Shown = Wire();
     }
-
-    virtual std::optional<QByteArray> StoredFile() const { return std::nullopt; }
-    // Replies the instrument gives already during the showing.
-    virtual void PrepareInstrument() {}
 
     void WriteConfigFile(const QByteArray& contents) const
     {
@@ -47,7 +36,7 @@ protected:
         ASSERT_EQ(file.write(contents), contents.size());
     }
 
-    // Closes and shows the panel again, as a user would; the commands of both.
+    // Closes the panel and shows it again; the commands of both.
     Commands Reopen()
     {
         TessalineControlForm->close();
@@ -64,8 +53,7 @@ protected:
     {
         QWidget* control = Get<QWidget>(name);
         const bool indicator = qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control);
-        QTest::mouseClick(control, Qt::LeftButton, {},
-                          indicator ? QPoint(8, control->height() / 2) : control->rect().center());
+        QTest::mouseClick(control, Qt::LeftButton, {}, indicator ? QPoint(8, control->height() / 2) : control->rect().center());
     }
     // Types the text into the box, or without a text clicks the control.
     void Work(const char* control, const char* typed)
@@ -82,16 +70,11 @@ protected:
         box->setCurrentIndex(item);
         Q_EMIT box->activated(item);
     }
-    void Entry(const char* menu, const char* caption)
-    {
-        for (QAction* action : Get<QMenu>(menu)->actions()) {
-            if (action->text() == QLatin1String(caption))
-                return action->trigger();
-        }
-        ADD_FAILURE() << "no entry " << caption << " in " << menu;
-    }
-    // The box's text and pending mark.
     std::tuple<QString, QRgb> Shows(const char* box) const { return {Get(box)->text(), Colour(*Get(box))}; }
+    static std::vector<QString> Errors(const char* error)
+    {
+        return error ? std::vector<QString>{QString::fromLatin1(error)} : std::vector<QString>{};
+    }
 
     Commands Shown;
 };
