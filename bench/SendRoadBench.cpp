@@ -7,6 +7,7 @@
 // log window shown. Run by hand; prints its figures.
 
 #include "BenchTerminal.h"
+#include "BenchTiming.h"
 
 #include "platform/Application.h"
 #include "terminal/Main.h"
@@ -32,54 +33,20 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = BenchClock;
 
 constexpr int Sends = 200;
 constexpr int FilledLines = 19000;
-
-double Milliseconds(Clock::duration span)
-{
-    return std::chrono::duration<double, std::milli>(span).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-double MedianOf(const std::function<void()>& work)
-{
-    std::vector<double> samples;
-    for (int run = 0; run < Sends; ++run) {
-        const auto start = Clock::now();
-        work();
-        samples.push_back(Milliseconds(Clock::now() - start));
-    }
-    return Median(samples);
-}
-
-// The prescribed waits as this machine's sleeps really take them: 15 sleeps
-// of 1 ms and one of 5 ms.
-double PrescribedWaitMs()
-{
-    return MedianOf([] {
-        for (int poll = 0; poll < 15; ++poll)
-            QThread::msleep(1);
-        QThread::msleep(5);
-    });
-}
 
 // The serial read of one reply on its own, less its 15 polls of silence:
 // what is left is the wait for the first byte, polled every 1 ms.
 double FirstByteWaitMs(CSerialPort& port)
 {
-    const double silence = MedianOf([] {
+    const double silence = MedianOf(Sends, [] {
         for (int poll = 0; poll < 15; ++poll)
             QThread::msleep(1);
     });
-    const double read = MedianOf([&port] {
+    const double read = MedianOf(Sends, [&port] {
         port.PurgeRxBuffer();
         port.WriteCommPort("*IDN?", "\r\n");
         QByteArray reply;
@@ -164,7 +131,7 @@ int main(int argc, char** argv)
     form.ViewLog2Click();
     QCoreApplication::processEvents();
 
-    const double waits = PrescribedWaitMs();
+    const double waits = PrescribedWaitMs(Sends);
     const double firstByte = FirstByteWaitMs(*form.CommPort);
     const SendTimes empty = MedianSend(form);
     form.ClearOutgoingandIncommingWindow1Click();

@@ -9,68 +9,29 @@
 // measured in the same run. The panel's overhead should stay within 1.2 times
 // the send road's. Run by hand.
 
-#include "support/FakeInstrument.h"
-#include "support/TestServices.h"
+#include "BenchTerminal.h"
+#include "BenchTiming.h"
 
-#include "app/Startup.h"
 #include "panels/TessalineControl.h"
 #include "panels/TessalineLanguage.h"
 #include "platform/Application.h"
 #include "terminal/Main.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QThread>
-#include <QTimer>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <functional>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = BenchClock;
 
 constexpr int Showings = 20;
 constexpr int Sends = 200;
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-double Milliseconds(Clock::duration span)
-{
-    return std::chrono::duration<double, std::milli>(span).count();
-}
-
-double MedianOf(int runs, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int run = 0; run < runs; ++run) {
-        const auto start = Clock::now();
-        work();
-        times.push_back(Milliseconds(Clock::now() - start));
-    }
-    return Median(times);
-}
-
-double PrescribedWaitMs()
-{
-    return MedianOf(Sends, [] {
-        for (int poll = 0; poll < 15; ++poll)
-            QThread::msleep(1);
-        QThread::msleep(5);
-    });
-}
 
 double PlainSendMs(QLineEdit& commandBox)
 {
@@ -99,24 +60,13 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     CommApplication app(argc, argv);
 
-    TestInstallFolder folder;
-    QDir(folder.Path()).mkdir(QStringLiteral("Logs"));
-    FakeInstrument instrument(3);
-    instrument.SetRule([](const QByteArray&) { return FakeReply("OK\r\n"); });
-    folder.HideUnlinkedPorts();
-    InstalledTestServices services;
-
-    InitialiseApplication();
-    CreateWindows();
+    BenchTerminal terminal("OK\r\n");
+    FakeInstrument& instrument = terminal.Instrument;
     TCommTermForm& form = *CommTermForm;
-    form.show();
-    form.cboCommTerminal->setCurrentIndex(form.cboCommTerminal->findText(QStringLiteral("COM3")));
-    form.cboCommTerminalSelect();
-    form.DelayTimer->stop();
     form.ShowCommTerminal1Click();
     QCoreApplication::processEvents();
 
-    const double waits = PrescribedWaitMs();
+    const double waits = PrescribedWaitMs(Sends);
     const double road = PlainSendMs(*form.eSendCommand) - waits;
     std::vector<double> times;
     std::vector<double> counts;
@@ -139,7 +89,5 @@ int main(int argc, char** argv)
     std::printf("showing: %.3f ms for %.0f commands; prescribed waits %.3f ms\n", showing, commands, prescribed);
     std::printf("panel's own overhead per command: %.3f ms (%.2f x the send road's; %s 1.2)\n", overhead,
                 overhead / road, overhead <= 1.2 * road ? "within" : "BEYOND");
-
-    DestroyWindows();
     return 0;
 }
