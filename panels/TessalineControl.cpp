@@ -113,22 +113,37 @@ void TTessalineControlForm::BuildPopupMenus()
     PopupMenuIlluminator = menu("PopupMenuIlluminator");
     PopupMenuSlit = menu("PopupMenuSlit");
 
-    AddMenuEntry(*PopupMenuSlit, QStringLiteral("ExerciseSlit1"), QStringLiteral("Exercise Slit"), [this] { ExerciseSlit1Click(); });
-    AddMenuEntry(*PopupMenuSlit, QStringLiteral("ResetSlit1"), QStringLiteral("Reset Slit"), [this] { ResetSlit1Click(); });
-    AddMenuEntry(*PopupMenuWL, QStringLiteral("ExerciseWaveplate1"), QStringLiteral("Exercise Waveplate"), [this] { ExerciseWaveplate1Click(); });
-    AddMenuEntry(*PopupMenuWL, QStringLiteral("ResetWaveplate1"), QStringLiteral("Reset Waveplate"), [this] { ResetWaveplate1Click(); });
-    AddMenuEntry(*PopupMenuWL, QStringLiteral("ExerciseFilterWheel1"), QStringLiteral("Exercise Filter Wheel"), [this] { ExerciseFilterWheel1Click(); });
-    AddMenuEntry(*PopupMenuWL, QStringLiteral("ResetFilterWheel1"), QStringLiteral("Reset Filter Wheel"), [this] { ResetFilterWheel1Click(); });
-    AddMenuEntry(*PopupMenuIlluminator, QStringLiteral("OpenShutter1"), QStringLiteral("Open Shutter"), [this] { OpenShutter1Click(); });
-    AddMenuEntry(*PopupMenuIlluminator, QStringLiteral("CloseShutter1"), QStringLiteral("Close Shutter"), [this] { CloseShutter1Click(); });
-    AddMenuEntry(*PopupMenuMain, QStringLiteral("ExerciseAll1"), QStringLiteral("Exercise All"), [this] { ExerciseAll1Click(); });
-    AddMenuEntry(*PopupMenuMain, QStringLiteral("ResetAll1"), QStringLiteral("Reset All"), [this] { ResetAll1Click(); });
-    AddMenuEntry(*PopupMenuMain, QStringLiteral("ExerciseSlit2"), QStringLiteral("Exercise Slit"), [this] { ExerciseSlit1Click(); });
-    AddMenuEntry(*PopupMenuMain, QStringLiteral("ResetSlit2"), QStringLiteral("Reset Slit"), [this] { ResetSlit1Click(); });
-    AddMenuEntry(*PopupMenuMain, QStringLiteral("ExerciseWaveplate2"), QStringLiteral("Exercis Waveplate"), [this] { ExerciseWaveplate1Click(); });
-    AddMenuEntry(*PopupMenuMain, QStringLiteral("ResetWaveplate2"), QStringLiteral("Reset Waveplate"), [this] { ResetWaveplate1Click(); });
-    AddMenuEntry(*PopupMenuMain, QStringLiteral("ExerciseFilterWheel2"), QStringLiteral("Exercise Filter Wheel"), [this] { ExerciseFilterWheel1Click(); });
-    AddMenuEntry(*PopupMenuMain, QStringLiteral("ResetFilterWheel2"), QStringLiteral("Reset Filter Wheel"), [this] { ResetFilterWheel1Click(); });
+    using Form = TTessalineControlForm;
+    struct Entry
+    {
+        QMenu* Menu;
+        const char* Name;
+        const char* Caption;
+        void (Form::*Handler)();
+    };
+    const Entry entries[] = {
+        {PopupMenuSlit, "ExerciseSlit1", "Exercise Slit", &Form::ExerciseSlit1Click},
+        {PopupMenuSlit, "ResetSlit1", "Reset Slit", &Form::ResetSlit1Click},
+        {PopupMenuWL, "ExerciseWaveplate1", "Exercise Waveplate", &Form::ExerciseWaveplate1Click},
+        {PopupMenuWL, "ResetWaveplate1", "Reset Waveplate", &Form::ResetWaveplate1Click},
+        {PopupMenuWL, "ExerciseFilterWheel1", "Exercise Filter Wheel", &Form::ExerciseFilterWheel1Click},
+        {PopupMenuWL, "ResetFilterWheel1", "Reset Filter Wheel", &Form::ResetFilterWheel1Click},
+        {PopupMenuIlluminator, "OpenShutter1", "Open Shutter", &Form::OpenShutter1Click},
+        {PopupMenuIlluminator, "CloseShutter1", "Close Shutter", &Form::CloseShutter1Click},
+        {PopupMenuMain, "ExerciseAll1", "Exercise All", &Form::ExerciseAll1Click},
+        {PopupMenuMain, "ResetAll1", "Reset All", &Form::ResetAll1Click},
+        {PopupMenuMain, "ExerciseSlit2", "Exercise Slit", &Form::ExerciseSlit1Click},
+        {PopupMenuMain, "ResetSlit2", "Reset Slit", &Form::ResetSlit1Click},
+        {PopupMenuMain, "ExerciseWaveplate2", "Exercis Waveplate", &Form::ExerciseWaveplate1Click},
+        {PopupMenuMain, "ResetWaveplate2", "Reset Waveplate", &Form::ResetWaveplate1Click},
+        {PopupMenuMain, "ExerciseFilterWheel2", "Exercise Filter Wheel", &Form::ExerciseFilterWheel1Click},
+        {PopupMenuMain, "ResetFilterWheel2", "Reset Filter Wheel", &Form::ResetFilterWheel1Click},
+    };
+    for (const Entry& entry : entries) {
+        const auto handler = entry.Handler;
+        AddMenuEntry(*entry.Menu, QLatin1String(entry.Name), QLatin1String(entry.Caption),
+                     [this, handler] { (this->*handler)(); });
+    }
 
     // A control without a menu of its own shows its box's menu; edits and
     // combo boxes are given theirs, or they would show the edit menu.
@@ -156,23 +171,34 @@ void TTessalineControlForm::MakeEntryBoxes()
     const auto same = [](std::int32_t value) { return value; };
     const auto fromTop = [](std::int32_t value) { return LEDPercentMaximum - value; };
 
-    leEnergyEntry = new WholeNumberBox(*leEnergy, {.Minimum = 0, .Maximum = 1000, .ExtraKeys = QString(),
-        .Reading = {zero, zero, zero}, .Applied = &Energy,
+    const QString minus = QStringLiteral("-");
+    leEnergyEntry = new WholeNumberBox(*leEnergy, {
+        .Minimum = 0, .Maximum = 1000, .ExtraKeys = QString(), .Reading = {zero, zero, zero}, .Applied = &Energy,
         .Action = [this](std::int32_t value) { Energy = value; SendEnergy(); }});
-    leRepRateEntry = new WholeNumberBox(*leRepRate, {.Minimum = 0, .Maximum = 50, .ExtraKeys = QString(),
-        .Reading = {strict, strict, strict}, .Applied = &RepRate,
-        .Action = [this](std::int32_t value) { RepRate = value; panels::Send(QStringLiteral(";LC:RR %1").arg(value)); }});
-    leBurstCountEntry = new WholeNumberBox(*leBurstCount, {.Minimum = 0, .Maximum = 1000, .ExtraKeys = QString(),
-        .Reading = {strict, strict, strict}, .Applied = &BurstCount,
-        .Action = [this](std::int32_t value) { BurstCount = value; panels::Send(QStringLiteral(";LC:BU %1").arg(value)); }});
-    edPolarizationEntry = new WholeNumberBox(*edPolarization, {.Minimum = -90, .Maximum = 90, .ExtraKeys = QStringLiteral("-"),
-        .Reading = {strict, strict, minus90}, .Applied = &PolarizationAngle, .Action = moveBar(tbPolarization, same)});
-    edThetaEntry = new WholeNumberBox(*edTheta, {.Minimum = -45, .Maximum = 45, .ExtraKeys = QStringLiteral("-"),
-        .Reading = {strict, minus45, minus45}, .Applied = &Theta, .Action = moveBar(tbTheta, same)});
-    edFieldLEDEntry = new WholeNumberBox(*edFieldLED, {.Minimum = 0, .Maximum = LEDPercentMaximum, .ExtraKeys = QStringLiteral("-"),
-        .Reading = {strict, zero, zero}, .Applied = &FieldLEDPercent, .Action = moveBar(tbFieldLED, fromTop)});
-    edSlitLEDEntry = new WholeNumberBox(*edSlitLED, {.Minimum = 0, .Maximum = LEDPercentMaximum, .ExtraKeys = QStringLiteral("-"),
-        .Reading = {strict, zero, zero}, .Applied = &SlitLEDPercent, .Action = moveBar(tbSlitLED, fromTop)});
+    leRepRateEntry = new WholeNumberBox(*leRepRate, {
+        .Minimum = 0, .Maximum = 50, .ExtraKeys = QString(), .Reading = {strict, strict, strict}, .Applied = &RepRate,
+        .Action = [this](std::int32_t value) {
+            RepRate = value;
+            panels::Send(QStringLiteral(";LC:RR %1").arg(value));
+        }});
+    leBurstCountEntry = new WholeNumberBox(*leBurstCount, {
+        .Minimum = 0, .Maximum = 1000, .ExtraKeys = QString(), .Reading = {strict, strict, strict},
+        .Applied = &BurstCount, .Action = [this](std::int32_t value) {
+            BurstCount = value;
+            panels::Send(QStringLiteral(";LC:BU %1").arg(value));
+        }});
+    edPolarizationEntry = new WholeNumberBox(*edPolarization, {
+        .Minimum = -90, .Maximum = 90, .ExtraKeys = minus, .Reading = {strict, strict, minus90},
+        .Applied = &PolarizationAngle, .Action = moveBar(tbPolarization, same)});
+    edThetaEntry = new WholeNumberBox(*edTheta, {
+        .Minimum = -45, .Maximum = 45, .ExtraKeys = minus, .Reading = {strict, minus45, minus45}, .Applied = &Theta,
+        .Action = moveBar(tbTheta, same)});
+    edFieldLEDEntry = new WholeNumberBox(*edFieldLED, {
+        .Minimum = 0, .Maximum = LEDPercentMaximum, .ExtraKeys = minus, .Reading = {strict, zero, zero},
+        .Applied = &FieldLEDPercent, .Action = moveBar(tbFieldLED, fromTop)});
+    edSlitLEDEntry = new WholeNumberBox(*edSlitLED, {
+        .Minimum = 0, .Maximum = LEDPercentMaximum, .ExtraKeys = minus, .Reading = {strict, zero, zero},
+        .Applied = &SlitLEDPercent, .Action = moveBar(tbSlitLED, fromTop)});
 
     ThetaPair = AnglePair(tbTheta, edTheta, &Theta, QStringLiteral(";LC:ST "));
     PolarizationPair = AnglePair(tbPolarization, edPolarization, &PolarizationAngle, QStringLiteral(";LC:PA "));

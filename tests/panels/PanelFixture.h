@@ -20,8 +20,10 @@ protected:
     void SetUp() override
     {
         TrafficFixture::SetUp();
-        if (!HasFatalFailure())
-            Instrument->SetRule([answers = Answers](const QByteArray& command) { return answers->ReplyTo(command); });
+        if (HasFatalFailure())
+            return;
+        Instrument->SetRule([answers = Answers](const QByteArray& command) { return answers->ReplyTo(command); });
+        WaitLongForReplies();
     }
 
     // The reply, terminator included, to later commands of this text.

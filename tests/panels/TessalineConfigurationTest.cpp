@@ -60,27 +60,32 @@ TEST_F(TessalineConfiguration, FirstShowingWritesTheDefaultFileSendsItAndTheClos
 // Rows in order: the slit boxes keep their texts from one showing to the next.
 TEST_F(TessalineConfiguration, EachLineIsAppliedThroughItsControl)
 {
-    struct Case { const char* Name; QByteArray File; const char* Prefix; Commands Sent; int Item; const char* X; float XSize; };
+    struct Case { const char* Name; QByteArray File; const char* Prefix; Commands Sent; int Item; const char* X;
+                  float XSize; };
+    const char* const full = "2500.00";
     const Case cases[] = {
-        {"line 1 without a comma", FileWith({{1, "500"}}), ";LC:ED ", {";LC:ED 0,100"}, 0, "2500.00", 2500.0f},
-        {"energy outside its range", FileWith({{1, "1,5000"}}), ";LC:ED ", {";LC:ED 1,0", ";LC:ED 1,0"}, 0, "2500.00", 2500.0f},
+        {"line 1 without a comma", FileWith({{1, "500"}}), ";LC:ED ", {";LC:ED 0,100"}, 0, full, 2500.0f},
+        {"energy outside its range", FileWith({{1, "1,5000"}}), ";LC:ED ", {";LC:ED 1,0", ";LC:ED 1,0"}, 0, full,
+         2500.0f},
         {"magnification 50", FileWith({{11, "50,30.00,40.00"}}), ";LC:SP ",
          {";LC:SP 50,50.00,50.00", ";LC:SP 50,30.00,50.00", ";LC:SP 50,30.00,40.00"}, 4, "30.00", 1500.0f},
         {"magnification 2", FileWith({{11, "2,60.00,70.00"}}), ";LC:SP ",
          {";LC:SP ,30.00,40.00", ";LC:SP ,60.00,40.00", ";LC:SP ,60.00,70.00"}, -1, "60.00", 60.0f},
-        {"size texts that are no sizes", FileWith({{11, "5,-3,1.2.3"}}), ";LC:SP ", {";LC:SP 5,500.00,500.00"}, 1, "", 2500.0f},
-        {"auto energy 1", FileWith({{3, "1"}}), ";LC:AE ", {";LC:AE 0", ";LC:AE 1"}, 0, "2500.00", 2500.0f},
-        {"a fire state that would fire", FileWith({{2, "3"}}), ";LC:FL ", {";LC:FL 0", ";LC:FL 1"}, 0, "2500.00", 2500.0f},
-        {"counts outside their boxes", FileWith({{6, "1001"}, {7, "99"}}), ";LC:BU ", {";LC:BU 0"}, 0, "2500.00", 2500.0f},
-        {"no whole numbers", FileWith({{6, "abc"}, {7, ""}, {4, "x"}}), ";LC:RR ", {";LC:RR 0"}, 0, "2500.00", 2500.0f},
-        {"no polarization command", FileWith({{8, "30"}, {12, "-45"}}), ";LC:PA", {}, 0, "2500.00", 2500.0f},
-        {"no theta command", FileWith({{8, "30"}, {12, "-45"}}), ";LC:ST", {}, 0, "2500.00", 2500.0f},
+        {"size texts that are no sizes", FileWith({{11, "5,-3,1.2.3"}}), ";LC:SP ", {";LC:SP 5,500.00,500.00"}, 1, "",
+         2500.0f},
+        {"auto energy 1", FileWith({{3, "1"}}), ";LC:AE ", {";LC:AE 0", ";LC:AE 1"}, 0, full, 2500.0f},
+        {"a fire state that would fire", FileWith({{2, "3"}}), ";LC:FL ", {";LC:FL 0", ";LC:FL 1"}, 0, full, 2500.0f},
+        {"counts outside their boxes", FileWith({{6, "1001"}, {7, "99"}}), ";LC:BU ", {";LC:BU 0"}, 0, full, 2500.0f},
+        {"no whole numbers", FileWith({{6, "abc"}, {7, ""}, {4, "x"}}), ";LC:RR ", {";LC:RR 0"}, 0, full, 2500.0f},
+        {"no polarization command", FileWith({{8, "30"}, {12, "-45"}}), ";LC:PA", {}, 0, full, 2500.0f},
+        {"no theta command", FileWith({{8, "30"}, {12, "-45"}}), ";LC:ST", {}, 0, full, 2500.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         const Commands shown = ShowWith(c.File);
         EXPECT_EQ(Starting(shown, c.Prefix), c.Sent);
-        EXPECT_EQ(std::tuple(Get<QComboBox>("cbSlitMag")->currentIndex(), Get("leXSize")->text(), TessalineControlForm->SlitXSize),
+        EXPECT_EQ(std::tuple(Get<QComboBox>("cbSlitMag")->currentIndex(), Get("leXSize")->text(),
+                             TessalineControlForm->SlitXSize),
                   std::tuple(c.Item, QString::fromLatin1(c.X), c.XSize));
         EXPECT_EQ(Ui.Exceptions, std::vector<QString>());
     }
@@ -88,7 +93,8 @@ TEST_F(TessalineConfiguration, EachLineIsAppliedThroughItsControl)
     EXPECT_EQ(std::tuple(form->PolarizationAngle, Bar("tbPolarization").Position(), Bar("tbPolarization").SelStart,
                          form->Theta, Bar("tbTheta").Position(), Bar("tbTheta").SelStart),
               std::tuple(30, 30, 30, -45, -45, -45));
-    EXPECT_EQ(std::tuple(form->AutoEnergy, Get<QCheckBox>("cbAutoEnergy")->isChecked(), form->RepRate), std::tuple(0, false, 50));
+    EXPECT_EQ(std::tuple(form->AutoEnergy, Get<QCheckBox>("cbAutoEnergy")->isChecked(), form->RepRate),
+              std::tuple(0, false, 50));
 }
 
 TEST_F(TessalineConfiguration, AnIlluminatorSwitchedOffAtCloseIsOffAfterTheNextShowing)
@@ -96,8 +102,8 @@ TEST_F(TessalineConfiguration, AnIlluminatorSwitchedOffAtCloseIsOffAfterTheNextS
     Click("cmdILFieldONOFF");
     EXPECT_EQ(Starting(Reopen(), ";LC:IL 0,"), (Commands{";LC:IL 0,0", ";LC:IL 0,127", ";LC:IL 0,0", ";LC:IL 0,125"}));
     EXPECT_EQ(std::tuple(Get<QPushButton>("cmdILFieldONOFF")->text(), Get<QWidget>("tbFieldLED")->isEnabled(),
-                         Get("edFieldLED")->isEnabled(), TessalineControlForm->FieldIlluminatorOff, Get("edFieldLED")->text(),
-                         Get<QPushButton>("cmdSlitILONOFF")->text()),
+                         Get("edFieldLED")->isEnabled(), TessalineControlForm->FieldIlluminatorOff,
+                         Get("edFieldLED")->text(), Get<QPushButton>("cmdSlitILONOFF")->text()),
               std::tuple(QStringLiteral("OFF"), false, false, true, QStringLiteral("49"), QStringLiteral("ON")));
 }
 
@@ -108,7 +114,8 @@ TEST_F(TessalineConfiguration, AFileThatCanNeitherBeReadNorCreatedLeavesTheShowi
     ASSERT_TRUE(QFile::remove(TessalineConfigFileName()) && QDir().mkdir(TessalineConfigFileName()));
     Open(*TessalineControlForm, &TCommTermForm::GRNIRControl1Click);
     EXPECT_EQ(Wire(), (Commands{";LC:AE 0", ";LC:EM 1"}));
-    EXPECT_EQ(std::tuple(TessalineControlForm->RepRate, TessalineControlForm->Magnification, Get("leXSize")->isEnabled()),
+    EXPECT_EQ(std::tuple(TessalineControlForm->RepRate, TessalineControlForm->Magnification,
+                         Get("leXSize")->isEnabled()),
               std::tuple(0, -1, false));
     TessalineControlForm->close();
     EXPECT_EQ(Wire(), Commands{";LC:FL 0"});

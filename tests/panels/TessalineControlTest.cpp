@@ -33,13 +33,15 @@ TEST_F(TessalinePanel, LayoutKeepsItsExactCaptionsAndItems)
     QStringList captions;
     for (const char* box : {"gbEnergyMonitor", "GroupBox3", "GroupBox1", "gbLaserSettings", "GroupBox2", "GroupBox4"})
         captions << Get<QGroupBox>(box)->title();
-    EXPECT_EQ(captions, (QStringList{"MONITOR ", "STATUS ", "ILLUMINATION", "LASER CONTROLS ", "SLIT CONTROLS ", "SYSTEM "}));
+    EXPECT_EQ(captions,
+              (QStringList{"MONITOR ", "STATUS ", "ILLUMINATION", "LASER CONTROLS ", "SLIT CONTROLS ", "SYSTEM "}));
     EXPECT_EQ(Texts(*Get<QComboBox>("cbWavelength")),
               (QStringList{"1064nm 0", "1064nm 1", "1064nm 2", "532nm 0", "532nm 1", "532nm 2"}));
     EXPECT_EQ(Texts(*Get<QComboBox>("cbMode")), (QStringList{"Continuous", "Single", "Burst"}));
     EXPECT_EQ(Texts(*Get<QComboBox>("cbSlitMag")), (QStringList{"1x", "5x", "10x", "20x", "50x", "100x"}));
-    EXPECT_EQ(Texts(*Get<QMenu>("PopupMenuMain")), (QStringList{"Exercise All", "Reset All", "Exercise Slit", "Reset Slit",
-        "Exercis Waveplate", "Reset Waveplate", "Exercise Filter Wheel", "Reset Filter Wheel"}));
+    EXPECT_EQ(Texts(*Get<QMenu>("PopupMenuMain")),
+              (QStringList{"Exercise All", "Reset All", "Exercise Slit", "Reset Slit", "Exercis Waveplate",
+                           "Reset Waveplate", "Exercise Filter Wheel", "Reset Filter Wheel"}));
     EXPECT_EQ(Texts(*Get<QMenu>("PopupMenuWL")),
               (QStringList{"Exercise Waveplate", "Reset Waveplate", "Exercise Filter Wheel", "Reset Filter Wheel"}));
     EXPECT_EQ(Texts(*Get<QMenu>("PopupMenuSlit")) + Texts(*Get<QMenu>("PopupMenuIlluminator")),
@@ -50,7 +52,8 @@ TEST_F(TessalinePanel, ServiceEntriesSendTheirFixedCommands)
 {
     struct Case { const char* Menu; int Entry; Commands Sent; };
     const Case cases[] = {
-        {"PopupMenuMain", 0, {";SL:X3 00", ";FW:X3 00", ";WP:X3 00"}}, {"PopupMenuMain", 1, {";SL:RS", ";FW:RS", ";WP:RS"}},
+        {"PopupMenuMain", 0, {";SL:X3 00", ";FW:X3 00", ";WP:X3 00"}},
+        {"PopupMenuMain", 1, {";SL:RS", ";FW:RS", ";WP:RS"}},
         {"PopupMenuMain", 4, {";WP:X3 00"}}, {"PopupMenuWL", 1, {";WP:RS"}}, {"PopupMenuWL", 2, {";FW:X3 00"}},
         {"PopupMenuWL", 3, {";FW:RS"}}, {"PopupMenuSlit", 0, {";SL:X3 00"}}, {"PopupMenuSlit", 1, {";SL:RS"}},
         {"PopupMenuIlluminator", 0, {";IL:SH 0"}}, {"PopupMenuIlluminator", 1, {";IL:SH 1"}},
@@ -107,11 +110,16 @@ TEST_F(TessalinePanel, EnergyCarriesTheLevelFirstAndEntryBoxesApplyOnlyWithinThe
     Wire();
     struct Step { const char* Control; const char* Typed; Commands Sent; const char* Box; const char* Text; };
     const Step steps[] = {
-        {"rbHighEnergy", nullptr, {";LC:ED 1,100"}, "leEnergy", "100"}, {"leEnergy", "250\r", {";LC:ED 1,250"}, "leEnergy", "250"},
-        {"rbLowEnergy", nullptr, {";LC:ED 0,250"}, "leEnergy", "250"}, {"leEnergy", "1001\r", {}, "leEnergy", "250"},
-        {"leEnergy", "x\r", {";LC:ED 0,250"}, "leEnergy", "250"},      {"leRepRate", "51\r", {}, "leRepRate", "50"},
-        {"leRepRate", "7\t", {";LC:RR 7"}, "leRepRate", "7"},         {"leBurstCount", "1000\r", {";LC:BU 1000"}, "leBurstCount", "1000"},
-        {"leBurstCount", "1001\r", {}, "leBurstCount", "1000"},       {"leBurstCount", "-0\r", {";LC:BU 0"}, "leBurstCount", "0"},
+        {"rbHighEnergy", nullptr, {";LC:ED 1,100"}, "leEnergy", "100"},
+        {"leEnergy", "250\r", {";LC:ED 1,250"}, "leEnergy", "250"},
+        {"rbLowEnergy", nullptr, {";LC:ED 0,250"}, "leEnergy", "250"},
+        {"leEnergy", "1001\r", {}, "leEnergy", "250"},
+        {"leEnergy", "x\r", {";LC:ED 0,250"}, "leEnergy", "250"},
+        {"leRepRate", "51\r", {}, "leRepRate", "50"},
+        {"leRepRate", "7\t", {";LC:RR 7"}, "leRepRate", "7"},
+        {"leBurstCount", "1000\r", {";LC:BU 1000"}, "leBurstCount", "1000"},
+        {"leBurstCount", "1001\r", {}, "leBurstCount", "1000"},
+        {"leBurstCount", "-0\r", {";LC:BU 0"}, "leBurstCount", "0"},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(std::string(s.Control) + " " + (s.Typed ? s.Typed : ""));
@@ -138,9 +146,12 @@ TEST_F(TessalinePanel, AutoEnergyAndTheMonitorSendTheirStateAndStyleTheMonitor)
         Click(c.Control);
         EXPECT_EQ(Wire(), Commands{c.Sent}) << c.Control;
         const bool energy = c.EnergySize == 16;
-        EXPECT_EQ(std::tuple(TessalineControlForm->AutoEnergy, style("rbEnergy"), style("rbVoltage"), std::get<1>(style("lblEnergyMon"))),
-                  std::tuple(c.AutoEnergy, std::tuple(c.EnergySize, energy ? c.Colour : QColor(Qt::white)),
-                             std::tuple(energy ? 8 : 16, energy ? QColor(Qt::white) : c.Colour), c.Colour)) << c.Control;
+        const QColor white(Qt::white);
+        EXPECT_EQ(std::tuple(TessalineControlForm->AutoEnergy, std::get<1>(style("lblEnergyMon"))),
+                  std::tuple(c.AutoEnergy, c.Colour)) << c.Control;
+        EXPECT_EQ(std::tuple(style("rbEnergy"), style("rbVoltage")),
+                  std::tuple(std::tuple(c.EnergySize, energy ? c.Colour : white),
+                             std::tuple(energy ? 8 : 16, energy ? white : c.Colour))) << c.Control;
     }
 }
 
@@ -148,18 +159,22 @@ TEST_F(TessalinePanel, AutoEnergyAndTheMonitorSendTheirStateAndStyleTheMonitor)
 // for another value than the stored one sends.
 TEST_F(TessalinePanel, AnglePairsSendOnlyWhenTheBarLeavesTheStoredAngle)
 {
-    struct Step { const char* Control; const char* Typed; Commands Sent; const char* Shown; int Angle; const char* Error; };
+    struct Step { const char* Control; const char* Typed; Commands Sent; const char* Shown; int Angle;
+                  const char* Error; };
     const Step steps[] = {
         {"cmdTRN45", nullptr, {";LC:ST -45"}, "-45", -45, nullptr}, {"cmdTRN45", nullptr, {}, "-45", -45, nullptr},
         {"cmdTRP34", nullptr, {";LC:ST 45"}, "45", 45, nullptr},    {"cmdTR0", nullptr, {";LC:ST 0"}, "0", 0, nullptr},
         {"edTheta", "-\t", {";LC:ST -45"}, "-45", -45, nullptr},
         {"edTheta", "-\r", {}, "-", -45, "'-' is not a valid integer value"},
-        {"edTheta", "46\r", {}, "-45", -45, nullptr},               {"tbTheta", nullptr, {";LC:ST -44"}, "-44", -44, nullptr},
+        {"edTheta", "46\r", {}, "-45", -45, nullptr},
+        {"tbTheta", nullptr, {";LC:ST -44"}, "-44", -44, nullptr},
         {"edTheta", "4-\r", {}, "4-", -44, "'4-' is not a valid integer value"},
-        {"edTheta", "-44\r", {}, "-44", -44, nullptr},              {"cmdPAP90", nullptr, {";LC:PA 90"}, "90", 90, nullptr},
+        {"edTheta", "-44\r", {}, "-44", -44, nullptr},
+        {"cmdPAP90", nullptr, {";LC:PA 90"}, "90", 90, nullptr},
         {"cmdPAN90", nullptr, {";LC:PA -90"}, "-90", -90, nullptr}, {"cmdPA0", nullptr, {";LC:PA 0"}, "0", 0, nullptr},
         {"edPolarization", "-\t", {}, "-", 0, "'-' is not a valid integer value"},
-        {"edPolarization", "-91\r", {}, "0", 0, nullptr},           {"tbPolarization", nullptr, {";LC:PA 1"}, "1", 1, nullptr},
+        {"edPolarization", "-91\r", {}, "0", 0, nullptr},
+        {"tbPolarization", nullptr, {";LC:PA 1"}, "1", 1, nullptr},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(std::string(s.Control) + " " + (s.Typed ? s.Typed : ""));
@@ -184,10 +199,13 @@ TEST_F(TessalinePanel, IlluminatorsSendTheLevelOfTheirPercentFromTheTopOfTheBar)
 {
     struct Case { const char* Box; const char* Bar; const char* Typed; Qt::Key Key; Commands Sent; int Position; };
     const Case cases[] = {
-        {"edFieldLED", "tbFieldLED", "25\r", {}, {";LC:IL 0,63"}, 75}, {"edFieldLED", "tbFieldLED", "50\r", {}, {";LC:IL 0,127"}, 50},
-        {"edFieldLED", "tbFieldLED", "101\r", {}, {}, 50},             {"edFieldLED", "tbFieldLED", nullptr, Qt::Key_Home, {";LC:IL 0,255"}, 0},
+        {"edFieldLED", "tbFieldLED", "25\r", {}, {";LC:IL 0,63"}, 75},
+        {"edFieldLED", "tbFieldLED", "50\r", {}, {";LC:IL 0,127"}, 50},
+        {"edFieldLED", "tbFieldLED", "101\r", {}, {}, 50},
+        {"edFieldLED", "tbFieldLED", nullptr, Qt::Key_Home, {";LC:IL 0,255"}, 0},
         {"edFieldLED", "tbFieldLED", nullptr, Qt::Key_End, {";LC:IL 0,0"}, 100},
-        {"edSlitLED", "tbSlitLED", "1\r", {}, {";LC:IL 1,2"}, 99},     {"edSlitLED", "tbSlitLED", "99\r", {}, {";LC:IL 1,252"}, 1},
+        {"edSlitLED", "tbSlitLED", "1\r", {}, {";LC:IL 1,2"}, 99},
+        {"edSlitLED", "tbSlitLED", "99\r", {}, {";LC:IL 1,252"}, 1},
         {"edSlitLED", "tbSlitLED", "-\t", {}, {";LC:IL 1,0"}, 100},
     };
     for (const Case& c : cases) {
@@ -206,7 +224,8 @@ TEST_F(TessalinePanel, SwitchingAnIlluminatorOffAndOnSendsZeroAndThenTheLevelLas
 {
     struct Case { const char* Typed; Commands Sent; const char* Caption; bool Off; };
     const Case cases[] = {{nullptr, {";LC:IL 0,0"}, "OFF", true}, {nullptr, {";LC:IL 0,127"}, "ON", false},
-                          {"60\r", {";LC:IL 0,153", ";LC:IL 0,0"}, "OFF", true}, {nullptr, {";LC:IL 0,153"}, "ON", false}};
+                          {"60\r", {";LC:IL 0,153", ";LC:IL 0,0"}, "OFF", true},
+                          {nullptr, {";LC:IL 0,153"}, "ON", false}};
     for (const Case& c : cases) {
         if (c.Typed)
             Type(*Get("edFieldLED"), QString::fromLatin1(c.Typed));
@@ -225,7 +244,8 @@ TEST_F(TessalinePanel, ShowingSendsAutoEnergyOffAndTheEnergyMonitorOnceBeforeThe
     Click("cbAutoEnergy");
     Click("rbVoltage");
     Wire();
-    EXPECT_EQ(Reopen().mid(0, 6), (Commands{";LC:FL 0", ";LC:AE 0", ";LC:EM 1", ";LC:ED 0,100", ";LC:FL 0", ";LC:AE 1"}));
+    EXPECT_EQ(Reopen().mid(0, 6),
+              (Commands{";LC:FL 0", ";LC:AE 0", ";LC:EM 1", ";LC:ED 0,100", ";LC:FL 0", ";LC:AE 1"}));
     EXPECT_EQ(std::tuple(Get<QCheckBox>("cbAutoEnergy")->isChecked(), Get<QRadioButton>("rbEnergy")->isChecked(),
                          TessalineControlForm->AutoEnergy), std::tuple(false, true, 1));
 }
@@ -242,13 +262,15 @@ TEST_F(TessalinePanelLife, OpensFromItsMenuEntryAndClosingSendsLaserOffAndRestor
         MainEntry(c.Choice)->trigger();
         MainEntry("GRNIRControl1")->trigger();
         QApplication::setActiveWindow(panel);
-        EXPECT_EQ(std::tuple(panel->isVisible(), panel->isModal(), panel->tmrStatus->isActive(), CommTermForm->isMinimized()),
+        EXPECT_EQ(std::tuple(panel->isVisible(), panel->isModal(), panel->tmrStatus->isActive(),
+                             CommTermForm->isMinimized()),
                   std::tuple(true, false, true, c.Minimised)) << c.Choice;
         QTest::mouseClick(Find<QWidget>(*panel, "sbFire"), Qt::LeftButton);
         Wire();
         panel->close();
         EXPECT_EQ(Wire(), QList<QByteArray>{";LC:FL 0"});
-        EXPECT_EQ(std::tuple(panel->isVisible(), panel->tmrStatus->isActive(), CommTermForm->isMinimized(), panel->FireState),
+        EXPECT_EQ(std::tuple(panel->isVisible(), panel->tmrStatus->isActive(), CommTermForm->isMinimized(),
+                             panel->FireState),
                   std::tuple(false, false, false, 0)) << c.Choice;
     }
 }

@@ -53,7 +53,8 @@ protected:
     {
         QWidget* control = Get<QWidget>(name);
         const bool indicator = qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control);
-        QTest::mouseClick(control, Qt::LeftButton, {}, indicator ? QPoint(8, control->height() / 2) : control->rect().center());
+        const QPoint at = indicator ? QPoint(8, control->height() / 2) : control->rect().center();
+        QTest::mouseClick(control, Qt::LeftButton, {}, at);
     }
     // Types the text into the box, or without a text clicks the control.
     void Work(const char* control, const char* typed)

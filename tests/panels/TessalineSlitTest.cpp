@@ -5,7 +5,10 @@ namespace {
 class TessalineSlit : public TessalinePanel
 {
 protected:
-    std::tuple<float, float> Sizes() const { return {TessalineControlForm->SlitXSize, TessalineControlForm->SlitYSize}; }
+    std::tuple<float, float> Sizes() const
+    {
+        return {TessalineControlForm->SlitXSize, TessalineControlForm->SlitYSize};
+    }
     std::tuple<QString, QString> Texts() const { return {Get("leXSize")->text(), Get("leYSize")->text()}; }
 };
 
@@ -22,7 +25,8 @@ TEST_F(TessalineSlit, MagnificationShowsTheSizesDividedByItsFactorAndSendsThem)
         EXPECT_EQ(Wire(), Commands{";LC:SP " + slitText.toLatin1()}) << c.Item;
         EXPECT_EQ(std::tuple(Texts(), TessalineControlForm->SlitSizeMax, TessalineControlForm->Magnification,
                              TessalineControlForm->SlitText, Sizes()),
-                  std::tuple(std::tuple(shown, shown), c.Maximum, c.Factor, slitText, std::tuple(2500.0f, 2500.0f))) << c.Item;
+                  std::tuple(std::tuple(shown, shown), c.Maximum, c.Factor, slitText, std::tuple(2500.0f, 2500.0f)))
+            << c.Item;
     }
 }
 
@@ -32,8 +36,8 @@ TEST_F(TessalineSlit, SizeBoxesStoreTheShownSizeTimesTheFactor)
 {
     Choose("cbSlitMag", 1);
     Wire();
-    struct Step { const char* Box; const char* Typed; int Item; QByteArray Sent; const char* X; const char* Y; QRgb Colour;
-                  float XSize; float YSize; };
+    struct Step { const char* Box; const char* Typed; int Item; QByteArray Sent; const char* X; const char* Y;
+                  QRgb Colour; float XSize; float YSize; };
     const Step steps[] = {
         {"leXSize", "700", 0, {}, "500.00", "500.00", White, 2500.0f, 2500.0f},
         {"leXSize", "600\r", 0, ";LC:SP 5,600.00,500.00", "600.00", "500.00", White, 3000.0f, 2500.0f},
@@ -53,8 +57,8 @@ TEST_F(TessalineSlit, SizeBoxesStoreTheShownSizeTimesTheFactor)
         else
             Choose("cbSlitMag", s.Item);
         EXPECT_EQ(Wire(), s.Sent.isEmpty() ? Commands() : Commands{s.Sent});
-        EXPECT_EQ(std::tuple(Texts(), Colour(*Get(s.Box)), Sizes()),
-                  std::tuple(std::tuple(QString::fromLatin1(s.X), QString::fromLatin1(s.Y)), s.Colour, std::tuple(s.XSize, s.YSize)));
+        EXPECT_EQ(Texts(), std::tuple(QString::fromLatin1(s.X), QString::fromLatin1(s.Y)));
+        EXPECT_EQ(std::tuple(Colour(*Get(s.Box)), Sizes()), std::tuple(s.Colour, std::tuple(s.XSize, s.YSize)));
     }
     // A text that is no number shows its error once, when it is read; an
     // empty box takes the focus back.
@@ -68,8 +72,8 @@ TEST_F(TessalineSlit, SquareCopiesXIntoTheHiddenYBoxAndSendsIt)
     Choose("cbSlitMag", 1);
     Type(*Get("leYSize"), QStringLiteral("300\r"));
     Wire();
-    struct Step { const char* Control; const char* Typed; QByteArray Sent; bool YShown; const char* Y; const char* Labels;
-                  float YSize; };
+    struct Step { const char* Control; const char* Typed; QByteArray Sent; bool YShown; const char* Y;
+                  const char* Labels; float YSize; };
     const Step steps[] = {
         {"cbSquareSlit", nullptr, ";LC:SP 5,500.00,500.00", false, "500.00", "XY(um) Y (um)", 2500.0f},
         {"leXSize", "400\r", ";LC:SP 5,400.00,400.00", false, "400.00", "XY(um) Y (um)", 2000.0f},
@@ -80,18 +84,21 @@ TEST_F(TessalineSlit, SquareCopiesXIntoTheHiddenYBoxAndSendsIt)
         SCOPED_TRACE(std::string(s.Control) + " " + (s.Typed ? s.Typed : ""));
         Work(s.Control, s.Typed);
         EXPECT_EQ(Wire(), s.Sent.isEmpty() ? Commands() : Commands{s.Sent});
-        EXPECT_EQ(std::tuple(Get("leYSize")->isVisible(), Get<QLabel>("lblYSize")->isVisible(), Get("leYSize")->text(),
-                             Get<QLabel>("lblXSize")->text() + ' ' + Get<QLabel>("lblYSize")->text(), Colour(*Get("leYSize")),
-                             TessalineControlForm->SlitYSize),
-                  std::tuple(s.YShown, s.YShown, QString::fromLatin1(s.Y), QString::fromLatin1(s.Labels), White, s.YSize));
+        const QString labels = Get<QLabel>("lblXSize")->text() + ' ' + Get<QLabel>("lblYSize")->text();
+        EXPECT_EQ(std::tuple(Get("leYSize")->isVisible(), Get<QLabel>("lblYSize")->isVisible(), labels),
+                  std::tuple(s.YShown, s.YShown, QString::fromLatin1(s.Labels)));
+        EXPECT_EQ(std::tuple(Get("leYSize")->text(), Colour(*Get("leYSize")), TessalineControlForm->SlitYSize),
+                  std::tuple(QString::fromLatin1(s.Y), White, s.YSize));
     }
 }
 
 TEST_F(TessalineSlit, ArrowKeysMoveBetweenTheSizeBoxes)
 {
     struct Case { bool Square; const char* Box; Qt::Key Key; const char* Focus; bool Selected; };
-    const Case cases[] = {{false, "leXSize", Qt::Key_Right, "leYSize", true}, {true, "leXSize", Qt::Key_Right, "leXSize", false},
-                          {false, "leYSize", Qt::Key_Left, "leXSize", true}, {false, "leXSize", Qt::Key_Left, "leXSize", true}};
+    const Case cases[] = {{false, "leXSize", Qt::Key_Right, "leYSize", true},
+                          {true, "leXSize", Qt::Key_Right, "leXSize", false},
+                          {false, "leYSize", Qt::Key_Left, "leXSize", true},
+                          {false, "leXSize", Qt::Key_Left, "leXSize", true}};
     for (const Case& c : cases) {
         Get<QCheckBox>("cbSquareSlit")->setChecked(c.Square);
         FocusControl(*Get(c.Box));
@@ -117,8 +124,8 @@ TEST_F(TessalineSlit, WithoutAMagnificationItemTheCommandHasAnEmptyMagnification
         else
             Choose("cbSlitMag", s.Item);
         EXPECT_EQ(Wire(), Commands{s.Sent});
-        EXPECT_EQ(std::tuple(Get("leXSize")->text(), TessalineControlForm->Magnification, TessalineControlForm->SlitXSize,
-                             Get("leYSize")->isEnabled()),
+        EXPECT_EQ(std::tuple(Get("leXSize")->text(), TessalineControlForm->Magnification,
+                             TessalineControlForm->SlitXSize, Get("leYSize")->isEnabled()),
                   std::tuple(QString::fromLatin1(s.X), s.Factor, s.XSize, true));
     }
 }
