@@ -7,11 +7,12 @@
 #include "panels/PanelSend.h"
 #include "panels/TessalineLanguage.h"
 #include "platform/ControlEvents.h"
+#include "platform/Exceptions.h"
 #include "platform/InstallFolder.h"
 #include "platform/NumericEntryBox.h"
+#include "platform/TextFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -21,34 +22,32 @@ using platform::TrackBar;
 
 constexpr char EnterKey = platform::NumericEntryBox::EnterKey;
 
-std::optional<QByteArray> ReadFileBytes(const QString& fileName)
+// Anything but a regular file counts as unreadable.
+std::optional<QByteArray> ReadConfigurationBytes()
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    try {
+        return platform::ReadFileBytes(TessalineConfigFileName());
+    } catch (const EFileError&) {
         return std::nullopt;
-    return file.readAll();
+    }
 }
 
-// A temporary file renamed over the old one once every byte is written, so a
-// failed write leaves the old file whole. Silent on failure. The flush is
-// checked on its own: the rename does not see an error of the last buffered
-// write and would put a cut file in place.
-void WriteFileBytes(const QString& fileName, const QByteArray& contents)
+// Silent on failure; a failed save leaves the file it would have replaced whole.
+void WriteConfigurationBytes(const QByteArray& contents)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.flush())
-        return;
-    file.commit();
+    try {
+        platform::SaveBytesToFile(TessalineConfigFileName(), contents);
+    } catch (const EFileError&) {
+    }
 }
 
 // Only a file that is not there is created: one that is there but cannot be
 // read may hold the user's settings and is left alone.
 std::optional<QByteArray> OpenConfigurationFile()
 {
-    const QString fileName = TessalineConfigFileName();
-    if (!QFile::exists(fileName))
-        WriteFileBytes(fileName, tessaline::WriteConfiguration(tessaline::Configuration{}));
-    return ReadFileBytes(fileName);
+    if (!QFile::exists(TessalineConfigFileName()))
+        WriteConfigurationBytes(tessaline::WriteConfiguration(tessaline::Configuration{}));
+    return ReadConfigurationBytes();
 }
 
 } // namespace
@@ -143,5 +142,5 @@ void TTessalineControlForm::SaveConfigurationFile()
     const tessaline::Configuration settings{EnergyLevel, Energy, FireState, AutoEnergy, WavelengthIndex, ModeIndex,
                                             BurstCount, RepRate, PolarizationAngle, FieldLEDLevel, SlitLEDLevel,
                                             SlitText, Theta};
-    WriteFileBytes(TessalineConfigFileName(), tessaline::WriteConfiguration(settings));
+    WriteConfigurationBytes(tessaline::WriteConfiguration(settings));
 }

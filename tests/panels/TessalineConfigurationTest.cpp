@@ -1,11 +1,11 @@
 #include "TessalineFixture.h"
 
+#include "support/FullFileSystem.h"
+
 #include <QDir>
 
-#include <csignal>
 #include <map>
-
-#include <sys/resource.h>
+#include <optional>
 
 namespace {
 
@@ -123,22 +123,28 @@ TEST_F(TessalineConfiguration, AFileThatCanNeitherBeReadNorCreatedLeavesTheShowi
     EXPECT_EQ(Ui.Exceptions, std::vector<QString>());
 }
 
-// A disk that takes no more than a few bytes: the old file stays whole and
-// no temporary file is left beside it.
-TEST_F(TessalineConfiguration, AFailedWriteLeavesTheOldFileWhole)
+class TessalineOnFullDisk : public TessalineConfiguration
+{
+protected:
+    void PrepareInstallFolder() override
+    {
+        Disk.emplace(InstallPath());
+        ASSERT_TRUE(QDir(InstallPath()).mkpath("Logs") && QDir(InstallPath()).mkpath("ports"));
+        TessalineConfiguration::PrepareInstallFolder();
+    }
+    std::optional<FullFileSystem> Disk;
+};
+
+// The old file stays whole and nothing of the save is left beside it.
+TEST_F(TessalineOnFullDisk, AFailedWriteLeavesTheOldFileWhole)
 {
     Type(*Get("leRepRate"), QStringLiteral("7\r"));
-    const QStringList before = QDir(InstallPath()).entryList(QDir::Files);
-    rlimit limit{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit full = limit;
-    limit.rlim_cur = 8;
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const QStringList before = QDir(InstallPath()).entryList(QDir::Files | QDir::Hidden);
+    Disk->Fill();
     TessalineControlForm->close();
-    setrlimit(RLIMIT_FSIZE, &full);
-    std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(std::tuple(StoredBytes(), QDir(InstallPath()).entryList(QDir::Files)), std::tuple(DefaultFile, before));
+    Disk->Free();
+    EXPECT_EQ(std::tuple(StoredBytes(), QDir(InstallPath()).entryList(QDir::Files | QDir::Hidden), Ui.Exceptions.size()),
+              std::tuple(DefaultFile, before, 0u));
     TessalineControlForm->SaveConfigurationFile();
     EXPECT_EQ(StoredBytes().split('\n').at(6), "7\r");
 }
