@@ -254,7 +254,7 @@ int TOrvaneControlForm::FindComboText(const QComboBox& combo, const QString& tex
 
 void TOrvaneControlForm::tmrStatusTimer()
 {
-    if (!cbStatus->isChecked())
+    if (!cbStatus->isChecked() || !panels::PollMaySend())
         return;
     QuerySystem();
     QueryKeyswitch();

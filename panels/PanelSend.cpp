@@ -17,6 +17,11 @@ void Send(const QString& command)
     CommTermForm->eSendCommandKeyPress(key);
 }
 
+bool PollMaySend()
+{
+    return CommTermForm != nullptr && !CommTermForm->Closing && !CommTermForm->PortBusy;
+}
+
 QString QueryReply(const QString& command)
 {
     Send(command);

@@ -23,6 +23,11 @@ inline constexpr Dialect SettingDialect{"Error"};
 
 void Send(const QString& command);
 
+// Whether a status poll may send now. The window thread finds the port held
+// only while the settings window has it to itself; a poll that sent then
+// would wait for the port for ever, with that window's own loop beneath it.
+bool PollMaySend();
+
 // Sends the query and gives the reply cut at its first carriage return
 // (LastResponse is cut in place), whatever it holds.
 QString QueryReply(const QString& command);

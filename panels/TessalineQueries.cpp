@@ -287,7 +287,7 @@ void TTessalineControlForm::cmdRefreshClick()
 
 void TTessalineControlForm::tmrStatusTimer()
 {
-    if (!cbStatus->isChecked())
+    if (!cbStatus->isChecked() || !panels::PollMaySend())
         return;
     const QString reply = panels::QueryReply(QStringLiteral(";LC:SS?"));
     lblStatus->setText(reply.contains(QLatin1Char('?')) ? platform::Format4x(0) : reply);
