@@ -12,7 +12,9 @@
 
 #include <QButtonGroup>
 #include <QMenu>
+#include <QPalette>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTimer>
 
 #include <initializer_list>
@@ -83,6 +85,10 @@ void TTessalineControlForm::PaintLayout()
 {
     platform::PaintPanel(*pnlMain, Qt::black);
     platform::PaintPanel(*Default, Navy);
+    // The page's tab keeps the light face of the style, so its caption stays dark.
+    QPalette tab = nbTessaline->tabBar()->palette();
+    tab.setColor(QPalette::WindowText, Qt::black);
+    nbTessaline->tabBar()->setPalette(tab);
     for (QWidget* box : std::initializer_list<QWidget*>{gbEnergyMonitor, GroupBox3, GroupBox1, gbLaserSettings,
                                                         GroupBox2, GroupBox4}) {
         platform::PaintPanel(*box, Grey);
