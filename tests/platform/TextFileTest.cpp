@@ -1,6 +1,7 @@
 #include "platform/Exceptions.h"
 #include "platform/TextFile.h"
 
+#include "support/Files.h"
 #include "support/FullFileSystem.h"
 
 #include <gtest/gtest.h>
@@ -26,12 +27,6 @@ QString Outcome(const std::function<void()>& call)
     return QStringLiteral("done");
 }
 
-bool Put(const QString& path, const QByteArray& contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
 QByteArray Contents(const QString& path)
 {
     QFile file(path);
@@ -49,12 +44,13 @@ TEST(SaveBytesToFile, ReplacesOnlyARegularFileAndOnlyWithTheWholeContents)
     const bool root = ::geteuid() == 0;
     const std::tuple<const char*, std::function<bool(const QString&)>, const char*, QByteArray> cases[] = {
         {"new file", [](auto&) { return true; }, "done", "new"},
-        {"longer old file", [](auto& f) { return Put(f, QByteArray(5000, 'o')); }, "done", "new"},
+        {"longer old file", [](auto& f) { return WriteWholeFile(f, QByteArray(5000, 'o')); }, "done", "new"},
         {"FIFO", MakeFifo, "Cannot create file ", "<none>"},
         {"folder", [](auto& f) { return QDir().mkdir(f); }, "Cannot create file ", "<none>"},
-        {"read-only file", [](auto& f) { return Put(f, "old") && QFile::setPermissions(f, QFile::ReadOwner); },
+        {"read-only file",
+         [](auto& f) { return WriteWholeFile(f, "old") && QFile::setPermissions(f, QFile::ReadOwner); },
          root ? "done" : "Cannot create file ", root ? "new" : "old"},
-        {"full disk", [](auto& f) { return Put(f, "old"); }, "Stream write error on ", "old"},
+        {"full disk", [](auto& f) { return WriteWholeFile(f, "old"); }, "Stream write error on ", "old"},
     };
     for (const auto& [what, prepare, outcome, left] : cases) {
         const QTemporaryDir top;
@@ -80,7 +76,7 @@ TEST(SaveBytesToFile, AReplacedFileKeepsItsPermissionsAndItsLinks)
 {
     const QTemporaryDir folder;
     const QString file = folder.filePath("file");
-    ASSERT_TRUE(Put(file, "old") && QFile::link(file, folder.filePath("link")));
+    ASSERT_TRUE(WriteWholeFile(file, "old") && QFile::link(file, folder.filePath("link")));
     const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
                              | QFile::ReadOther;
     ASSERT_TRUE(QFile::setPermissions(file, permissions));
@@ -95,7 +91,7 @@ TEST(SaveBytesToFile, AReplacedFileKeepsItsPermissionsAndItsLinks)
 TEST(ReadFileBytes, ReadsOnlyRegularFiles)
 {
     const QTemporaryDir folder;
-    ASSERT_TRUE(Put(folder.filePath("file"), "bytes\r\n") && MakeFifo(folder.filePath("fifo")));
+    ASSERT_TRUE(WriteWholeFile(folder.filePath("file"), "bytes\r\n") && MakeFifo(folder.filePath("fifo")));
     for (const QString& name : {folder.filePath("absent"), folder.filePath("fifo"), folder.path(), 
                                 QString("/dev/zero")})
         EXPECT_EQ(Outcome([&] { platform::ReadFileBytes(name); }), "Cannot open file ") << name.toStdString();

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <algorithm>
 #include <tuple>
 
@@ -25,19 +27,17 @@ protected:
     CSerialPort port;
 };
 
-} // namespace
-
 TEST_F(CommPortTest, AFreshObjectIsClosedWithTheDefaultLineAndRefusesEveryOperation)
 {
     EXPECT_EQ(std::tuple(port.IsCommPortOpen(), port.PortName, port.BaudRateText, port.BaudRate, port.Parity,
                          port.DataBits, port.StopBits),
               std::tuple(false, QStringLiteral("COMX"), QStringLiteral("9600"), 9600, 0, 8, 0));
     EXPECT_TRUE(std::all_of(port.RxBuffer.begin(), port.RxBuffer.end(), [](char c) { return c == 0; }));
-    EXPECT_FALSE(port.InitCommPort("9600") || port.InitCommPortShortTimeout("9600") || port.SetCommPortProperties("9600", "0", "8", "0")
-                 || port.StateOK || port.PortTimeouts.ReadTotalTimeoutConstant != 0);
     port.BytesWritten = 5;
-    EXPECT_FALSE(port.WriteCommPort("x", "\r\n") || port.BytesWritten != 0 || !port.RxQueueEmpty() || port.PurgeRxBuffer()
-                 || port.CloseCommPort());
+    EXPECT_FALSE(port.InitCommPort("9600") || port.InitCommPortShortTimeout("9600") || port.StateOK
+                 || port.SetCommPortProperties("9600", "0", "8", "0") || port.PortTimeouts.ReadTotalTimeoutConstant
+                 || port.WriteCommPort("x", "\r\n") || port.BytesWritten || !port.RxQueueEmpty()
+                 || port.PurgeRxBuffer() || port.CloseCommPort());
 }
 
 // A missing port keeps the open flag as it was; a port another descriptor
@@ -56,7 +56,7 @@ TEST_F(CommPortTest, OpeningAMissingOrHeldPortFails)
     CSerialPort second;
     EXPECT_FALSE(second.OpenCommPort(instrument.PortName()));
     EXPECT_TRUE(platform::CloseSerialPort(held));
-    const int other = ::open(instrument.SlavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int other = ::open(QFile::encodeName(instrument.SlavePath()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
     EXPECT_FALSE(second.OpenCommPort(instrument.PortName()));
     ::close(other);
@@ -68,35 +68,47 @@ TEST_F(CommPortTest, OpeningAMissingOrHeldPortFails)
 // line cannot carry fails the set-up, which closes the port and releases it.
 TEST_F(CommPortTest, SetUpAppliesTheLineAndTheReadConstantOrClosesThePort)
 {
-    using Init = bool (CSerialPort::*)(const QString&);
-    struct Case { Init Initialise; const char *Baud, *Parity, *DataBits, *StopBits; bool Accepted; int Bits = 0, ParityCode = 0, Stop = 0; std::uint32_t Constant = 0; speed_t Speed = 0; };
-    const Init init = &CSerialPort::InitCommPort, shortInit = &CSerialPort::InitCommPortShortTimeout;
+    struct Case
+    {
+        const char *Baud, *Parity, *DataBits, *StopBits;
+        bool Accepted;
+        int Bits = 0, ParityCode = 0, Stop = 0;
+        std::uint32_t Constant = 0;
+        speed_t Speed = 0;
+    };
     const Case cases[] = {
-        {init, "19200", "", "", "", true, 8, 0, 0, 2000, B19200}, {shortInit, "115200", "", "", "", true, 8, 0, 0, 10, B115200},
-        {nullptr, "9600", "0", "1", "1", true, 5, 0, 1, 10, B9600}, {nullptr, "1200", "1", "2", "0", true, 6, 1, 0, 10, B1200},
-        {nullptr, "4800", "4", "4", "2", true, 7, 4, 2, 10, B4800},  {nullptr, "9600", "2", "8", "0", true, 8, 2, 0, 10, B9600},
-        {nullptr, "9600", "0", "1", "2", false},    // 2 stop bits with 5 data bits
-        {nullptr, "9600", "0", "8", "1", false},    // 1.5 stop bits with 8 data bits
-        {nullptr, "14400", "0", "8", "0", false},   // a rate the dialog never offers
-        {nullptr, "9600", "256", "8", "0", false},  // a parity code that must not wrap to None
+        {"19200", nullptr, "", "", true, 8, 0, 0, 2000, B19200},   // InitCommPort
+        {"115200", "short", "", "", true, 8, 0, 0, 10, B115200},   // InitCommPortShortTimeout
+        {"9600", "0", "1", "1", true, 5, 0, 1, 10, B9600}, {"1200", "1", "2", "0", true, 6, 1, 0, 10, B1200},
+        {"4800", "4", "4", "2", true, 7, 4, 2, 10, B4800},  {"9600", "2", "8", "0", true, 8, 2, 0, 10, B9600},
+        {"9600", "0", "1", "2", false},    // 2 stop bits with 5 data bits
+        {"9600", "0", "8", "1", false},    // 1.5 stop bits with 8 data bits
+        {"14400", "0", "8", "0", false},   // a rate the dialog never offers
+        {"9600", "256", "8", "0", false},  // a parity code that must not wrap to None
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.Baud) + "," + c.Parity + "," + c.DataBits + "," + c.StopBits);
+        SCOPED_TRACE(testing::Message() << c.Baud << ',' << c.Parity << ',' << c.DataBits << ',' << c.StopBits);
         if (!port.IsCommPortOpen()) {
             ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
         }
-        ASSERT_EQ(c.Initialise ? (port.*c.Initialise)(c.Baud) : port.SetCommPortProperties(c.Baud, c.Parity, c.DataBits, c.StopBits), c.Accepted);
+        const bool accepted = !c.Parity                       ? port.InitCommPort(c.Baud)
+                              : QByteArray(c.Parity) == "short" ? port.InitCommPortShortTimeout(c.Baud)
+                                                              : port.SetCommPortProperties(c.Baud, c.Parity,
+                                                                                           c.DataBits, c.StopBits);
+        ASSERT_EQ(accepted, c.Accepted);
         EXPECT_EQ(std::tuple(port.StateOK, port.IsCommPortOpen()), std::tuple(c.Accepted, c.Accepted));
         if (!c.Accepted)
             continue;
         const platform::DeviceControlBlock& dcb = port.PortDCB;
-        EXPECT_EQ(std::tuple(int(dcb.ByteSize), int(dcb.Parity), int(dcb.StopBits), port.PortTimeouts.ReadTotalTimeoutConstant,
-                             port.PortTimeouts.ReadIntervalTimeout, int(dcb.fDtrControl), int(dcb.fRtsControl), int(dcb.fAbortOnError)),
-                  std::tuple(c.Bits, c.ParityCode, c.Stop, c.Constant, platform::MaxDword, 0, 0, 1));
+        const platform::CommTimeouts& timeouts = port.PortTimeouts;
+        EXPECT_EQ(std::tuple(int(dcb.ByteSize), int(dcb.Parity), int(dcb.StopBits), timeouts.ReadTotalTimeoutConstant,
+                             timeouts.ReadIntervalTimeout, int(dcb.fDtrControl), int(dcb.fRtsControl)),
+                  std::tuple(c.Bits, c.ParityCode, c.Stop, c.Constant, platform::MaxDword, 0, 0));
         // The pty starts cooked and echoing; what it reads back is what the device got.
         const termios line = instrument.SlaveTermios();
-        EXPECT_EQ(std::tuple(cfgetospeed(&line), line.c_lflag & (ICANON | ECHO | ISIG), line.c_oflag & OPOST, line.c_cflag & CRTSCTS),
-                  std::tuple(c.Speed, 0u, 0u, 0u));
+        EXPECT_EQ(std::tuple(cfgetospeed(&line), line.c_lflag & (ICANON | ECHO | ISIG), line.c_oflag & OPOST,
+                             line.c_cflag & CRTSCTS, int(dcb.fAbortOnError)),
+                  std::tuple(c.Speed, 0u, 0u, 0u, 1));
     }
     ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
     EXPECT_THROW(port.SetCommPortProperties("fast", "0", "8", "0"), EConvertError);
@@ -135,6 +147,7 @@ TEST_F(CommPortTest, AReopenAppliesTheLineThenLowersTheModemLinesBeforeItReturns
 TEST_F(CommPortTest, RepliesAreReadUntilSilenceOrTheBufferEnds)
 {
     const QByteArray alphabet = QByteArray("abcdefghijklmnopqrstuvwxyz").repeated(200).left(5000);
+    const QByteArray full = alphabet.left(CSerialPort::RxBufferSize);
     struct Case { const char* Name; FakeReply Sent; bool LongWait; int Count; QByteArray Text; };
     const Case cases[] = {
         {"nothing", FakeReply(""), false, 0, ""},
@@ -144,7 +157,7 @@ TEST_F(CommPortTest, RepliesAreReadUntilSilenceOrTheBufferEnds)
         {"first byte after 70 ms", FakeReply("LATE", 70), false, 4, "LATE"},
         {"first byte after 600 ms", FakeReply("LATE", 600), false, 0, ""},
         {"zero byte", FakeReply(QByteArray("ab\0cd", 5)), false, 5, "ab"},
-        {"longer than the buffer", FakeReply(alphabet), false, CSerialPort::RxBufferSize, alphabet.left(CSerialPort::RxBufferSize)},
+        {"longer than the buffer", FakeReply(alphabet), false, CSerialPort::RxBufferSize, full},
         {"shorter than the last", FakeReply("xyz"), false, 3, "xyz"},
         {"long wait, first byte after 400 ms", FakeReply("LATE", 400), true, 4, "LATE"},
     };
@@ -163,7 +176,9 @@ TEST_F(CommPortTest, RepliesAreReadUntilSilenceOrTheBufferEnds)
         const QTime received(port.RecvHour, port.RecvMin, port.RecvSec, port.RecvMSec);
         const bool stamped = c.Count > 0 && !c.LongWait;
         EXPECT_EQ(std::tuple(time, received),
-                  std::tuple(stamped ? platform::TimeStampText(port.RecvHour, port.RecvMin, port.RecvSec, port.RecvMSec) : "untouched",
+                  std::tuple(stamped ? platform::TimeStampText(received.hour(), received.minute(), received.second(),
+                                                               received.msec())
+                                     : "untouched",
                              stamped ? port.RecvTime.time() : QTime(0, 0)));
         ASSERT_TRUE(instrument.WaitForQueued(static_cast<int>(c.Sent.Bytes.size()) - std::max(count, 0)));
         ASSERT_TRUE(port.PurgeRxBuffer());
@@ -185,7 +200,10 @@ TEST(CommPortScan, FindsTheLinkedPortsOnlyAndLeavesTheOtherFlags)
     flags[0] = flags[2] = expected[0] = expected[2] = 7;
     expected[1] = expected[4] = 1;
     port.ScanCommPorts(flags);
-    EXPECT_EQ(std::tuple(flags, port.PortName, port.IsCommPortOpen()), std::tuple(expected, QStringLiteral("COM119"), false));
+    EXPECT_EQ(std::tuple(flags, port.PortName, port.IsCommPortOpen()),
+              std::tuple(expected, QStringLiteral("COM119"), false));
     // Every port found was closed again.
     EXPECT_TRUE(port.OpenCommPort("COM4"));
 }
+
+} // namespace

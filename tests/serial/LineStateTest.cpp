@@ -35,6 +35,12 @@ std::tuple<tcflag_t, tcflag_t, tcflag_t, tcflag_t, speed_t, speed_t> Flags(const
     return {state.c_iflag, state.c_oflag, state.c_cflag, state.c_lflag, cfgetispeed(&state), cfgetospeed(&state)};
 }
 
+std::string Described(const DeviceControlBlock& line)
+{
+    return QStringLiteral("%1,%2,%3,%4").arg(line.BaudRate).arg(line.ByteSize).arg(line.Parity).arg(line.StopBits)
+        .toStdString();
+}
+
 } // namespace
 
 // Every state the line can carry becomes a raw local line without flow
@@ -43,39 +49,43 @@ std::tuple<tcflag_t, tcflag_t, tcflag_t, tcflag_t, speed_t, speed_t> Flags(const
 // exactly: such a state is rejected and changes nothing.
 TEST(TermiosFromDcb, AStateBecomesARawLocalLineOrIsRejectedWhole)
 {
-    struct Case { DeviceControlBlock Line; tcflag_t Flags; speed_t Speed; };
-    const Case cases[] = {
-        {{300, 5, ParityNone, StopBitsOne}, CS5, B300}, {{1200, 6, ParityOdd, StopBitsOne}, CS6 | PARENB | PARODD, B1200},
+    const std::tuple<DeviceControlBlock, tcflag_t, speed_t> carried[] = {
+        {{300, 5, ParityNone, StopBitsOne}, CS5, B300},
+        {{1200, 6, ParityOdd, StopBitsOne}, CS6 | PARENB | PARODD, B1200},
         {{2400, 7, ParityEven, StopBitsOne}, CS7 | PARENB, B2400},
         {{4800, 8, ParityMark, StopBitsOne}, CS8 | PARENB | CMSPAR | PARODD, B4800},
         {{9600, 7, ParitySpace, StopBitsOne}, CS7 | PARENB | CMSPAR, B9600},
-        {{19200, 5, ParityNone, StopBitsOneAndHalf}, CS5 | CSTOPB, B19200}, {{38400, 6, ParityNone, StopBitsTwo}, CS6 | CSTOPB, B38400},
+        {{19200, 5, ParityNone, StopBitsOneAndHalf}, CS5 | CSTOPB, B19200},
+        {{38400, 6, ParityNone, StopBitsTwo}, CS6 | CSTOPB, B38400},
         {{57600, 7, ParityOdd, StopBitsTwo}, CS7 | PARENB | PARODD | CSTOPB, B57600},
         {{115200, 8, ParityNone, StopBitsTwo}, CS8 | CSTOPB, B115200},
-        {{9600, 0, ParityNone, StopBitsOne}, 0, 0}, {{9600, 1, ParityNone, StopBitsOne}, 0, 0}, {{9600, 2, ParityNone, StopBitsOne}, 0, 0},
-        {{9600, 4, ParityNone, StopBitsOne}, 0, 0}, {{9600, 9, ParityNone, StopBitsOne}, 0, 0}, {{9600, 7, 5, StopBitsOne}, 0, 0},
-        {{9600, 7, 0xFF, StopBitsOne}, 0, 0}, {{9600, 6, ParityNone, StopBitsOneAndHalf}, 0, 0},
-        {{9600, 8, ParityNone, StopBitsOneAndHalf}, 0, 0}, {{9600, 5, ParityNone, StopBitsTwo}, 0, 0},
-        {{9600, 8, ParityNone, 3}, 0, 0}, {{0, 8, ParityNone, StopBitsOne}, 0, 0}, {{110, 8, ParityNone, StopBitsOne}, 0, 0},
-        {{14400, 8, ParityNone, StopBitsOne}, 0, 0}, {{9601, 8, ParityNone, StopBitsOne}, 0, 0},
-        {{230400, 8, ParityNone, StopBitsOne}, 0, 0}, {{MaxDword, 8, ParityNone, StopBitsOne}, 0, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.Line.BaudRate << ',' << int(c.Line.ByteSize) << ',' << int(c.Line.Parity) << ',' << int(c.Line.StopBits));
+    for (const auto& [line, flags, speed] : carried) {
         termios state = CookedTermios();
-        ASSERT_EQ(TermiosFromDcb(c.Line, state), c.Speed != 0);
-        if (c.Speed == 0) {
-            EXPECT_EQ(Flags(state), Flags(CookedTermios()));
-            continue;
-        }
-        EXPECT_EQ(std::tuple(state.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), cfgetispeed(&state), cfgetospeed(&state)),
-                  std::tuple(c.Flags, c.Speed, c.Speed));
-        EXPECT_EQ(std::tuple(state.c_cflag & (CLOCAL | CREAD | HUPCL | CRTSCTS), state.c_iflag & (IXON | IXOFF | ICRNL | INPCK | BRKINT),
-                             state.c_oflag & OPOST, state.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), state.c_cc[VMIN], state.c_cc[VTIME]),
-                  std::tuple(tcflag_t(CLOCAL | CREAD), 0u, 0u, 0u, cc_t{0}, cc_t{0}));
+        ASSERT_TRUE(TermiosFromDcb(line, state)) << Described(line);
+        EXPECT_EQ(std::tuple(state.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), cfgetispeed(&state),
+                             cfgetospeed(&state)),
+                  std::tuple(flags, speed, speed)) << Described(line);
+        EXPECT_EQ(std::tuple(state.c_cflag & (CLOCAL | CREAD | HUPCL | CRTSCTS),
+                             state.c_iflag & (IXON | IXOFF | ICRNL | INPCK | BRKINT), state.c_oflag & OPOST,
+                             state.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), state.c_cc[VMIN], state.c_cc[VTIME]),
+                  std::tuple(tcflag_t(CLOCAL | CREAD), 0u, 0u, 0u, cc_t{0}, cc_t{0})) << Described(line);
         DeviceControlBlock read;
         DcbFromTermios(state, read);
-        EXPECT_EQ(Fields(read), Fields(c.Line));
+        EXPECT_EQ(Fields(read), Fields(line));
+    }
+    const DeviceControlBlock rejected[] = {
+        {9600, 0, ParityNone, StopBitsOne}, {9600, 1, ParityNone, StopBitsOne}, {9600, 2, ParityNone, StopBitsOne},
+        {9600, 4, ParityNone, StopBitsOne}, {9600, 9, ParityNone, StopBitsOne}, {9600, 7, 5, StopBitsOne},
+        {9600, 7, 0xFF, StopBitsOne}, {9600, 6, ParityNone, StopBitsOneAndHalf},
+        {9600, 8, ParityNone, StopBitsOneAndHalf}, {9600, 5, ParityNone, StopBitsTwo}, {9600, 8, ParityNone, 3},
+        {0, 8, ParityNone, StopBitsOne}, {110, 8, ParityNone, StopBitsOne}, {14400, 8, ParityNone, StopBitsOne},
+        {9601, 8, ParityNone, StopBitsOne}, {230400, 8, ParityNone, StopBitsOne}, {MaxDword, 8, ParityNone, 0},
+    };
+    for (const DeviceControlBlock& line : rejected) {
+        termios state = CookedTermios();
+        EXPECT_FALSE(TermiosFromDcb(line, state)) << Described(line);
+        EXPECT_EQ(Flags(state), Flags(CookedTermios())) << Described(line);
     }
 }
 
@@ -86,7 +96,8 @@ TEST(BuildCommDcb, ReadsTheShortDefinitionAndRejectsMalformedOnesWhole)
     EXPECT_EQ(Fields(dcb), Fields(DeviceControlBlock{9600, 8, ParityNone, StopBitsOne}));
     const DeviceControlBlock kept{19200, 7, ParityEven, StopBitsTwo};
     dcb = kept;
-    for (const char* definition : {",N,8,1", "abc,N,8,1", "-9600,N,8,1", "9600,X,8,1", "9600,N,9,1", "9600,N,8,3", "9600,N,8", ""}) {
+    for (const char* definition :
+         {",N,8,1", "abc,N,8,1", "-9600,N,8,1", "9600,X,8,1", "9600,N,9,1", "9600,N,8,3", "9600,N,8", ""}) {
         EXPECT_FALSE(BuildCommDcb(QString::fromLatin1(definition), dcb)) << definition;
         EXPECT_EQ(Fields(dcb), Fields(kept)) << definition;
     }

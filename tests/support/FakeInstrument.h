@@ -6,8 +6,13 @@
 #include <QList>
 #include <QString>
 
+#include <array>
+#include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include <termios.h>
 
@@ -74,8 +79,8 @@ public:
     FakeInstrument(const FakeInstrument&) = delete;
     FakeInstrument& operator=(const FakeInstrument&) = delete;
 
-    QString PortName() const;   // "COMn"
-    QString SlavePath() const;  // "/dev/pts/N"
+    QString PortName() const { return QStringLiteral("COM%1").arg(PortNumber); }
+    QString SlavePath() const { return SlaveName; }  // "/dev/pts/N"
 
     // The rule for later commands; by default no command is answered.
     void SetRule(Rule rule);
@@ -98,13 +103,38 @@ public:
     // From now on the port's input queue holds at most limit bytes, as a
     // driver's buffer does: what would overrun it is dropped and counted.
     // 0 (the default) lets the instrument wait for room instead.
-    void SetQueueLimit(int limit);
-    int DroppedBytes() const;
+    void SetQueueLimit(int limit) { QueueLimit = limit; }
+    int DroppedBytes() const { return Dropped; }
 
     // The line settings the program gave the port.
     termios SlaveTermios() const;
 
 private:
-    class Line;
-    std::unique_ptr<Line> line;
+    void ReadLoop();
+    QList<QByteArray> Record(const QByteArray& bytes);
+    void Reply(const FakeReply& reply);
+    bool Pause(int ms);
+    void Write(const QByteArray& bytes);
+    bool WaitUntil(int timeoutMs, const std::function<bool()>& done) const;
+
+    const int PortNumber;
+    const QByteArray Terminator;
+    int Master = -1;
+    int Slave = -1;
+    std::array<int, 2> Wake{-1, -1};
+    QString SlaveName;
+    QString LinkPath;
+
+    mutable std::mutex Mutex;
+    mutable std::condition_variable Changed;
+    Rule Answer;
+    QByteArray ReceivedBytes;
+    QByteArray Pending;
+    QList<QByteArray> Completed;
+
+    std::mutex WriteMutex;
+    std::atomic<bool> Stopping{false};
+    std::atomic<int> QueueLimit{0};
+    std::atomic<int> Dropped{0};
+    std::thread Reader;  // last: starts once everything above is in place
 };

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "platform/Exceptions.h"
+#include "platform/FileDialogs.h"
 #include "platform/Services.h"
 
 #include <QString>
+#include <QTextDocument>
 
 #include <deque>
 #include <optional>
@@ -46,15 +49,39 @@ public:
     // When not empty, printing fails with this message (no printer).
     QString PrintError;
 
-    void ShowException(const QString& message) override;
+    void ShowException(const QString& message) override { Exceptions.push_back(message); }
     void ShowMessage(QWidget* parent, const QString& title, const QString& text,
-                     platform::MessageIcon icon) override;
-    std::optional<QString> OpenFileName(QWidget* parent, const platform::FileDialogRequest& request) override;
-    std::optional<QString> SaveFileName(QWidget* parent, const platform::FileDialogRequest& request) override;
-    void PrintDocument(QWidget* parent, const QTextDocument& document, const QString& jobTitle) override;
+                     platform::MessageIcon icon) override
+    {
+        Messages.push_back({parent, title, text, icon});
+    }
+    std::optional<QString> OpenFileName(QWidget*, const platform::FileDialogRequest& request) override
+    {
+        return AnswerFor(false, request);
+    }
+    std::optional<QString> SaveFileName(QWidget*, const platform::FileDialogRequest& request) override
+    {
+        return AnswerFor(true, request);
+    }
+    void PrintDocument(QWidget*, const QTextDocument& document, const QString& jobTitle) override
+    {
+        if (!PrintError.isEmpty())
+            throw Exception(PrintError);
+        PrintJobs.push_back({jobTitle, document.toPlainText()});
+    }
 
 private:
-    std::optional<QString> AnswerFor(bool save, const platform::FileDialogRequest& request);
+    std::optional<QString> AnswerFor(bool save, const platform::FileDialogRequest& request)
+    {
+        FileDialogs.push_back({save, request});
+        if (FileAnswers.empty())
+            return std::nullopt;
+        std::optional<QString> answer = FileAnswers.front();
+        FileAnswers.pop_front();
+        if (answer)
+            *answer = platform::WithDefaultExt(*answer, request.DefaultExt);
+        return answer;
+    }
 };
 
 // Installs any UiServices for the life of the object and then puts back the
@@ -62,13 +89,13 @@ private:
 class ScopedServices
 {
 public:
-    explicit ScopedServices(platform::UiServices& services);
-    ~ScopedServices();
+    explicit ScopedServices(platform::UiServices& services) { platform::InstallServices(&services); }
+    ~ScopedServices() { platform::InstallServices(Previous); }
     ScopedServices(const ScopedServices&) = delete;
     ScopedServices& operator=(const ScopedServices&) = delete;
 
 private:
-    platform::UiServices* Previous;
+    platform::UiServices* Previous = &platform::Services();
 };
 
 // The usual case in a window test: `InstalledTestServices ui;` records every

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeInstrument.h"
+#include "Files.h"
 #include "TestServices.h"
 #include "app/Startup.h"
 #include "terminal/Main.h"
@@ -9,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QString>
 
@@ -43,18 +45,38 @@ protected:
     // Runs before the windows exist; the install folder is already in place.
     virtual void PrepareInstallFolder() {}
 
+    // A new run in the same folder, reading what it holds now; the boxes of
+    // the run before are forgotten.
+    void Restart()
+    {
+        DestroyWindows();
+        Ui.Messages.clear();
+        Ui.Exceptions.clear();
+        CreateWindows();
+        CommTermForm->show();
+    }
+
     QString InstallPath() const { return Folder.Path(); }
 
-    // A control or menu entry of the main window by its name; fails the test
-    // when there is none.
+    // A control or menu entry of the window by its name; fails the test when there is none.
     template <class Control = QWidget>
-    Control* MainControl(const char* name) const
+    static Control* Child(const QWidget& window, const QString& name)
     {
-        auto* control = CommTermForm->findChild<Control*>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << "no control " << name;
+        auto* control = window.findChild<Control*>(name);
+        EXPECT_NE(control, nullptr) << "no control " << name.toStdString();
         return control;
     }
+    template <class Control = QWidget>
+    Control* MainControl(const char* name) const { return Child<Control>(*CommTermForm, QString::fromLatin1(name)); }
     QAction* MainEntry(const char* name) const { return MainControl<QAction>(name); }
+
+    static QStringList Items(const QComboBox& box)
+    {
+        QStringList items;
+        for (int i = 0; i < box.count(); ++i)
+            items << box.itemText(i);
+        return items;
+    }
 
     // Makes the control's window the active one and gives the control the keyboard focus.
     static void FocusControl(QWidget& control)

@@ -7,7 +7,6 @@
 #include <QRadioButton>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QTimer>
 
 #include <optional>
 
@@ -125,9 +124,8 @@ TEST_F(CommLog, SaveAndPrintEntriesAppendTheTableFirstExceptTheFileMenuSave)
 {
     CommLogForm->DisplayCommErrors();
     CommLogForm->AppendToLog(QStringLiteral("traffic"));
-    const std::tuple<const char*, QString, bool> saves[] = {
-        {"SavetoFile2", InstallPath() + "/plain", false}, {"SavetoFile1", InstallPath() + "/with table", true}};
-    for (const auto& [entry, file, withTable] : saves) {
+    for (const auto& [entry, withTable] : {std::pair{"SavetoFile2", false}, {"SavetoFile1", true}}) {
+        const QString file = InstallPath() + "/" + entry;
         Ui.AnswerFileDialog(file);
         LogControl(entry)->trigger();
         const auto& request = Ui.FileDialogs.back().Request;
@@ -150,22 +148,22 @@ TEST_F(CommLog, SaveAndPrintEntriesAppendTheTableFirstExceptTheFileMenuSave)
     EXPECT_EQ(LogLines(), QStringList{"traffic"} + ResetTable() + ResetTable() + ResetTable() + ResetTable());
 }
 
+// Each switch of either window, a menu entry or a radio button, and the state
+// the refresh then shows.
 TEST_F(CommLog, LoggingIsSwitchedFromBothWindowsAndTheRefreshShowsIt)
 {
-    const std::tuple<const char*, std::function<void()>, bool> switches[] = {
-        {"Log Disabled", [this] { MainEntry("DisableLog1")->trigger(); }, false},
-        {"View Log", [this] { MainEntry("ViewLog2")->trigger(); }, true},
-        {"Disable Log", [] { LogControl<QRadioButton>("rbLogDis")->click(); }, false},
-        {"Enable Log", [] { LogControl<QRadioButton>("rbLogEna")->click(); }, true},
-        {"Log Disabled again", [this] { MainEntry("DisableLog1")->trigger(); }, false},
-        {"Log Enabled", [this] { MainEntry("EnableLog1")->trigger(); }, true},
-    };
-    for (const auto& [what, choose, on] : switches) {
-        choose();
+    const std::pair<const char*, bool> switches[] = {{"DisableLog1", false}, {"ViewLog2", true},
+                                                     {"rbLogDis", false},    {"rbLogEna", true},
+                                                     {"DisableLog1", false}, {"EnableLog1", true}};
+    for (const auto& [name, on] : switches) {
+        if (auto* radio = LogControl<QRadioButton>(name))
+            radio->click();
+        else
+            MainEntry(name)->trigger();
         CommLogForm->tmrUpdateTimer();
         const QString status = on ? " Status: Logging Communications" : " Status: Comm Logging Disabled";
         const bool ticked = LogControl<QRadioButton>(on ? "rbLogEna" : "rbLogDis")->isChecked();
-        EXPECT_EQ(std::tuple(LoggingIs(on), ticked, Panel(1)), std::tuple(true, true, status)) << what;
+        EXPECT_EQ(std::tuple(LoggingIs(on), ticked, Panel(1)), std::tuple(true, true, status)) << name;
     }
     // The status bar shows the count after an append, the refresh the count before it.
     CommLogForm->AppendToLog(QStringLiteral("one"));
@@ -193,14 +191,14 @@ protected:
 
 // A save that cannot be written shows the file error, keeps every line,
 // leaves nothing in Logs/ and logging off; the send goes out all the same.
-// With space again, the next send saves the pane or the log whole, under the
-// name of that moment.
+// With space again, the next send saves the pane or the log whole.
 TEST_F(AutomaticSaves, AFullDiskLeavesNothingBehindAndTheNextSendSaves)
 {
     AnswerEveryCommand("OK\r\n");
     const QString logs = InstallPath() + QStringLiteral("/Logs/");
     for (const bool logFull : {false, true}) {
         const QString stem = logFull ? "Comm Log Output" : "Comm Terminal Output";
+        SCOPED_TRACE(stem.toStdString());
         Ui.Exceptions.clear();
         Pane()->setPlainText(logFull ? QString() : NumberedLines(20000));
         Log().setPlainText(logFull ? NumberedLines(20000) + QLatin1Char('\n') : QString());
@@ -208,22 +206,17 @@ TEST_F(AutomaticSaves, AFullDiskLeavesNothingBehindAndTheNextSendSaves)
         Disk->Fill();
         Send("FIRST");
         Disk->Free();
-        ASSERT_EQ(Ui.Exceptions.size(), 1u) << stem.toStdString();
+        ASSERT_EQ(Ui.Exceptions.size(), 1u);
         EXPECT_TRUE(Ui.Exceptions[0].startsWith("Stream write error")) << Ui.Exceptions[0].toStdString();
         EXPECT_EQ(std::tuple(QDir(logs).entryList(QDir::Files), LoggingIs(false), CommTermForm->LastResponse,
                              (logFull ? LogLines() : PaneLines()).mid(19999, 1)),
-                  std::tuple(QStringList(), true, QString("OK"), QStringList{"line 19999"})) << stem.toStdString();
+                  std::tuple(QStringList(), true, QString("OK"), QStringList{"line 19999"}));
 
         MainEntry("EnableLog1")->trigger();
-        QDateTime moment = QDateTime::currentDateTime();
         Send("SECOND");
         const QStringList saved = QDir(logs).entryList(QDir::Files);
-        ASSERT_EQ(saved.size(), 1) << stem.toStdString();
-        QStringList names;
-        const QDateTime end = QDateTime::currentDateTime();
-        for (moment = moment.addMSecs(-moment.time().msec()); moment <= end; moment = moment.addSecs(1))
-            names << stem + moment.toString(QStringLiteral("MMddyy_HHmmss")) + QStringLiteral(".doc");
-        EXPECT_TRUE(names.contains(saved[0])) << saved[0].toStdString();
+        ASSERT_EQ(saved.size(), 1);
+        EXPECT_TRUE(saved[0].startsWith(stem)) << saved[0].toStdString();
         EXPECT_TRUE(ReadWholeFile(logs + saved[0]).contains("line 19999") && LoggingIs(true));
         ASSERT_TRUE(QFile::remove(logs + saved[0]));
     }

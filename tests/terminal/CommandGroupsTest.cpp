@@ -83,8 +83,7 @@ TEST_F(CommandGroups, EveryWayToSendStringNSendsItsOwnText)
         QTest::keyClick(CommonString(n), Qt::Key_Return);
         expected << QList<QByteArray>(3, QStringLiteral("S 2.%1").arg(n - 1).toLatin1());
     }
-    const std::tuple<int, const char*, bool> enters[] = {{3, "Empty", false}, {5, "", false}, {2, "X Command", true}};
-    for (const auto& [string, text, marks] : enters) {
+    for (const auto& [string, text, marks] : {std::tuple{3, "Empty", false}, {5, "", false}, {2, "X Command", true}}) {
         CommTermForm->ConfigChanged = false;
         CommonString(string)->setText(text);
         QTest::keyClick(CommonString(string), Qt::Key_Return);
@@ -123,7 +122,7 @@ TEST_F(CommandGroups, CopyOffersTenNamesAndCopiesOnlyToAnotherChosenGroup)
 {
     const auto before = CommTermForm->CommandGroups;
     CommonString(1)->setText("fresh");
-    const QStringList names = GroupBoxItems();
+    const QStringList names = Items(*GroupBox());
     ASSERT_EQ(names.size(), 10);
     for (const auto& [target, ok] : {std::pair{2, true}, {4, false}, {-1, true}, {9, true}})
         EXPECT_EQ(CopyTo(target, ok), names);
@@ -165,8 +164,8 @@ TEST_F(CommandGroups, RenameTakesWhatIsTypedAndCancelPutsTheOldNameBack)
         edit.clear();
         IncrementForm->cmdOK->click();
     });
-    EXPECT_EQ(GroupBoxItems(), (QStringList{"Name 0", "Name 1", "Lasers on bench 2", "Name 3", "Name 4", "Name 5",
-                                            "Name 6", "Name 7", "Name 8", ""}));
+    EXPECT_EQ(Items(*GroupBox()), (QStringList{"Name 0", "Name 1", "Lasers on bench 2", "Name 3", "Name 4",
+                                               "Name 5", "Name 6", "Name 7", "Name 8", ""}));
     EXPECT_FALSE(CommTermForm->ConfigChanged);
 }
 
@@ -186,7 +185,7 @@ TEST_F(CommandGroups, PastedLineBreaksNeverShiftTheGroupsOfTheFile)
     CloseAndStart();
     EXPECT_EQ(ConfigFileBytes().count("\r\n"), 168);
     ASSERT_EQ(CommTermForm->CurrentGroup, 9);
-    EXPECT_EQ(GroupBoxItems()[9], "N 9");
+    EXPECT_EQ(Items(*GroupBox())[9], "N 9");
     EXPECT_EQ(CommonStrings(), (QStringList{"S 1", "S 9.1", "S 9.2", "S 9.3", "S 9.4"}));
     EXPECT_EQ(Group(9).Commands[1] + Group(8).Commands[9], "A BC 8.9");
     EXPECT_EQ(Instrument->Commands(), QList<QByteArray>{"A B"});

@@ -4,14 +4,12 @@
 #include "terminal/ComboDialog.h"
 #include "terminal/IncrementDialog.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 #include <QTextEdit>
 
 #include <algorithm>
 #include <optional>
-#include <tuple>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -103,7 +101,7 @@ TEST_F(ConfigurationFile, WhatAStartShowsOfTheFileItReads)
     };
     for (const auto& [what, file, bytes, error, items, group] : cases) {
         StartWith(file);
-        EXPECT_EQ(std::tuple(CommTermForm->TerminationBytes, Ui.Exceptions, GroupBoxItems(), CommTermForm->CurrentGroup,
+        EXPECT_EQ(std::tuple(CommTermForm->TerminationBytes, Ui.Exceptions, Items(*GroupBox()), CommTermForm->CurrentGroup,
                              GroupBox()->currentIndex()),
                   std::tuple(bytes, error.isEmpty() ? std::vector<QString>() : std::vector{error}, items, group, group))
             << what;
@@ -167,12 +165,12 @@ TEST_F(ConfigurationFile, NoFileToReadOrWriteChoosesNoPortAndNothingHangs)
         ::unlink(config.constData());
         ::rmdir(config.constData());
         ASSERT_TRUE(place());
-        Start();
+        Restart();
         ASSERT_EQ(Ui.Messages.size(), 1u);
         EXPECT_EQ(std::tuple(Ui.Messages[0].Title, MainControl<QComboBox>("cboCommTerminal")->currentText(),
                              CommTermForm->CommPort->IsCommPortOpen(), CommTermForm->TerminationBytes),
                   std::tuple(QString("Communications Port Warning"), QString("Comm Port"), false, QByteArray()));
-        EXPECT_EQ(std::tuple(GroupBoxItems(), CommonStrings()),
+        EXPECT_EQ(std::tuple(Items(*GroupBox()), CommonStrings()),
                   std::tuple(QStringList(10, "Empty"), QStringList(5, "")));
 
         Ui.AnswerFileDialog(ConfigFileName());

@@ -6,11 +6,7 @@
 
 #include "terminal/ConfigurationFile.h"
 
-#include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
-#include <QStringList>
-#include <QTimer>
 
 #include <functional>
 
@@ -48,7 +44,8 @@ inline QStringList DistinctFileLines(int currentGroup, const QString& terminator
     return FileLines(port, terminator, currentGroup, [](int g, int line) {
         if (line == 0)
             return QStringLiteral("Name %1").arg(g);
-        return line <= 5 ? QStringLiteral("S %1.%2").arg(g).arg(line - 1) : QStringLiteral("C %1.%2").arg(g).arg(line - 6);
+        return line <= 5 ? QStringLiteral("S %1.%2").arg(g).arg(line - 1)
+                         : QStringLiteral("C %1.%2").arg(g).arg(line - 6);
     });
 }
 
@@ -63,14 +60,6 @@ inline QComboBox* GroupBox() { return CommTermForm->findChild<QComboBox*>(QStrin
 inline QLineEdit* CommonString(int n)
 {
     return CommTermForm->findChild<QLineEdit*>(QStringLiteral("edString%1").arg(n));
-}
-
-inline QStringList GroupBoxItems()
-{
-    QStringList items;
-    for (int i = 0; i < GroupBox()->count(); ++i)
-        items << GroupBox()->itemText(i);
-    return items;
 }
 
 inline QStringList CommonStrings()
@@ -92,40 +81,21 @@ inline void ChooseGroup(int index)
 class ConfiguredWindows : public WindowFixture
 {
 protected:
-    static QByteArray ConfigFileBytes()
-    {
-        QFile file(ConfigFileName());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    static void WriteConfigFile(const QByteArray& contents)
-    {
-        QFile file(ConfigFileName());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ASSERT_EQ(file.write(contents), contents.size());
-    }
+    static QByteArray ConfigFileBytes() { return ReadWholeFile(ConfigFileName()); }
+    static void WriteConfigFile(const QByteArray& contents) { ASSERT_TRUE(WriteWholeFile(ConfigFileName(), contents)); }
 
     // Ends the run as the user does, so the configuration is saved when
     // something changed, then starts a new run in the same folder.
     void CloseAndStart()
     {
         CommTermForm->close();
-        Start();
+        Restart();
     }
 
     void StartWith(const QByteArray& contents)
     {
         DestroyWindows();
         WriteConfigFile(contents);
-        Start();
-    }
-
-    void Start()
-    {
-        DestroyWindows();
-        Ui.Messages.clear();
-        Ui.Exceptions.clear();
-        CreateWindows();
-        CommTermForm->show();
+        Restart();
     }
 };

@@ -1,19 +1,53 @@
 #include "support/ModalScript.h"
 #include "support/WindowFixture.h"
 
+#include "panels/DravikControl.h"
+#include "panels/OrvaneControl.h"
+#include "panels/TessalineControl.h"
+#include "serial/AvailableCommPorts.h"
 #include "serial/CommSettings.h"
+#include "settings_transfer/InstrumentSetting.h"
+#include "terminal/About.h"
+#include "terminal/ComboDialog.h"
+#include "terminal/CommLog.h"
+#include "terminal/IncrementDialog.h"
 
 #include <QClipboard>
-#include <QLineEdit>
+#include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
+#include <QPushButton>
 #include <QSignalSpy>
-#include <QSplitterHandle>
+#include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
 using MainWindow = WindowFixture;
+
+// Only the main window is shown. Dialogs belong to it; the log window and the
+// panels stand alone, so minimising the main window leaves them shown. The
+// port list only has to exist, hidden and empty: nothing shows or fills it.
+TEST_F(MainWindow, ElevenWindowsExistOnlyTheMainOneShownAndOnlyDialogsOwnedByIt)
+{
+    EXPECT_EQ(CommTermForm->windowTitle(), "Communications Terminal 1.7.7.1");
+    EXPECT_EQ(QApplication::applicationName(), "ZK Comm Terminal");
+    const std::vector<std::pair<QWidget*, QWidget*>> windows = {
+        {CommTermForm, nullptr},         {CommLogForm, nullptr},       {IncrementForm, CommTermForm},
+        {frmAvailableCommPorts, nullptr}, {CommSettingForm, CommTermForm}, {InstrumentSettingForm, CommTermForm},
+        {OKRightDlg, CommTermForm},      {DravikControlForm, nullptr}, {TessalineControlForm, nullptr},
+        {OrvaneControlForm, nullptr},    {AboutBox, CommTermForm}};
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const auto [window, owner] = windows[i];
+        ASSERT_NE(window, nullptr) << "window " << i;
+        EXPECT_EQ(std::tuple(window->isWindow(), window->isVisible(), window->parentWidget()),
+                  std::tuple(true, i == 0, owner)) << "window " << i;
+    }
+    const QTableWidget& list = *frmAvailableCommPorts->ValueListEditor1;
+    EXPECT_EQ(std::tuple(frmAvailableCommPorts->windowTitle(), list.rowCount(), list.horizontalHeaderItem(0)->text(),
+                         list.horizontalHeaderItem(1)->text()),
+              std::tuple(QString("Mapping Comm Devices"), 0, QString("Comm Port"), QString("Device")));
+}
 
 // The start-up scan enables only the port box, so a port can be picked, and
 // the cycle check boxes, freed by the stop that showing the stored group
@@ -89,6 +123,32 @@ TEST_F(MainWindow, EntryKeysReachTheirEntriesFromAFocusedEdit)
     }
     EXPECT_EQ(properties.Showings(), 1);
     EXPECT_EQ(QApplication::clipboard()->text(), ";LC:FL 3");
+}
+
+// Each showing of the about box is a modal box of its own, closed by its
+// button or Enter, with the program text, the version and the picture; only
+// the one of start-up stays, never shown. A box left open is closed, so the
+// test never hangs.
+TEST_F(MainWindow, EachShowingOfTheAboutBoxIsAModalBoxOfItsOwnWithTheVersion)
+{
+    for (const bool byKey : {false, true}) {
+        QStringList seen;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || box == AboutBox || box->parentWidget() != CommTermForm)
+                return;
+            seen << box->findChild<QLabel*>("ProductName")->text() << box->findChild<QLabel*>("Version")->text()
+                 << QString::number(box->findChild<QLabel*>("Comments")->isHidden())
+                 << QString::number(box->findChild<QLabel*>("ProgramIcon")->pixmap().width());
+            byKey ? QTest::keyClick(box, Qt::Key_Return) : box->findChild<QPushButton*>("OKButton")->click();
+            if (box->isVisible())
+                box->reject();
+        });
+        MainEntry("About1")->trigger();
+        EXPECT_EQ(seen, (QStringList{"Communications Terminal ", "Version 1.7.7.1", "1", "191"}));
+    }
+    EXPECT_EQ(CommTermForm->findChildren<TAboutBox*>().size(), 1);
+    EXPECT_FALSE(AboutBox->isVisible());
 }
 
 } // namespace

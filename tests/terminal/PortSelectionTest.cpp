@@ -4,8 +4,8 @@
 #include "serial/CommSettings.h"
 #include "terminal/commcyclethread.h"
 
-#include <algorithm>
-#include <functional>
+#include <QTest>
+
 #include <map>
 #include <memory>
 
@@ -35,47 +35,33 @@ protected:
         StartWith(CrLfLines(lines));
     }
 
-    QComboBox* PortBox() const { return MainControl<QComboBox>("cboCommTerminal"); }
-    QStringList PortItems() const
-    {
-        QStringList items;
-        for (int i = 0; i < PortBox()->count(); ++i)
-            items << PortBox()->itemText(i);
-        return items;
-    }
+    static QComboBox* PortBox() { return CommTermForm->cboCommTerminal; }
     QString PortPanel(int index) const { return MainControl<TStatusBar>("sbCommProperties")->PanelText(index); }
-    int MessagesTitled(const QString& title) const
-    {
-        return int(std::count_if(Ui.Messages.begin(), Ui.Messages.end(),
-                                 [&](const TestServices::Message& m) { return m.Title == title; }));
-    }
-    // The port warning, count times, and no other message.
-    void ExpectPortWarnings(int count) const
-    {
-        EXPECT_EQ(MessagesTitled("Communications Port Warning"), count);
-        EXPECT_EQ(int(Ui.Messages.size()), count);
-        for (const TestServices::Message& message : Ui.Messages) {
-            EXPECT_EQ(message.Text, "A communications port must be selected before sending commands");
-            EXPECT_EQ(message.Icon, platform::MessageIcon::Exclamation);
-        }
-    }
-    CSerialPort& Port() const { return *CommTermForm->CommPort; }
+    static CSerialPort& Port() { return *CommTermForm->CommPort; }
     speed_t LineSpeed(int number) const
     {
         const termios line = Instruments.at(number)->SlaveTermios();
         return cfgetospeed(&line);
     }
+    // How many messages came, each of them the port warning.
+    std::size_t PortWarnings() const
+    {
+        for (const TestServices::Message& m : Ui.Messages)
+            EXPECT_EQ(std::tuple(m.Title, m.Text, m.Icon),
+                      std::tuple(QString("Communications Port Warning"),
+                                 QString("A communications port must be selected before sending commands"),
+                                 platform::MessageIcon::Exclamation));
+        return Ui.Messages.size();
+    }
 
     // A port selected, or only the port box enabled and asking for one.
     void ExpectSelected(bool selected) const
     {
-        EXPECT_EQ(Port().IsCommPortOpen(), selected);
-        EXPECT_EQ(MainControl("eSendCommand")->isEnabled(), selected);
-        EXPECT_EQ(CycleThread != nullptr, selected);
-        EXPECT_TRUE(PortBox()->isEnabled());
+        EXPECT_EQ(std::tuple(Port().IsCommPortOpen(), MainControl("eSendCommand")->isEnabled(),
+                             CycleThread != nullptr, PortBox()->isEnabled()),
+                  std::tuple(selected, selected, selected, true));
         if (!selected) {
-            EXPECT_EQ(PortBox()->currentIndex(), -1);
-            EXPECT_EQ(PortBox()->currentText(), "Comm Port");
+            EXPECT_EQ(std::tuple(PortBox()->currentIndex(), PortBox()->currentText()), std::tuple(-1, "Comm Port"));
         }
     }
 
@@ -106,21 +92,19 @@ TEST_F(PortSelection, StartUpAndRescanSelectTheStoredPortOrWarn)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Stored << " " << c.Gone);
-        auto expect = [&](bool selected, int warnings, const QString& shown) {
+        auto expect = [&](bool selected, std::size_t warnings, const QString& shown) {
             ExpectSelected(selected);
-            ExpectPortWarnings(selected ? 0 : warnings);
-            EXPECT_EQ(CommTermForm->ConfigChanged, selected);
-            if (!selected)
-                return;
-            EXPECT_EQ(PortBox()->currentText(), shown);
-            EXPECT_EQ(PortPanel(1), "Settings: 19200 7-E-2");
-            EXPECT_EQ(LineSpeed(c.Ports.back()), speed_t(B19200));
+            EXPECT_EQ(std::tuple(PortWarnings(), CommTermForm->ConfigChanged),
+                      std::tuple(selected ? 0 : warnings, selected));
+            if (selected) {
+                EXPECT_EQ(std::tuple(PortBox()->currentText(), PortPanel(1), LineSpeed(c.Ports.back())),
+                          std::tuple(shown, QString("Settings: 19200 7-E-2"), speed_t(B19200)));
+            }
         };
         StartOn(c.Ports, c.Stored);
-        EXPECT_EQ(PortItems(), c.Items);
-        EXPECT_EQ(PortBox()->currentIndex(), c.Index);
-        EXPECT_EQ(CommTermForm->DelayTimer->isActive(), c.Index >= 0);
-        EXPECT_EQ(PortPanel(0), QStringLiteral("Port: ") + c.PortText);
+        EXPECT_EQ(std::tuple(Items(*PortBox()), PortBox()->currentIndex(), CommTermForm->DelayTimer->isActive(),
+                             PortPanel(0)),
+                  std::tuple(c.Items, c.Index, c.Index >= 0, QStringLiteral("Port: ") + c.PortText));
         expect(c.Index >= 0, 1, c.Stored);
         if (c.Gone != 0)
             Folder.LinkPort(c.Gone, InstallPath() + "/gone");
@@ -140,22 +124,19 @@ TEST_F(PortSelection, StartUpAndRescanSelectTheStoredPortOrWarn)
 TEST_F(PortSelection, ThePortBoxSelectsOnlyWhatIsChosenFromItsList)
 {
     auto leave = [this] { MainControl("cboCommandGroup")->setFocus(Qt::TabFocusReason); };
-    auto choose = [this](ListGesture gesture) {
-        return [this, gesture] {
+    auto choose = [](ListGesture gesture) {
+        return [gesture] {
             ChooseFromList(*PortBox(), 0, ListGesture::ArrowKeys);
             ChooseFromList(*PortBox(), 1, gesture);
         };
     };
-    const struct {
-        const char* Name;
-        const char* Typed;
-        std::function<void()> Then;
-    } cases[] = {
+    const auto enter = [] { QTest::keyClick(PortBox(), Qt::Key_Return); };
+    const std::tuple<const char*, const char*, std::function<void()>> cases[] = {
         {"arrow keys", "", choose(ListGesture::ArrowKeys)},
         {"list and Enter", "", choose(ListGesture::ListKeys)},
         {"list and mouse", "", choose(ListGesture::ListMouse)},
-        {"Enter on an unlisted name", "COM9", [this] { QTest::keyClick(PortBox(), Qt::Key_Return); }},
-        {"Enter on a listed name", "COM5", [this] { QTest::keyClick(PortBox(), Qt::Key_Return); }},
+        {"Enter on an unlisted name", "COM9", enter},
+        {"Enter on a listed name", "COM5", enter},
         {"leaving the box", "COM5", leave},
         {"list closed with Escape", "COM5", [&] {
              PortBox()->showPopup();
@@ -164,45 +145,39 @@ TEST_F(PortSelection, ThePortBoxSelectsOnlyWhatIsChosenFromItsList)
          }},
         {"hiding the window", "COM5", [] { CommTermForm->hide(); }},
         {"closing the window", "COM5", [] { CommTermForm->close(); }},
-        {"a selection after the close", "COM5", [this] {
+        {"a selection after the close", "COM5", [] {
              CommTermForm->close();
              PortBox()->setCurrentIndex(1);
              CommTermForm->cboCommTerminalSelect();
          }},
         {"destroying the window", "COM5", [] { DestroyWindows(); }},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
+    for (const auto& [name, typed, then] : cases) {
+        SCOPED_TRACE(name);
         StartOn({2, 5});
         Ui.Messages.clear();
         FocusControl(*PortBox());
         PortBox()->clearEditText();
-        QTest::keyClicks(PortBox(), c.Typed);
-        c.Then();
-        const bool chosen = *c.Typed == 0;
-        EXPECT_EQ(TCommCycleThread::LiveWorkers() > 0, chosen);
-        EXPECT_TRUE(Ui.Messages.empty());
-        EXPECT_TRUE(Ui.Exceptions.empty());
+        QTest::keyClicks(PortBox(), typed);
+        then();
+        const bool chosen = *typed == 0;
+        EXPECT_EQ(std::tuple(TCommCycleThread::LiveWorkers() > 0, Ui.Messages.size(), Ui.Exceptions.size()),
+                  std::tuple(chosen, 0u, 0u));
         if (CommTermForm == nullptr)
             continue;
-        EXPECT_EQ(PortItems(), (QStringList{"COM2", "COM5"}));
-        EXPECT_EQ(CommTermForm->ConfigChanged, chosen);
-        if (!chosen) {
-            EXPECT_FALSE(Port().IsCommPortOpen());
+        EXPECT_EQ(std::tuple(Items(*PortBox()), CommTermForm->ConfigChanged, Port().IsCommPortOpen()),
+                  std::tuple(QStringList{"COM2", "COM5"}, chosen, chosen));
+        if (!chosen)
             continue;
-        }
         ExpectSelected(true);
-        EXPECT_EQ(Port().PortName, "COM5");
-        EXPECT_EQ(PortPanel(0), "Port: COM5");
-        EXPECT_EQ(PortPanel(1), "Settings: 19200 7-E-2");
-        EXPECT_EQ(LineSpeed(5), speed_t(B19200));
+        EXPECT_EQ(std::tuple(Port().PortName, PortPanel(0), PortPanel(1), LineSpeed(5)),
+                  std::tuple(QString("COM5"), QString("Port: COM5"), QString("Settings: 19200 7-E-2"),
+                             speed_t(B19200)));
         CSerialPort other;
         EXPECT_TRUE(other.OpenCommPort("COM2"));
         other.CloseCommPort();
     }
 }
-
-// ---- Comm Properties ----
 
 // The dialog comes back with the comma message until the terminator is mended
 // or cut to one byte; the chosen baud rate then reaches the open port. A part
@@ -210,23 +185,18 @@ TEST_F(PortSelection, ThePortBoxSelectsOnlyWhatIsChosenFromItsList)
 // the settings apply and a worker starts. An untouched text is not parsed.
 TEST_F(PortSelection, PropertiesTakesTheTerminatorAndTheChosenBaudRate)
 {
-    const struct {
-        QStringList Typed;
-        QByteArray Bytes;
-        const char* Settings;
-        std::vector<QString> Exceptions;
-    } cases[] = {
+    const std::tuple<QStringList, QByteArray, const char*, std::vector<QString>> cases[] = {
         {{"0D0A", "", "0D,0A"}, "\r\n", "Settings: 38400 7-E-2", {}},
         {{"0D0A", "0A"}, "\n", "Settings: 38400 7-E-2", {}},
         {{""}, "\r\n", "Settings: 38400 7-E-2", {}},
         {{"ZZ"}, "", "Settings: 19200 7-E-2", {"'0xZZ' is not a valid integer value"}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Typed.join(" / ").toStdString());
+    for (const auto& [typed, bytes, settings, exceptions] : cases) {
+        SCOPED_TRACE(typed.join(" / ").toStdString());
         StartOn({70}, "COM70");
         ModalScript dialog(*CommSettingForm);
-        for (const QString& text : c.Typed)
-            dialog.Then([text, first = &text == &c.Typed.front()](QDialog&) {
+        for (const QString& text : typed)
+            dialog.Then([text, first = &text == &typed.front()](QDialog&) {
                 if (first) {
                     CommSettingForm->cboBaudRate->setFocus();
                     QTest::keyClick(CommSettingForm->cboBaudRate, Qt::Key_Down);
@@ -236,33 +206,29 @@ TEST_F(PortSelection, PropertiesTakesTheTerminatorAndTheChosenBaudRate)
                 CommSettingForm->cmdOK->click();
             });
         MainEntry("CommProperties1")->trigger();
-        EXPECT_EQ(CommSettingForm->windowTitle(), "COM70 Properties");
-        EXPECT_EQ(MessagesTitled("Terminal String Format"), c.Typed.size() - 1);
-        EXPECT_EQ(CommTermForm->TerminationBytes, c.Bytes);
-        EXPECT_EQ(PortPanel(1), c.Settings);
-        EXPECT_EQ(LineSpeed(70), c.Exceptions.empty() ? speed_t(B38400) : speed_t(B19200));
-        EXPECT_EQ(Ui.Exceptions, c.Exceptions);
-        EXPECT_EQ(CycleThread != nullptr, c.Exceptions.empty());
+        QStringList titles;
+        for (const TestServices::Message& m : Ui.Messages)
+            titles << m.Title;
+        EXPECT_EQ(std::tuple(CommSettingForm->windowTitle(), titles, CommTermForm->TerminationBytes, PortPanel(1),
+                             LineSpeed(70), Ui.Exceptions, CycleThread != nullptr),
+                  std::tuple(QString("COM70 Properties"), QStringList(typed.size() - 1, "Terminal String Format"),
+                             bytes, QString(settings), speed_t(exceptions.empty() ? B38400 : B19200), exceptions,
+                             exceptions.empty()));
     }
 }
 
 TEST_F(PortSelection, SettingsTextCoversEveryCodeAndSkipsUnknownOnes)
 {
-    const struct {
-        std::int32_t Baud, DataBits, Parity, StopBits;
-        const char* Text;
-    } cases[] = {
+    const std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, const char*> cases[] = {
         {300, 1, 1, 1, "Settings: 300 5-O-1.5"}, {115200, 2, 3, 0, "Settings: 115200 6-M-1"},
         {1200, 8, 4, 2, "Settings: 1200 8-S-2"}, {9600, 3, 5, 3, "Settings: 9600 "},
         {9600, -1, -1, -1, "Settings: 9600 "},
     };
-    for (const auto& c : cases) {
-        Port().BaudRate = c.Baud;
-        Port().DataBits = c.DataBits;
-        Port().Parity = c.Parity;
-        Port().StopBits = c.StopBits;
+    for (const auto& [baud, dataBits, parity, stopBits, text] : cases) {
+        std::tie(Port().BaudRate, Port().DataBits, Port().Parity, Port().StopBits) =
+            std::tuple(baud, dataBits, parity, stopBits);
         CommTermForm->SetCommPropertyStatusBarInfo();
-        EXPECT_EQ(PortPanel(1), c.Text);
+        EXPECT_EQ(PortPanel(1), text);
     }
 }
 

@@ -1,15 +1,15 @@
 #include "TrafficFixture.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QTextBlock>
 
 #include <functional>
-#include <tuple>
 
 namespace {
 
 using SendRoad = TrafficFixture;
+using UnsolicitedInput = TrafficFixture;
+
+QString Stamped(const QString& text) { return QStringLiteral("[t]  ") + text; }
 
 // What each typed text puts on the wire and keeps as the last response:
 // placeholders send nothing and leave the configuration alone, empty text
@@ -36,17 +36,20 @@ TEST_F(SendRoad, TypedTextGoesOutWithTheTerminatorAndTheReplyIsKeptUpToItsCarria
         SCOPED_TRACE(c.Typed);
         Instrument->SetRule([&c](const QByteArray&) { return c.Reply; });
         Instrument->ClearReceived();
-        std::tie(CommTermForm->TerminationBytes, CommTermForm->LastResponse, CommTermForm->ConfigChanged) = std::tuple(c.Terminator, "before", false);
+        TCommTermForm& form = *CommTermForm;
+        std::tie(form.TerminationBytes, form.LastResponse, form.ConfigChanged) =
+            std::tuple(c.Terminator, "before", false);
         Send(c.Typed);
         sent += c.Wire.isEmpty() ? 0 : 1;
         ASSERT_TRUE(Instrument->WaitForBytes(static_cast<int>(c.Wire.size())));
-        EXPECT_EQ(std::tuple(Instrument->Received(), CommTermForm->LastResponse, CommTermForm->ConfigChanged, StatusPanel(1)),
-                  std::tuple(c.Wire, QString(c.Kept), c.Marks, QStringLiteral("Commands Sent: %1").arg(sent)));
+        EXPECT_EQ(std::tuple(Instrument->Received(), form.LastResponse, form.ConfigChanged, StatusPanel(1)),
+                  std::tuple(c.Wire, QString(c.Kept), c.Marks,
+                             QStringLiteral("Commands Sent: %1").arg(sent)));
     }
     // An unanswered command: an empty stamp in the log, no reply in the pane.
     EXPECT_EQ(LogLines().mid(LogLines().size() - 2), (QStringList{"[t]  ;LC:ED?", "[]  "}));
-    EXPECT_EQ(std::tuple(PaneLines().constLast(), CommTermForm->LastCommand), std::tuple(QString("[t]  ;LC:ED?"), QString(";LC:ED?")));
-    EXPECT_FALSE(CommTermForm->PortBusy);
+    EXPECT_EQ(std::tuple(PaneLines().constLast(), CommTermForm->LastCommand, CommTermForm->PortBusy.load()),
+              std::tuple(QString("[t]  ;LC:ED?"), QString(";LC:ED?"), false));
 }
 
 TEST_F(SendRoad, APortBoxNamingNoPortSendsNothingAndRescans)
@@ -68,21 +71,23 @@ TEST_F(SendRoad, APortBoxNamingNoPortSendsNothingAndRescans)
 // ways round; a command the walk brought back is not stored again.
 TEST_F(SendRoad, TheHistoryRingAppendsAfterTheCurrentEntryAndWrapsBothWays)
 {
-    CommTermForm->CommandArray.fill(QStringLiteral("Command"));
-    CommTermForm->CommandIndex = 9;
+    TCommTermForm& form = *CommTermForm;
+    form.CommandArray.fill(QStringLiteral("Command"));
+    form.CommandIndex = 9;
     Send("NINE");
     Send("ONE");
-    EXPECT_EQ(std::tuple(CommTermForm->CommandIndex, CommTermForm->CommandArray[0], CommTermForm->CommandArray[1]),
+    EXPECT_EQ(std::tuple(form.CommandIndex, form.CommandArray[0], form.CommandArray[1]),
               std::tuple(1, QString("NINE"), QString("ONE")));
-    struct Step { Qt::Key Key; int Index; const char* Shown; };
-    for (const Step& step : {Step{Qt::Key_Down, 0, "NINE"}, Step{Qt::Key_Down, 9, "Command"}, Step{Qt::Key_Left, 9, "Command"},
-                             Step{Qt::Key_Up, 0, "NINE"}, Step{Qt::Key_Right, 0, "NINE"}, Step{Qt::Key_Up, 1, "ONE"}}) {
-        QTest::keyClick(CommandBox(), step.Key);
-        EXPECT_EQ(std::tuple(CommTermForm->CommandIndex, CommandBox()->text()), std::tuple(step.Index, QString(step.Shown)));
+    const std::tuple<Qt::Key, int, const char*> steps[] = {
+        {Qt::Key_Down, 0, "NINE"}, {Qt::Key_Down, 9, "Command"}, {Qt::Key_Left, 9, "Command"},
+        {Qt::Key_Up, 0, "NINE"},   {Qt::Key_Right, 0, "NINE"},   {Qt::Key_Up, 1, "ONE"}};
+    for (const auto& [key, index, shown] : steps) {
+        QTest::keyClick(CommandBox(), key);
+        EXPECT_EQ(std::tuple(form.CommandIndex, CommandBox()->text()), std::tuple(index, QString(shown)));
     }
     EXPECT_EQ(CommandBox()->selectedText(), "ONE");
     QTest::keyClick(CommandBox(), Qt::Key_Return);
-    EXPECT_EQ(std::tuple(CommTermForm->CommandIndex, CommTermForm->CommandArray[2]), std::tuple(1, QString("Command")));
+    EXPECT_EQ(std::tuple(form.CommandIndex, form.CommandArray[2]), std::tuple(1, QString("Command")));
     ASSERT_TRUE(Instrument->WaitForCommands(3));
     EXPECT_EQ(Instrument->Commands(), (QList<QByteArray>{"NINE", "ONE", "ONE"}));
 }
@@ -90,8 +95,8 @@ TEST_F(SendRoad, TheHistoryRingAppendsAfterTheCurrentEntryAndWrapsBothWays)
 // Echo and reply are stamped plain text, black and green, in the pane and the
 // log; the caret follows the echo only. Each display option changes only the
 // pane: the log keeps every line, stamped. The line count shown is the pane's
-// before the echo.
-TEST_F(SendRoad, EchoAndReplyAreShownAndLoggedAsTheDisplayOptionsSay)
+// before the echo. The pop-up menu saves and prints the pane as it shows.
+TEST_F(SendRoad, EchoAndReplyAreShownLoggedSavedAndPrintedAsTheDisplayOptionsSay)
 {
     const std::tuple<const char*, const char*, QStringList> options[] = {
         {"TimeStampDisable1", "TimeStampEnable1", {"CMD", "<b>OK</b>&amp;"}},
@@ -123,8 +128,22 @@ TEST_F(SendRoad, EchoAndReplyAreShownAndLoggedAsTheDisplayOptionsSay)
     EXPECT_EQ(QStringList({StatusPanel(0), StatusPanel(1)}), QStringList({"Line Count: 1", "Commands Sent: 5"}));
     MainEntry("ResetCommandsSentCount1")->trigger();
     MainEntry("DisableLog1")->trigger();
+    MainEntry("TimeStampDisable1")->trigger();
+    Pane()->clear();
     Send("QUIET");
     EXPECT_EQ(std::tuple(LogLines().size(), StatusPanel(1)), std::tuple(10, QString("Commands Sent: 1")));
+
+    Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/pane"));
+    MainEntry("SaveCommTerminal1")->trigger();
+    ASSERT_EQ(Ui.FileDialogs.size(), 1u);
+    const platform::FileDialogRequest& request = Ui.FileDialogs[0].Request;
+    EXPECT_EQ(std::tuple(request.Filter, request.DefaultExt, request.OverwritePrompt),
+              std::tuple(QString("Text File (*.txt)|*.txt|All Files (*.*)|*.*"), QString(".doc"), true));
+    EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/pane.doc")), "QUIET\r\n<b>OK</b>&amp;\r\n");
+    MainEntry("PrintCommTerminal1")->trigger();
+    ASSERT_EQ(Ui.PrintJobs.size(), 1u);
+    EXPECT_EQ(std::tuple(Ui.PrintJobs[0].Title, Ui.PrintJobs[0].Text),
+              std::tuple(QString("Communications Terminal"), QString("QUIET\n<b>OK</b>&amp;")));
 }
 
 // Each code counts in its own row against the command that drew it; the
@@ -133,18 +152,23 @@ TEST_F(SendRoad, EchoAndReplyAreShownAndLoggedAsTheDisplayOptionsSay)
 TEST_F(SendRoad, ErrorCodesCountInTheirRowsByTheTableOrder)
 {
     const std::pair<const char*, int> cases[] = {
-        {"?E0", 0}, {"?E1", 1}, {"?E2", 2}, {"?E3", 3}, {"?E4", 4}, {"?E5", 5}, {"?E6", 6}, {"?E7", 7}, {"?E8", 8}, {"?E9", 9},
-        {"?1", 1}, {"?2", 2}, {"?3", 3}, {"?4", 4}, {"?5", 5}, {"?6", 6}, {"?7", 7},
+        {"?E0", 0}, {"?E1", 1}, {"?E2", 2}, {"?E3", 3}, {"?E4", 4}, {"?E5", 5}, {"?E6", 6}, {"?E7", 7},
+        {"?E8", 8}, {"?E9", 9}, {"?1", 1}, {"?2", 2}, {"?3", 3}, {"?4", 4}, {"?5", 5}, {"?6", 6}, {"?7", 7},
         {"x?3 y?E5", 5}, {"?7?E9", 9}, {"?12", 1}, {"?8 ?9 ?0", -1}, {"OK", -1},
     };
     WaitLongForReplies();
     for (const auto& [reply, counted] : cases) {
         CommTermForm->ResetCommErrorArray();
         AnswerEveryCommand(QByteArray(reply) + "\r\n");
-        Send(QStringLiteral("Q %1").arg(reply));
-        for (int row = 0; row < 10; ++row)
-            EXPECT_EQ(std::tuple(CommLogForm->CommErrorCount[std::size_t(row)], CommLogForm->CommErrorCommand[std::size_t(row)]),
-                      std::tuple(row == counted ? 1 : 0, row == counted ? QStringLiteral("Q %1").arg(reply) : "No Error")) << reply << " " << row;
+        const QString command = QStringLiteral("Q %1").arg(reply);
+        Send(command);
+        std::array<int, 10> counts{};
+        std::array<QString, 10> commands;
+        commands.fill("No Error");
+        if (counted >= 0)
+            std::tie(counts[std::size_t(counted)], commands[std::size_t(counted)]) = std::tuple(1, command);
+        EXPECT_EQ(std::tuple(CommLogForm->CommErrorCount, CommLogForm->CommErrorCommand), std::tuple(counts, commands))
+            << reply;
     }
 }
 
@@ -166,62 +190,106 @@ public:
 // save that fails keeps the pane and is reported once the port is free.
 TEST_F(SendRoad, AFullPaneIsSavedAndRestartedBeforeEchoOrPolledInput)
 {
-    struct Source { const char* Name; std::function<QStringList(const char*)> AddLine; const char* LineCountAfter; };
-    const QString lineCountBefore = StatusPanel(0);
-    const Source sources[] = {
-        {"polled input", [this](const char* text) { PollWhenQueued(text); return QStringList{QString("[t]  ") + text}; },
-         nullptr},
-        {"echo", [this](const char* text) { Send(text); return QString(text) == "UNDER" ? QStringList{QString("[t]  ") + text}
-                                                                                       : QStringList{QString("[t]  ") + text, "[t]  OK"}; },
-         "Line Count: 20002"},
+    const auto poll = [this](const char* text) {
+        PollWhenQueued(text);
+        return QStringList{Stamped(text)};
     };
     // An unanswered command adds one line, so that the pane reaches its limit exactly.
+    const auto echo = [this](const char* text) {
+        Send(text);
+        return QString(text) == "UNDER" ? QStringList{Stamped(text)} : QStringList{Stamped(text), "[t]  OK"};
+    };
+    const QString lineCountBefore = StatusPanel(0);
+    const std::tuple<const char*, std::function<QStringList(const char*)>, QString> sources[] = {
+        {"polled input", poll, lineCountBefore}, {"echo", echo, "Line Count: 20002"}};
     WaitLongForReplies();
     Instrument->SetRule([](const QByteArray& command) { return FakeReply(command == "UNDER" ? "" : "OK"); });
     const QString logs = InstallPath() + QStringLiteral("/Logs");
-    for (const Source& source : sources) {
-        SCOPED_TRACE(source.Name);
+    for (const auto& [name, addLine, lineCountAfter] : sources) {
+        SCOPED_TRACE(name);
         PortStateAtExceptionBox boxes;
         ScopedServices installed(boxes);
         MainEntry("EnableLog1")->trigger();
         Pane()->setPlainText(NumberedLines(19999));
-        QStringList full = NumberedLines(19999).split('\n');
-        full += source.AddLine("UNDER");
+        QStringList full = NumberedLines(19999).split('\n') + addLine("UNDER");
         EXPECT_EQ(PaneLines(), full);
         ASSERT_TRUE(QDir(logs).removeRecursively());
-        full += source.AddLine("FAILS");
-        EXPECT_EQ(std::tuple(boxes.PortHeld, LoggingIs(false), PaneLines()), std::tuple(std::vector<bool>{false}, true, full));
+        full += addLine("FAILS");
+        EXPECT_EQ(std::tuple(boxes.PortHeld, LoggingIs(false), PaneLines()),
+                  std::tuple(std::vector<bool>{false}, true, full));
         ASSERT_TRUE(QDir(InstallPath()).mkdir(QStringLiteral("Logs")));
         MainEntry("EnableLog1")->trigger();
-        EXPECT_EQ(PaneLines(), source.AddLine("SAVES"));
+        EXPECT_EQ(PaneLines(), addLine("SAVES"));
         const QStringList files = LogsFolderFiles(InstallPath());
         ASSERT_EQ(files.size(), 1);
         const QString saved = QString::fromLatin1(ReadWholeFile(logs + QLatin1Char('/') + files[0]));
         EXPECT_EQ(MaskStamps(saved.split(QStringLiteral("\r\n"))), full + QStringList{QString()});
-        EXPECT_EQ(StatusPanel(0), source.LineCountAfter ? QString(source.LineCountAfter) : lineCountBefore);
-        EXPECT_TRUE(LoggingIs(true) && boxes.Exceptions.size() == 1);
+        EXPECT_EQ(std::tuple(StatusPanel(0), LoggingIs(true), boxes.Exceptions.size()),
+                  std::tuple(lineCountAfter, true, 1u));
     }
 }
 
-TEST_F(SendRoad, ThePopUpMenuSavesAndPrintsThePane)
+TEST_F(UnsolicitedInput, TextBetweenCommandsIsShownLoggedAndCountedButNotKept)
 {
-    for (const char* name : {"ClearOutgoingandIncommingWindow1", "SaveCommTerminal1", "PrintCommTerminal1"})
-        EXPECT_TRUE(MainControl<QMenu>("PopupMenuComTerm")->actions().contains(MainEntry(name))) << name;
-    WaitLongForReplies();
+    MainEntry("EnableLog1")->trigger();
+    Send("Q1");
+    const QStringList paneBefore = PaneLines();
+    const QString statusBefore = StatusPanel(0);
+    CommandBox()->setText(QStringLiteral("TYPING"));
+    PollWhenQueued("ALARM ?E2");
+    EXPECT_EQ(std::tuple(PaneLines(), LogLines().constLast()),
+              std::tuple(paneBefore + QStringList{"[t]  ALARM ?E2"}, QString("[t]  ALARM ?E2")));
+    EXPECT_EQ(Pane()->document()->lastBlock().charFormat().foreground().color(), QColor(0, 128, 0));
+    EXPECT_EQ(std::tuple(CommLogForm->CommErrorCount[2], CommLogForm->CommErrorCommand[2]),
+              std::tuple(1, QString("TYPING")));
+    const TCommTermForm& form = *CommTermForm;
+    EXPECT_EQ(std::tuple(form.LastResponse, form.LastCommand, form.CommandsSent, StatusPanel(0), StatusPanel(1),
+                         form.PortBusy.load()),
+              std::tuple(QString(), QString("Q1"), 1, statusBefore, QString("Commands Sent: 1"), false));
+}
+
+// A tick reads nothing while a send holds the port or the port is closed.
+// Otherwise it takes at most 900 bytes and leaves the rest for the next;
+// input ends at its first zero byte, and the rest of it is taken and dropped.
+TEST_F(UnsolicitedInput, ATickReadsAFreeOpenPortUpToTheBound)
+{
     MainEntry("TimeStampDisable1")->trigger();
-    AnswerEveryCommand("OK");
-    Send("SAVE ME");
-    const QString target = InstallPath() + QStringLiteral("/pane");
-    Ui.AnswerFileDialog(target);
-    MainEntry("SaveCommTerminal1")->trigger();
-    ASSERT_EQ(Ui.FileDialogs.size(), 1u);
-    const platform::FileDialogRequest& request = Ui.FileDialogs[0].Request;
-    EXPECT_EQ(std::tuple(request.Filter, request.DefaultExt, request.OverwritePrompt),
-              std::tuple(QString("Text File (*.txt)|*.txt|All Files (*.*)|*.*"), QString(".doc"), true));
-    EXPECT_EQ(ReadWholeFile(target + QStringLiteral(".doc")), "SAVE ME\r\nOK\r\n");
-    MainEntry("PrintCommTerminal1")->trigger();
-    ASSERT_EQ(Ui.PrintJobs.size(), 1u);
-    EXPECT_EQ(std::tuple(Ui.PrintJobs[0].Title, Ui.PrintJobs[0].Text), std::tuple(QString("Communications Terminal"), QString("SAVE ME\nOK")));
+    QByteArray burst;
+    for (int i = 0; i < 100; ++i)
+        burst += QByteArray::number(1000000000 + i);
+    CommTermForm->PortBusy = true;
+    PollWhenQueued(burst);
+    EXPECT_TRUE(CommTermForm->PortBusy) << "the poll released a hold it did not take";
+    EXPECT_EQ(std::tuple(Pane()->toPlainText(), Instrument->Queued()), std::tuple(QString(), 1000));
+    CommTermForm->PortBusy = false;
+    CommTermForm->DelayTimerTimer();
+    EXPECT_EQ(std::tuple(PaneLines(), Instrument->Queued()), std::tuple(QStringList{burst.left(900)}, 100));
+    PollWhenQueued(QByteArray("AB\0CD", 5));
+    EXPECT_EQ(std::tuple(PaneLines(), Instrument->Queued()),
+              std::tuple(QStringList{burst.left(900), burst.mid(900) + "AB"}, 0));
+    CommTermForm->CommPort->CloseCommPort();
+    PollWhenQueued("UNREAD");
+    EXPECT_EQ(std::tuple(PaneLines().size(), CommTermForm->PortBusy.load()), std::tuple(2, false));
+}
+
+// An instrument that streams at 9600 baud (48 bytes every 50 ms) into a
+// driver buffer of 1 KB, for several ticks of the timer the port selection
+// started: every byte reaches the pane, in order.
+TEST_F(UnsolicitedInput, AStreamAt9600BaudLosesNothing)
+{
+    QByteArray stream;
+    for (int i = 0; stream.size() < 4800; ++i)
+        stream += QByteArray::number(100000 + i) + ' ';
+    Instrument->SetRule([stream](const QByteArray&) { return FakeReply(stream, 0, 48, 50); });
+    Instrument->SetQueueLimit(1024);
+    MainEntry("TimeStampDisable1")->trigger();
+    MainEntry("OmitCommandSent1")->trigger();
+    ASSERT_TRUE(CommTermForm->DelayTimer->isActive());
+    Send("STREAM");
+    const auto shown = [this] { return PaneLines().join("").toLatin1(); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Instrument->DroppedBytes() > 0 || shown().size() >= stream.size(); },
+                                30000));
+    EXPECT_EQ(std::tuple(Instrument->DroppedBytes(), shown()), std::tuple(0, stream));
 }
 
 } // namespace

@@ -5,8 +5,6 @@
 #include "platform/StatusBar.h"
 #include "terminal/CommLog.h"
 
-#include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTest>
@@ -53,13 +51,6 @@ inline QStringList LogsFolderFiles(const QString& installPath)
     return QDir(installPath + QStringLiteral("/Logs")).entryList(QDir::Files);
 }
 
-inline QByteArray ReadWholeFile(const QString& path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
-
 // The main window with an instrument on COM3, chosen in the port box as a
 // user chooses it, ready to send. The instrument answers nothing until a
 // test gives it a rule.
@@ -80,7 +71,7 @@ protected:
     void SelectPort()
     {
         QTest::keyClick(MainControl<QComboBox>("cboCommTerminal"), Qt::Key_Down);
-        ASSERT_TRUE(MainControl<QComboBox>("cboCommTerminal")->currentText() == "COM3" && CommTermForm->CommPort->IsCommPortOpen());
+        ASSERT_TRUE(CommTermForm->cboCommTerminal->currentText() == "COM3" && CommTermForm->CommPort->IsCommPortOpen());
     }
 
     // Typing into the command box, as a user does, and Enter.
@@ -113,6 +104,7 @@ protected:
 
     QLineEdit* CommandBox() const { return MainControl<QLineEdit>("eSendCommand"); }
     QTextEdit* Pane() const { return MainControl<QTextEdit>("reCommTerminal"); }
+    QTextEdit* FilePane() const { return MainControl<QTextEdit>("reInputFile"); }
     QStringList PaneLines() const { return MaskStamps(Pane()->toPlainText().split(QLatin1Char('\n'))); }
     QString StatusPanel(int index) const { return MainControl<TStatusBar>("sbSendStatus")->PanelText(index); }
 
