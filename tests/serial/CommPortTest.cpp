@@ -190,20 +190,4 @@ TEST_F(CommPortTest, RepliesAreReadUntilSilenceOrTheBufferEnds)
     EXPECT_EQ(QTime(port.SendHour, port.SendMin, port.SendSec, port.SendMSec), port.SendTime.time());
 }
 
-TEST(CommPortScan, FindsTheLinkedPortsOnlyAndLeavesTheOtherFlags)
-{
-    TestInstallFolder folder;
-    const FakeInstrument first{1}, fourth{4};
-    folder.HideUnlinkedPorts();
-    CSerialPort port;
-    CommPortFlags flags{}, expected{};
-    flags[0] = flags[2] = expected[0] = expected[2] = 7;
-    expected[1] = expected[4] = 1;
-    port.ScanCommPorts(flags);
-    EXPECT_EQ(std::tuple(flags, port.PortName, port.IsCommPortOpen()),
-              std::tuple(expected, QStringLiteral("COM119"), false));
-    // Every port found was closed again.
-    EXPECT_TRUE(port.OpenCommPort("COM4"));
-}
-
 } // namespace

@@ -10,13 +10,10 @@
 #include <QPushButton>
 
 #include <atomic>
-#include <tuple>
 
 #include <termios.h>
 
 namespace {
-
-constexpr auto Error = platform::MessageIcon::Error;
 
 // The instrument splits what it hears at CR, so the LF of a first write
 // begins the next command; the rules drop it.
@@ -55,10 +52,7 @@ protected:
     }
 
     template <class Control = QWidget>
-    Control* Window(const char* name) const
-    {
-        return InstrumentSettingForm->findChild<Control*>(QString::fromLatin1(name));
-    }
+    Control* Window(const char* name) const { return Child<Control>(*InstrumentSettingForm, name); }
     void Click(const char* button) const { QTest::mouseClick(Window<QPushButton>(button), Qt::LeftButton); }
     QString SettingsText() const { return Window<QPlainTextEdit>("reInstrumentSettingFile")->toPlainText(); }
     QString StatusText(int panel) const { return Window<TStatusBar>("StatusBar1")->PanelText(panel); }
@@ -67,33 +61,36 @@ protected:
     QString WriteFile(const char* name, const QByteArray& contents) const
     {
         const QString path = InstallPath() + QLatin1Char('/') + QString::fromLatin1(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(contents);
+        EXPECT_TRUE(WriteWholeFile(path, contents));
         return path;
     }
 
+    // Every message has the title and the error icon; their texts.
     QStringList MessageTexts(const QString& title) const
     {
         QStringList texts;
         for (const auto& message : Ui.Messages) {
-            EXPECT_EQ(message.Title, title);
-            EXPECT_EQ(message.Icon, Error);
+            EXPECT_EQ(std::tuple(message.Title, message.Icon), std::tuple(title, platform::MessageIcon::Error));
             texts << message.Text;
         }
         return texts;
+    }
+
+    // The instrument heard these bytes and nothing else.
+    void ExpectWire(const QByteArray& bytes) const
+    {
+        EXPECT_TRUE(Instrument->WaitForBytes(static_cast<int>(bytes.size())));
+        EXPECT_EQ(Instrument->Received(), bytes);
     }
 };
 
 TEST_F(SettingsTransfer, TheExchangeResendsReadsAndReportsByItsModeAndNothingReachesTheTerminal)
 {
     struct Row { int Mode; QList<FakeReply> Replies; QByteArray Wire; QString Returned; QStringList Messages; };
-    FakeReply late("OK");
-    late.DelayMs = 300;
     const QString reported = QStringLiteral("Serial Write resulted in an error response: \r\n ?%1 from command C");
     const Row rows[] = {
         {1, {"xokx\r\n"}, "C\r\n", "xokx\r\n", {}},
-        {1, {late}, "C\r\n", "OK", {}},
+        {1, {FakeReply("OK", 300)}, "C\r\n", "OK", {}},
         {1, {"?2", "?2", "?2"}, "C\r\nC\rC\r", "?2", {reported.arg(2)}},
         {1, {"?E5", "?E5", "?E5"}, "C\r\nC\rC\r", "?E5", {}},
         {1, {"Ok", "OK", "Ok"}, "C\r\nC\rC\r", "Ok", {}},
@@ -104,37 +101,34 @@ TEST_F(SettingsTransfer, TheExchangeResendsReadsAndReportsByItsModeAndNothingRea
     MainEntry("EnableLog1")->trigger();
     WhileShown("DownloadSettings1", [&] {
         for (const Row& row : rows) {
+            SCOPED_TRACE(row.Returned.toStdString());
             Instrument->ClearReceived();
             Ui.Messages.clear();
             AnswerInTurn(row.Replies);
             EXPECT_EQ(InstrumentSettingForm->SendInstrumentCommand(QStringLiteral("C"), row.Mode), row.Returned);
-            EXPECT_TRUE(Instrument->WaitForBytes(static_cast<int>(row.Wire.size())));
-            EXPECT_EQ(Instrument->Received(), row.Wire) << row.Returned.toStdString();
+            ExpectWire(row.Wire);
             EXPECT_EQ(MessageTexts(QStringLiteral("Error Reponse Received")), row.Messages);
         }
     });
-    EXPECT_TRUE(Pane()->toPlainText().isEmpty());
-    EXPECT_TRUE(LogLines().isEmpty());
-    for (const int count : CommLogForm->CommErrorCount)
-        EXPECT_EQ(count, 0);
+    EXPECT_EQ(std::tuple(Pane()->toPlainText(), LogLines(), CommLogForm->CommErrorCount),
+              std::tuple(QString(), QStringList(), std::array<int, 10>{}));
 }
 
 TEST_F(SettingsTransfer, AClosedPortIsReopenedByItsStoredNameAtNoParityEightBitsOneStopBit)
 {
     WhileShown("UploadSettings1", [&] {
         CSerialPort& port = *CommTermForm->CommPort;
-        port.SetCommPortProperties(QStringLiteral("9600"), QStringLiteral("0"), QStringLiteral("8"), QStringLiteral("2"));
+        port.SetCommPortProperties(QStringLiteral("9600"), QStringLiteral("0"), QStringLiteral("8"),
+                                   QStringLiteral("2"));
         port.CloseCommPort();
         port.BaudRateText = QStringLiteral("19200");
         AnswerInTurn({"OK"});
         InstrumentSettingForm->SendInstrumentCommand(QStringLiteral("C"), 1);
         EXPECT_TRUE(port.IsCommPortOpen());
-        EXPECT_TRUE(Instrument->WaitForBytes(3));
-        EXPECT_EQ(Instrument->Received(), "C\r\n");
+        ExpectWire("C\r\n");
         const termios line = Instrument->SlaveTermios();
-        EXPECT_EQ(cfgetospeed(&line), B19200);
-        EXPECT_EQ(line.c_cflag & (CSTOPB | PARENB | CSIZE), tcflag_t{CS8});
-        EXPECT_TRUE(Ui.Messages.empty());
+        EXPECT_EQ(std::tuple(cfgetospeed(&line), line.c_cflag & (CSTOPB | PARENB | CSIZE), Ui.Messages.size()),
+                  std::tuple(speed_t(B19200), tcflag_t{CS8}, 0u));
 
         // A port that does not reopen: every write is reported, the reply is empty.
         port.CloseCommPort();
@@ -151,15 +145,14 @@ TEST_F(SettingsTransfer, BothEntriesOpenTheFreshWindowHoldingThePortWithNoWorker
         ASSERT_NE(CycleThread, nullptr);
         Instrument->Send("UNASKED");
         WhileShown(entry, [&] {
-            EXPECT_EQ(CycleThread, nullptr);
-            EXPECT_TRUE(CommTermForm->PortBusy);
-            EXPECT_TRUE(CommandBox()->isEnabled());
+            EXPECT_EQ(std::tuple(CycleThread, CommTermForm->PortBusy.load(), CommandBox()->isEnabled()),
+                      std::tuple(nullptr, true, true));
             ASSERT_TRUE(QTest::qWaitFor([] { return !CommTermForm->CommPort->RxQueueEmpty(); }));
             CommTermForm->DelayTimerTimer();
             EXPECT_FALSE(CommTermForm->CommPort->RxQueueEmpty()) << "the poll leaves the port alone";
-            EXPECT_EQ(QStringList({StatusText(0), StatusText(1), Label("lblDownloadProgress"), Label("lblUploadProgress")}),
-                      QStringList({"Action:", "Filename:", "0%", "0%"}));
-            EXPECT_TRUE(SettingsText().isEmpty());
+            EXPECT_EQ(QStringList({StatusText(0), StatusText(1), Label("lblDownloadProgress"),
+                                   Label("lblUploadProgress"), SettingsText()}),
+                      QStringList({"Action:", "Filename:", "0%", "0%", ""}));
             Click("cmdUpload");
         });
         EXPECT_NE(CycleThread, nullptr) << entry;
@@ -172,16 +165,15 @@ TEST_F(SettingsTransfer, BothEntriesOpenTheFreshWindowHoldingThePortWithNoWorker
     ModalScript script(*InstrumentSettingForm);
     MainEntry("DownloadSettings1")->trigger();
     MainEntry("UploadSettings1")->trigger();
-    EXPECT_EQ(script.Showings(), 0);
-    EXPECT_EQ(CycleThread, worker);
-    EXPECT_FALSE(CommTermForm->PortBusy);
+    EXPECT_EQ(std::tuple(script.Showings(), CycleThread, CommTermForm->PortBusy.load()),
+              std::tuple(0, worker, false));
 }
 
 TEST_F(SettingsTransfer, ACycleRunningWhenTheWindowOpensEndsBeforeTheWindowTakesThePort)
 {
     AnswerByCommand({{"CYCLE1", "OK"}, {"CYCLE2", "OK"}, {"Q?", "5"}});
     for (const char* string : {"1", "2"}) {
-        MainControl<QLineEdit>(qPrintable(QStringLiteral("edString") + string))->setText(QStringLiteral("CYCLE") + string);
+        MainControl<QLineEdit>(qPrintable(QStringLiteral("edString") + string))->setText(QString("CYCLE") + string);
         MainControl<QCheckBox>(qPrintable(QStringLiteral("cbCycleString") + string))->setChecked(true);
     }
     MainControl<QLineEdit>("leCycleCount")->setText(QStringLiteral("0"));
@@ -193,12 +185,12 @@ TEST_F(SettingsTransfer, ACycleRunningWhenTheWindowOpensEndsBeforeTheWindowTakes
     WhileShown("DownloadSettings1", [&] {
         TCommCycleThread::WaitUntilAllEnded();
         EXPECT_EQ(InstrumentSettingForm->SendInstrumentCommand(QStringLiteral("Q?"), 3), "5");
-        const QByteArray wire = "CYCLE1\r\nCYCLE2\r\nQ?\r\n";
-        EXPECT_TRUE(Instrument->WaitForBytes(static_cast<int>(wire.size())));
-        EXPECT_EQ(Instrument->Received(), wire);
+        ExpectWire("CYCLE1\r\nCYCLE2\r\nQ?\r\n");
     });
 }
 
+// A query file that cannot be read ends the download in the error box, before
+// any command or the save dialog.
 TEST_F(SettingsTransfer, ADownloadReadsPlainAndWordProcessorQueryFilesAlikeAndSavesTheRestoreFile)
 {
     const QByteArray plain = "// Laser\r\nPower,:POW?\r\n/*\r\nMode,#:MODE 1\r\n*/\r\nSerial,:SYST:SERN?\r\n";
@@ -222,9 +214,7 @@ TEST_F(SettingsTransfer, ADownloadReadsPlainAndWordProcessorQueryFilesAlikeAndSa
         });
         EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/laser.irf")),
                   "Power,:POW 5\r\nSerial,*SER 123\r\nMode,:MODE 1\r\n");
-        const QByteArray wire = ":POW?\r\n:MODE 1\r\n:SYST:SERN?\r\n";
-        EXPECT_TRUE(Instrument->WaitForBytes(static_cast<int>(wire.size())));
-        EXPECT_EQ(Instrument->Received(), wire);
+        ExpectWire(":POW?\r\n:MODE 1\r\n:SYST:SERN?\r\n");
         ASSERT_EQ(Ui.FileDialogs.size(), 2u);
         const platform::FileDialogRequest& open = Ui.FileDialogs[0].Request;
         const platform::FileDialogRequest& save = Ui.FileDialogs[1].Request;
@@ -236,19 +226,14 @@ TEST_F(SettingsTransfer, ADownloadReadsPlainAndWordProcessorQueryFilesAlikeAndSa
                              QStringLiteral("Text File (*.irf)|*.irf|All Files (*.*)|*.*"), QStringLiteral(".irf"),
                              true, QString()));
     }
-}
 
-TEST_F(SettingsTransfer, AQueryFileThatCannotBeReadEndsTheDownloadInTheErrorBox)
-{
+    Instrument->ClearReceived();
+    Ui.FileDialogs.clear();
     Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/missing.iqf"));
-    WhileShown("DownloadSettings1", [&] {
-        Click("cmdDownload");
-        EXPECT_EQ(StatusText(0), "Action: Downloading...");
-    });
+    WhileShown("DownloadSettings1", [&] { Click("cmdDownload"); });
     ASSERT_EQ(Ui.Exceptions.size(), 1u);
     EXPECT_TRUE(Ui.Exceptions[0].startsWith("Cannot open file")) << Ui.Exceptions[0].toStdString();
-    EXPECT_EQ(Ui.FileDialogs.size(), 1u) << "no save dialog";
-    EXPECT_TRUE(Instrument->Received().isEmpty());
+    EXPECT_EQ(std::tuple(Ui.FileDialogs.size(), Instrument->Received()), std::tuple(1u, QByteArray()));
 }
 
 TEST_F(SettingsTransfer, AnUploadSendsTheRestoreFileAndCancelSendsNothing)
@@ -259,15 +244,14 @@ TEST_F(SettingsTransfer, AnUploadSendsTheRestoreFileAndCancelSendsNothing)
     Ui.CancelFileDialog();
     WhileShown("UploadSettings1", [&] {
         Click("cmdUpload");
-        EXPECT_EQ(SettingsText(), "Power,5\nMode,:MODE");
-        EXPECT_EQ(Label("lblUploadProgress"), "100% Complete");
-        EXPECT_TRUE(Instrument->WaitForBytes(15));
-        EXPECT_EQ(Instrument->Received(), ":POW 5\r\n:MODE\r\n");
+        EXPECT_EQ(std::tuple(SettingsText(), Label("lblUploadProgress")),
+                  std::tuple(QString("Power,5\nMode,:MODE"), QString("100% Complete")));
+        ExpectWire(":POW 5\r\n:MODE\r\n");
 
         Instrument->ClearReceived();
         Click("cmdUpload");
-        EXPECT_TRUE(SettingsText().isEmpty());
-        EXPECT_EQ(QStringList({StatusText(0), StatusText(1)}), QStringList({"Action: Done", "Filename: " + restore}));
+        EXPECT_EQ(QStringList({SettingsText(), StatusText(0), StatusText(1)}),
+                  QStringList({"", "Action: Done", "Filename: " + restore}));
     });
     EXPECT_EQ(Ui.FileDialogs[0].Request.Title, "Open Instrument Restore Settings File");
     EXPECT_TRUE(Instrument->Received().isEmpty());
@@ -287,15 +271,15 @@ TEST_F(SettingsTransfer, TheSettingsArePrintedAndSavedWithoutAPromptAndAFailedSa
         Window<QAction>("SavetoFile1")->trigger();
     });
     ASSERT_EQ(Ui.PrintJobs.size(), 1u);
-    EXPECT_EQ(Ui.PrintJobs[0].Title, "Communications Terminal");
-    EXPECT_TRUE(Ui.PrintJobs[0].Text.isEmpty());
+    EXPECT_EQ(std::tuple(Ui.PrintJobs[0].Title, Ui.PrintJobs[0].Text),
+              std::tuple(QString("Communications Terminal"), QString()));
     EXPECT_EQ(ReadWholeFile(saved), "A,1\r\nB,\xe9\r\n");
     const platform::FileDialogRequest& request = Ui.FileDialogs[0].Request;
     EXPECT_EQ(std::tuple(request.Title, request.Filter, request.DefaultExt, request.OverwritePrompt),
               std::tuple(QStringLiteral("Save Instrument Settings File"),
                          QStringLiteral("Text File (*.csv)|*.csv|All Files (*.*)|*.*"), QStringLiteral(".csv"), false));
-    EXPECT_EQ(Ui.Exceptions.size(), 1u);
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"old.csv"}));
+    EXPECT_EQ(std::tuple(Ui.Exceptions.size(), QDir(folder).entryList(QDir::Files)),
+              std::tuple(1u, QStringList({"old.csv"})));
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <QList>
 #include <QString>
 
-#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -70,6 +69,13 @@ struct FakeReply
 // line.
 class FakeInstrument
 {
+    template <class Step>
+    auto Locked(Step step) const
+    {
+        std::lock_guard lock(Mutex);
+        return step();
+    }
+
 public:
     using Rule = std::function<FakeReply(const QByteArray& command)>;
 
@@ -83,17 +89,33 @@ public:
     QString SlavePath() const { return SlaveName; }  // "/dev/pts/N"
 
     // The rule for later commands; by default no command is answered.
-    void SetRule(Rule rule);
+    void SetRule(Rule rule) { Locked([&] { Answer = std::move(rule); }); }
     // Sends bytes at once, as unsolicited output of the instrument.
-    void Send(const QByteArray& bytes);
+    void Send(const QByteArray& bytes) { Write(bytes); }
 
-    QByteArray Received() const;          // every byte so far
-    QList<QByteArray> Commands() const;   // complete commands, without terminator
-    void ClearReceived();                 // forgets bytes and commands
+    // Every byte so far.
+    QByteArray Received() const { return Locked([this] { return ReceivedBytes; }); }
+    // The complete commands so far, without terminator.
+    QList<QByteArray> Commands() const { return Locked([this] { return Completed; }); }
+    // Forgets bytes and commands.
+    void ClearReceived()
+    {
+        Locked([this] {
+            ReceivedBytes.clear();
+            Pending.clear();
+            Completed.clear();
+        });
+    }
 
     // True once that many commands (bytes) arrived in total; false after timeoutMs.
-    bool WaitForCommands(int count, int timeoutMs = 5000) const;
-    bool WaitForBytes(int count, int timeoutMs = 5000) const;
+    bool WaitForCommands(int count, int timeoutMs = 5000) const
+    {
+        return WaitUntil(timeoutMs, [this, count] { return Completed.size() >= count; });
+    }
+    bool WaitForBytes(int count, int timeoutMs = 5000) const
+    {
+        return WaitUntil(timeoutMs, [this, count] { return ReceivedBytes.size() >= count; });
+    }
 
     // Bytes sent that the program has not read yet (the port's input queue).
     int Queued() const;
@@ -121,7 +143,6 @@ private:
     const QByteArray Terminator;
     int Master = -1;
     int Slave = -1;
-    std::array<int, 2> Wake{-1, -1};
     QString SlaveName;
     QString LinkPath;
 

@@ -19,10 +19,8 @@ protected:
     QString FilePath(const QString& name) const { return InstallPath() + QLatin1Char('/') + name; }
     void WriteFile(const QString& name, const QByteArray& bytes) const
     {
-        QFile file(FilePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        ASSERT_TRUE(WriteWholeFile(FilePath(name), bytes));
     }
-    QTextEdit* FilePane() const { return MainControl<QTextEdit>("reInputFile"); }
     QString PaneText() const { return FilePane()->toPlainText(); }
     QString FileNamePanel() const { return MainControl<TStatusBar>("sbCommProperties")->PanelText(2); }
     QAction* PopupEntry(const QString& caption) const

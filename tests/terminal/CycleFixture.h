@@ -68,10 +68,7 @@ protected:
 
     void SetBox(const char* name, const QString& text) { MainControl<QLineEdit>(name)->setText(text); }
     QString Box(const char* name) const { return MainControl<QLineEdit>(name)->text(); }
-    QCheckBox* StringBox(int n) const
-    {
-        return MainControl<QCheckBox>(qPrintable(QStringLiteral("cbCycleString%1").arg(n)));
-    }
+    QCheckBox* StringBox(int n) const { return MainControl<QCheckBox>(qPrintable(QString("cbCycleString%1").arg(n))); }
     // Common strings 1, 2, ... holding the texts, ticked where ticks has an "x".
     void SetStrings(const QStringList& texts, const QString& ticks)
     {
@@ -83,7 +80,6 @@ protected:
     QPushButton* StartButton() const { return MainControl<QPushButton>("cmdStartCycle"); }
     void PressStart() { StartButton()->click(); }
     void PressStop() { MainControl<QPushButton>("cmdStopCycle")->click(); }
-    QTextEdit* FilePane() const { return MainControl<QTextEdit>("reInputFile"); }
     // The command-file pane shown through the View menu, holding the text.
     void ShowCommandFile(const QString& text)
     {

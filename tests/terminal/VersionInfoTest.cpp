@@ -6,11 +6,9 @@
 #include "platform/ElfSection.h"
 #include "platform/InstallFolder.h"
 #include "platform/VersionInfo.h"
+#include "support/Files.h"
 #include "terminal/VerInfo.h"
 
-#include <gtest/gtest.h>
-
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -61,12 +59,11 @@ std::optional<QByteArray> Query(const Bytes& block, const QString& path)
     return value;
 }
 
-// The built program's own bytes, and where its version block lies in them.
+// The built program's own bytes.
 const Bytes& ProgramImage()
 {
     static const Bytes image = [] {
-        QFile file(Program);
-        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QByteArray bytes = ReadWholeFile(Program);
         return Bytes(bytes.begin(), bytes.end());
     }();
     return image;
@@ -77,23 +74,11 @@ std::optional<platform::ElfSectionPlace> VersionSection(const Bytes& image)
     return platform::FindElfSection(image, platform::VersionSectionName, platform::MaxVersionBlockSize);
 }
 
-template <class Contents>
-QString WriteFile(const QTemporaryDir& folder, const QString& name, const Contents& contents)
+QString WriteFile(const QTemporaryDir& folder, const QString& name, const Bytes& contents)
 {
-    QFile file(folder.filePath(name));
-    if (file.open(QIODevice::WriteOnly))
-        file.write(reinterpret_cast<const char*>(contents.data()), static_cast<qint64>(contents.size()));
-    return file.fileName();
-}
-
-// The built program with another block in its version section, the rest of the section cleared.
-QString ProgramWith(const QTemporaryDir& folder, const Bytes& block)
-{
-    Bytes image = ProgramImage();
-    const auto place = *VersionSection(image);
-    std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(place.Offset), place.Size, 0);
-    std::copy(block.begin(), block.end(), image.begin() + static_cast<std::ptrdiff_t>(place.Offset));
-    return WriteFile(folder, "program", image);
+    WriteWholeFile(folder.filePath(name), QByteArray(reinterpret_cast<const char*>(contents.data()),
+                                                     static_cast<qsizetype>(contents.size())));
+    return folder.filePath(name);
 }
 
 // What a read of the file found: version, language, code page, the 12
@@ -200,8 +185,10 @@ TEST(VersionSection, OnlyAWellFormedImageHasTheSectionAndItIsCopiedUpToTheSizeAs
     EXPECT_EQ(platform::GetLastError(), platform::VersionError::InvalidParameter);
 }
 
-// Every key but PrivateBuild, in its place; the last query that failed was PrivateBuild's.
-TEST(ProgramVersion, TheBuiltProgramReadsBackItsVersionAndEveryKey)
+// The built program has every key but PrivateBuild, in its place; the last
+// query that failed was PrivateBuild's. A file without a block leaves
+// everything cleared, with the reason.
+TEST(ProgramVersion, TheBuiltProgramReadsBackEveryKeyAndFilesWithoutABlockNone)
 {
     EXPECT_EQ(Read(Program), std::tuple(QString("1.7.7.1"), 0x0409, 0x04E4,
                                         QString("Communications Terminal|1.7.7.1|comm-terminal|ZK Comm Terminal|"
@@ -209,27 +196,23 @@ TEST(ProgramVersion, TheBuiltProgramReadsBackItsVersionAndEveryKey)
                                                 "are trademarks of Velmora|comm-terminal||Linux|Terminal for Velmora "
                                                 "laser controllers"),
                                         platform::VersionError::ValueNotFound));
-    EXPECT_EQ(VersionInfo.FileName, InstallFolder::ProgramFile());
-    EXPECT_EQ(VersionInfo.GetFileVersion(), "1.7.7.1");
-}
+    EXPECT_EQ(std::tuple(VersionInfo.FileName, VersionInfo.GetFileVersion()),
+              std::tuple(InstallFolder::ProgramFile(), QString("1.7.7.1")));
 
-TEST(ProgramVersion, FilesWithoutABlockLeaveEverythingClearedWithTheReason)
-{
     const QTemporaryDir folder;
     ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath("fifo")).constData(), 0600), 0);
-    QFile program(Program);
-    ASSERT_TRUE(program.open(QIODevice::ReadOnly));
-    const QByteArray whole = program.readAll();
+    const Bytes& whole = ProgramImage();
     QList<std::pair<QString, std::uint32_t>> files = {
         {QStringLiteral(COMMTERM_PLAIN_PROGRAM_FILE), platform::VersionError::NoBlock},
-        {folder.filePath("absent"), ENOENT},
-        {WriteFile(folder, "empty", QByteArray()), platform::VersionError::NoBlock},
-        {WriteFile(folder, "text", QByteArray("\x7F" "ELF text")), platform::VersionError::NoBlock},
-        {folder.path(), platform::VersionError::NoBlock},
-        {folder.filePath("fifo"), platform::VersionError::NoBlock}, {"/dev/zero", platform::VersionError::NoBlock}};
+        {folder.filePath("absent"), ENOENT}, {WriteFile(folder, "empty", {}), platform::VersionError::NoBlock},
+        {WriteFile(folder, "text", {0x7F, 'E', 'L', 'F', ' '}), platform::VersionError::NoBlock},
+        {folder.path(), platform::VersionError::NoBlock}, {folder.filePath("fifo"), platform::VersionError::NoBlock},
+        {"/dev/zero", platform::VersionError::NoBlock}};
     // The section table ends the program, so any cut loses it.
-    for (const qsizetype length : {qsizetype(63), qsizetype(64), whole.size() / 2, whole.size() - 1})
-        files.append({WriteFile(folder, QString::number(length), whole.left(length)), platform::VersionError::NoBlock});
+    for (const std::size_t length : {std::size_t(63), std::size_t(64), whole.size() / 2, whole.size() - 1}) {
+        const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
+        files.append({WriteFile(folder, QString::number(length), cut), platform::VersionError::NoBlock});
+    }
     for (const auto& [file, error] : files)
         EXPECT_EQ(Read(file), std::tuple(QString("0.0.0.0"), 0, 0, NoStrings, error)) << file.toStdString();
 }
@@ -248,11 +231,15 @@ TEST(ProgramVersion, ABlockThatStopsPartWayKeepsWhatWasReadWhole)
          0x0409, NoStrings},
         {"fixed block shorter than 52 bytes", Block(), [](Bytes& b) { Put(b, 2, 40, 2); }, "0.0.0.0", 0, NoStrings},
     };
+    const QTemporaryDir folder;
     for (auto [what, block, damage, version, language, strings] : cases) {
         damage(block);
-        const QTemporaryDir folder;
-        const auto [readVersion, readLanguage, codePage, readStrings, error] =
-            Read(ProgramWith(folder, block));
+        // The built program with this block in its version section, the rest of the section cleared.
+        Bytes image = ProgramImage();
+        const auto place = *VersionSection(image);
+        std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(place.Offset), place.Size, 0);
+        std::copy(block.begin(), block.end(), image.begin() + static_cast<std::ptrdiff_t>(place.Offset));
+        const auto [readVersion, readLanguage, codePage, readStrings, error] = Read(WriteFile(folder, "p", image));
         EXPECT_EQ(std::tuple(readVersion, readLanguage, readStrings, error),
                   std::tuple(version, language, strings, platform::VersionError::ValueNotFound)) << what;
     }
