@@ -17,23 +17,11 @@
 class TestServices : public platform::UiServices
 {
 public:
-    struct Message
-    {
-        QWidget* Parent;
-        QString Title;
-        QString Text;
-        platform::MessageIcon Icon;
-    };
-    struct FileDialog
-    {
-        bool Save;                          // save dialog, else open dialog
-        platform::FileDialogRequest Request;
-    };
-    struct PrintJob
-    {
-        QString Title;
-        QString Text;                       // the document's plain text
-    };
+    struct Message { QWidget* Parent; QString Title; QString Text; platform::MessageIcon Icon; };
+    // Save: a save dialog, else an open dialog.
+    struct FileDialog { bool Save; platform::FileDialogRequest Request; };
+    // Text: the document's plain text.
+    struct PrintJob { QString Title; QString Text; };
 
     // The next file dialog answers this name (the request's default extension
     // is added when the name has none, as the real dialog does).

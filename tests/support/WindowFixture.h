@@ -78,6 +78,15 @@ protected:
         return items;
     }
 
+    // Each error text up to the file it names ("Cannot open file").
+    static QStringList Heads(const std::vector<QString>& texts)
+    {
+        QStringList heads;
+        for (const QString& text : texts)
+            heads << text.section(QLatin1Char('"'), 0, 0).trimmed();
+        return heads;
+    }
+
     // Makes the control's window the active one and gives the control the keyboard focus.
     static void FocusControl(QWidget& control)
     {

@@ -1,10 +1,6 @@
-#include "TrafficFixture.h"
-
-#include "platform/HandOver.h"
-#include "terminal/commcyclethread.h"
+#include "CycleFixture.h"
 
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QMimeData>
 #include <QTextCursor>
@@ -13,7 +9,7 @@
 
 namespace {
 
-class CommandFiles : public TrafficFixture
+class CommandFiles : public CycleFixture
 {
 protected:
     QString FilePath(const QString& name) const { return InstallPath() + QLatin1Char('/') + name; }
@@ -45,8 +41,7 @@ protected:
     // The pane shown and focused with the text, its characters from..to selected.
     void Select(const QString& text, int from, int to)
     {
-        MainEntry("ViewCommandFileWindow1")->trigger();
-        FilePane()->setPlainText(text);
+        ShowCommandFile(text);
         QTextCursor cursor = FilePane()->textCursor();
         cursor.setPosition(from);
         cursor.setPosition(to, QTextCursor::KeepAnchor);
@@ -73,8 +68,7 @@ TEST_F(CommandFiles, OpenLoadsThePlainTextAndSaveToFileWritesItBack)
     Open("new.txt");
     EXPECT_EQ(PaneText(), QStringLiteral("FIRST\n\n// remark \u00e9\n  |:HALT\n\n"));
     EXPECT_EQ(Ui.FileDialogs.at(2).Request.FileName, FilePath("run.txt"));
-    ASSERT_EQ(Ui.Exceptions.size(), 1u);
-    EXPECT_TRUE(Ui.Exceptions[0].startsWith("Cannot open file")) << Ui.Exceptions[0].toStdString();
+    EXPECT_EQ(Heads(Ui.Exceptions), QStringList{"Cannot open file"});
     EXPECT_EQ(FileNamePanel(), "FileName: " + FilePath("run.txt"));
 
     Ui.AnswerFileDialog(FilePath("copy.txt"));
@@ -117,7 +111,6 @@ TEST_F(CommandFiles, SaveCommandFileSavesOnlyOnceTheUserChangedThePane)
 // on the clipboard: only the user's ways mark it changed.
 TEST_F(CommandFiles, EveryChangeTheUserMakesMarksThePaneChangedAndTheProgramsDoNot)
 {
-    AnswerEveryCommand("OK\r\n");
     WriteFile("a.txt", "AB");
     QMimeData dropped;
     dropped.setText(QStringLiteral("D"));
@@ -134,11 +127,8 @@ TEST_F(CommandFiles, EveryChangeTheUserMakesMarksThePaneChangedAndTheProgramsDoN
         FilePane()->undo();
     };
     const auto run = [this] {
-        MainControl<QPushButton>("cmdStartCycle")->click();
-        QElapsedTimer waited;
-        waited.start();
-        while (CycleThread->RunFile && waited.elapsed() < 20000)
-            platform::WaitTurn();
+        PressStart();
+        ASSERT_TRUE(WaitUntil([] { return !CycleThread->RunFile; }));
     };
     const struct { const char* Way; std::function<void()> Change; QString Text; bool Marks; } ways[] = {
         {"typed", [&] { key(Qt::Key_C, {}); }, "Ac", true},
@@ -171,7 +161,6 @@ TEST_F(CommandFiles, EveryChangeTheUserMakesMarksThePaneChangedAndTheProgramsDoN
 // goes out, and into the recent commands, as one line.
 TEST_F(CommandFiles, SendSelectedCommandSendsTheTrimmedSelectionOnOneLine)
 {
-    AnswerEveryCommand("OK\r\n");
     const struct { QString Text; int From; int To; bool Marks; } selections[] = {
         {"A \t B", 1, 4, false}, {"skip \t ;LC:ED? \t rest", 4, 15, true}, {"X\n;LC:FL\n3\n", 0, 11, true}};
     for (const auto& s : selections) {

@@ -1,4 +1,3 @@
-#include "support/ModalScript.h"
 #include "support/WindowFixture.h"
 
 #include "panels/DravikControl.h"
@@ -12,11 +11,9 @@
 #include "terminal/CommLog.h"
 #include "terminal/IncrementDialog.h"
 
-#include <QClipboard>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -100,29 +97,6 @@ TEST_F(MainWindow, MenusAndTheTerminalPanesPopUpMenuReadAsTheLayoutGivesThem)
     EXPECT_TRUE(MainControl("gbInputFile")->isVisible() && CommTermForm->Splitter1->isVisible());
     popup->actions().at(1)->trigger();
     EXPECT_FALSE(MainControl("gbInputFile")->isVisible() || CommTermForm->Splitter1->isVisible());
-}
-
-// Keys of the hidden menus reach their entries from any edit, and so do the
-// edit keys while the edit menu is hidden.
-TEST_F(MainWindow, EntryKeysReachTheirEntriesFromAFocusedEdit)
-{
-    CommTermForm->EnableCommActiveObjects();
-    auto* edit = MainControl<QLineEdit>("edString2");
-    edit->setText(";LC:FL 3");
-    const std::pair<const char*, QKeyCombination> keys[] = {
-        {"StartCycle1", Qt::CTRL | Qt::Key_S}, {"StopCycle1", Qt::CTRL | Qt::Key_T},
-        {"CommProperties1", Qt::CTRL | Qt::Key_P}, {"ViewLog2", QKeyCombination(Qt::Key_F10)},
-        {"SelectAll1", Qt::CTRL | Qt::Key_A}, {"Copy1", Qt::CTRL | Qt::Key_C},
-    };
-    ModalScript properties(*CommSettingForm);
-    for (const auto& [name, key] : keys) {
-        FocusControl(*edit);
-        QSignalSpy spy(MainEntry(name), &QAction::triggered);
-        QTest::keyClick(edit, key.key(), key.keyboardModifiers());
-        EXPECT_EQ(spy.count(), 1) << name;
-    }
-    EXPECT_EQ(properties.Showings(), 1);
-    EXPECT_EQ(QApplication::clipboard()->text(), ";LC:FL 3");
 }
 
 // Each showing of the about box is a modal box of its own, closed by its
