@@ -90,10 +90,7 @@ FakeInstrument::FakeInstrument(int portNumber, QByteArray terminator)
 
 FakeInstrument::~FakeInstrument()
 {
-    {
-        std::lock_guard lock(Mutex);
-        Stopping = true;
-    }
+    Locked([this] { Stopping = true; });
     Changed.notify_all();
     Reader.join();
     if (QFileInfo(LinkPath).symLinkTarget() == SlaveName)
@@ -114,11 +111,7 @@ void FakeInstrument::ReadLoop()
         if (count <= 0)
             continue;
         for (const QByteArray& command : Record(QByteArray(chunk.data(), count))) {
-            Rule answer;
-            {
-                std::lock_guard lock(Mutex);
-                answer = Answer;
-            }
+            const Rule answer = Locked([this] { return Answer; });
             if (answer)
                 Reply(answer(command));
         }

@@ -1,5 +1,4 @@
 #include "ConfigurationTestSupport.h"
-#include "TrafficFixture.h"
 
 #include "terminal/ComboDialog.h"
 #include "terminal/IncrementDialog.h"
@@ -8,16 +7,6 @@
 #include <QPushButton>
 
 namespace {
-
-// What a user pastes over the whole text of an edit.
-void PasteInto(QLineEdit& edit, const QString& text)
-{
-    QApplication::clipboard()->setText(text);
-    QApplication::setActiveWindow(edit.window());
-    edit.setFocus(Qt::OtherFocusReason);
-    edit.selectAll();
-    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
-}
 
 // Ten groups told apart by their texts (group g is "Name g" with strings
 // "S g.i" and commands "C g.i"), group 2 shown at start, and an instrument
@@ -49,8 +38,7 @@ protected:
         QStringList offered;
         ModalScript copy(*OKRightDlg);
         copy.Then([&offered, target, ok](QDialog&) {
-            for (int i = 0; i < OKRightDlg->cboBox->count(); ++i)
-                offered << OKRightDlg->cboBox->itemText(i);
+            offered = Items(*OKRightDlg->cboBox);
             OKRightDlg->cboBox->setCurrentIndex(target);
             (ok ? OKRightDlg->OKBtn : OKRightDlg->CancelBtn)->click();
         });
@@ -63,6 +51,15 @@ protected:
         ModalScript rename(*IncrementForm);
         rename.Then([user](QDialog&) { user(*IncrementForm->leIncValue); });
         CommTermForm->RenameGroup1->trigger();
+    }
+
+    // What a user pastes over the whole text of an edit.
+    static void PasteInto(QLineEdit& edit, const QString& text)
+    {
+        QApplication::clipboard()->setText(text);
+        FocusControl(edit);
+        edit.selectAll();
+        QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
     }
 
     std::unique_ptr<FakeInstrument> Instrument;
