@@ -194,10 +194,10 @@ TEST_F(SettingsTransfer, ACycleRunningWhenTheWindowOpensEndsBeforeTheWindowTakes
 TEST_F(SettingsTransfer, ADownloadReadsPlainAndWordProcessorQueryFilesAlikeAndSavesTheRestoreFile)
 {
     const QByteArray plain = "// Laser\r\nPower,:POW?\r\n/*\r\nMode,#:MODE 1\r\n*/\r\nSerial,:SYST:SERN?\r\n";
-    const QByteArray rich = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat{\\fonttbl{\\f0\\fnil\\fcharset0 Calibri;}}\r\n"
-                            "{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n\\pard\\sa200\\sl276\\slmult1\\f0"
-                            "\\fs22\\lang9 // Laser\\par\r\nPower,:POW?\\par\r\n/*\\par\r\nMode,#:MODE 1\\par\r\n*/\\par\r\n"
-                            "Serial,:SYST:SERN?\\par\r\n}\r\n";
+    const QByteArray rich = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat{\\fonttbl{\\f0\\fnil\\fcharset0 "
+                            "Calibri;}}\r\n{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n\\pard\\sa200"
+                            "\\sl276\\slmult1\\f0\\fs22\\lang9 // Laser\\par\r\nPower,:POW?\\par\r\n/*\\par\r\n"
+                            "Mode,#:MODE 1\\par\r\n*/\\par\r\nSerial,:SYST:SERN?\\par\r\n}\r\n";
     AnswerByCommand({{":POW?", "5\r\n"}, {":MODE 1", "OK\r\n"}, {":SYST:SERN?", "SN 123\r\n"}});
     for (const QByteArray& contents : {plain, rich}) {
         Ui.FileDialogs.clear();

@@ -20,7 +20,8 @@ public:
     {
         platform::DeviceControlBlock line;
         platform::DcbFromTermios(state, line);
-        Calls << QStringLiteral("line %1,%2,%3,%4").arg(line.BaudRate).arg(line.ByteSize).arg(line.Parity).arg(line.StopBits);
+        Calls << QStringLiteral("line %1,%2,%3,%4")
+                     .arg(line.BaudRate).arg(line.ByteSize).arg(line.Parity).arg(line.StopBits);
         return SerialLineCalls::ApplyTermios(handle, state);
     }
 

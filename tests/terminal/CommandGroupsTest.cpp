@@ -124,7 +124,8 @@ TEST_F(CommandGroups, CopyOffersTenNamesAndCopiesOnlyToAnotherChosenGroup)
     for (const auto& [target, ok] : {std::pair{2, true}, {4, false}, {-1, true}, {9, true}})
         EXPECT_EQ(CopyTo(target, ok), names);
     for (int g : {0, 1, 3, 4, 5, 6, 7, 8})
-        EXPECT_TRUE(Group(g).CommandStrings == before[g].CommandStrings && Group(g).Commands == before[g].Commands) << g;
+        EXPECT_EQ(std::tuple(Group(g).CommandStrings, Group(g).Commands),
+                  std::tuple(before[g].CommandStrings, before[g].Commands)) << g;
     EXPECT_EQ(OKRightDlg->windowTitle(), "Copy To Group");
     EXPECT_EQ((QStringList{Group(9).GroupName, Group(9).CommandStrings[0], Group(9).Commands[9]}),
               (QStringList{"Name 9", "fresh", "C 2.9"}));
