@@ -184,7 +184,6 @@ bool QuitsTheApplication(const std::function<void()>& step)
     return QApplication::exec() == 0;
 }
 
-
 // Every worker, the held one and those it replaced, ends at once however long
 // it sleeps (a command delay or WAIT of 2^31 ms): a close that did not wake
 // them would hang here. From the start of the close nothing of theirs runs:
@@ -247,7 +246,6 @@ TEST_F(Closing, EndsEveryWorkerAtOnceAndReleasesThePort)
             SCOPED_TRACE(testing::Message() << c.Name << (logging ? ", logging on" : ""));
             DestroyWindows();
             Folder.LinkPort(3, Instrument->SlavePath());
-            Instrument->ClearReceived();
             Restart();
             SelectPort();
             if (logging)
