@@ -58,7 +58,7 @@ TEST_F(DravikPanel, ThetaBarSendsTheStepsOfEachPosition)
               (Commands{";LC:ST 0026", ";LC:ST 06BB", ";LC:ST 0D76"}));
     EXPECT_EQ(std::tuple(DravikControlForm->Theta, Get("leTheta")->text(), Colour(*Get("leTheta"))),
               std::tuple(45, QStringLiteral("45"), White));
-    EXPECT_EQ(TrackBar::Of(Bar()).SelStart, 45);
+    EXPECT_EQ(TrackBar::Of(Bar()).SelStart(), 45);
     EXPECT_EQ(QApplication::focusWidget(), Bar());
     TrackBar::Of(Bar()).SetPosition(0);
     EXPECT_EQ(Wire(), Commands{";LC:ST 06BB"});

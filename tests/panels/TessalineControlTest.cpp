@@ -192,7 +192,7 @@ TEST_F(TessalinePanel, AnglePairsSendOnlyWhenTheBarLeavesTheStoredAngle)
         EXPECT_EQ(Bar(theta ? "tbTheta" : "tbPolarization").Position(), s.Angle);
         EXPECT_EQ(Ui.Exceptions, Errors(s.Error));
     }
-    EXPECT_EQ(std::tuple(Bar("tbTheta").SelStart, Bar("tbPolarization").SelStart), std::tuple(-44, 1));
+    EXPECT_EQ(std::tuple(Bar("tbTheta").SelStart(), Bar("tbPolarization").SelStart()), std::tuple(-44, 1));
 }
 
 TEST_F(TessalinePanel, IlluminatorsSendTheLevelOfTheirPercentFromTheTopOfTheBar)
