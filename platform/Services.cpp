@@ -55,6 +55,21 @@ public:
         box.exec();
     }
 
+    // Above every window of the program, the panels that stay on top included.
+    Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Question, title, BoxText(text),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        switch (box.exec()) {
+        case QMessageBox::Yes: return Answer::Yes;
+        case QMessageBox::No: return Answer::No;
+        default: return Answer::Cancel;
+        }
+    }
+
     std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) override
     {
         QFileDialog dialog(parent);
