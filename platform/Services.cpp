@@ -55,11 +55,14 @@ public:
         box.exec();
     }
 
-    // Above every window of the program, the panels that stay on top included.
+    // Above every window of the program, the panels that stay on top included;
+    // a window manager may hide a box with its minimised owner, so such a box
+    // has none.
     Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) override
     {
+        QWidget* owner = parent != nullptr && !parent->isMinimized() ? parent : nullptr;
         QMessageBox box(QMessageBox::Question, title, BoxText(text),
-                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);

@@ -276,6 +276,7 @@ private:
     void ConnectUnsolicitedInput();
     bool TakePortBusy();
     bool ReopenPortByName();
+    void RescanUnlessClosing();
     void EchoCommand(const QString& text, DeferredErrors& errors);
     bool RestartFullPane(DeferredErrors& errors);
     void AddEcho(const QString& stamp, const QString& text);

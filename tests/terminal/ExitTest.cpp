@@ -1,3 +1,4 @@
+#include "ConfigurationTestSupport.h"
 #include "TrafficFixture.h"
 
 #include "panels/DravikControl.h"
@@ -133,6 +134,28 @@ TEST_F(Exit, ClosesEveryOpenPanelAsItsOwnCloseDoesBeforeTheProgramEnds)
                           std::tuple(false, QString("0")));
             }
         }
+    }
+}
+
+// A port gone by the time of the exit takes none of a panel's commands, and
+// the program, which is ending, does not rescan the ports for it: no warning
+// comes up, and the configuration is written as the user left it.
+TEST_F(Exit, APanelFindingThePortGoneAtTheExitCostsNoneOfTheConfiguration)
+{
+    for (const auto& [way, close] : CloseWays) {
+        SCOPED_TRACE(way);
+        StartRun();
+        Fire(*TessalineControlForm, [this] { MainEntry("GRNIRControl1")->trigger(); }, ";LC:FL 3");
+        CommonString(1)->setText(QStringLiteral("KEPT"));
+        Folder.LinkPort(3, InstallPath() + QStringLiteral("/gone"));
+        Ui.Messages.clear();
+        close();
+        TerminalConfiguration written;
+        ReadTerminalConfiguration(ReadWholeFile(ConfigFileName()), written);
+        EXPECT_EQ(std::tuple(CommTermForm->isVisible(), TessalineControlForm->isVisible(), Ui.Messages.size(),
+                             written.PortName, written.Groups[0].CommandStrings[0], Instrument->Commands()),
+                  std::tuple(false, false, 0u, QString("COM3"), QString("KEPT"), Commands{}));
+        Folder.LinkPort(3, Instrument->SlavePath());
     }
 }
 
