@@ -236,8 +236,8 @@ TEST_F(Exit, AnUnsavedCommandFileIsOfferedForSavingBeforeAnythingOfTheClose)
         ASSERT_EQ(Ui.Questions.size(), c.Asked ? 1u : 0u);
         if (c.Asked) {
             EXPECT_EQ(std::tuple(Ui.Questions[0].Title, Ui.Questions[0].Text),
-                      std::tuple(QString("Save Command File"),
-                                 QString("The command file has been changed.\r\n\r\nDo you want to save the changes?")));
+                      std::tuple(QString("Save Command File"), QString("The command file has been changed.\r\n\r\n"
+                                                                       "Do you want to save the changes?")));
         }
         const bool dialogShown = !c.Answers.empty() && c.Answers[0] == Answer::Yes;
         EXPECT_EQ(Ui.FileDialogs.size(), dialogShown ? 1u : 0u);
