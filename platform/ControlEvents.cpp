@@ -1,6 +1,7 @@
 #include "platform/ControlEvents.h"
 
 #include "platform/EventGuard.h"
+#include "platform/OneLine.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -114,12 +115,6 @@ QString KeyText(char key)
     return QString(QChar::fromLatin1(key));
 }
 
-bool IsLineBreak(QChar character)
-{
-    return character == QLatin1Char('\r') || character == QLatin1Char('\n')
-           || character == QChar::LineSeparator || character == QChar::ParagraphSeparator;
-}
-
 // Keeps a single-line edit's text on one line, however the text came in.
 class OneLineValidator : public QValidator
 {
@@ -128,31 +123,9 @@ public:
 
     State validate(QString& text, int& position) const override
     {
-        if (std::any_of(text.cbegin(), text.cend(), IsLineBreak))
-            JoinLines(text, position);
+        if (HasLineBreak(text))
+            text = OneLine(text, &position);
         return Acceptable;
-    }
-
-private:
-    // The caret keeps its place among the characters that stay.
-    static void JoinLines(QString& text, int& position)
-    {
-        QString line;
-        int linePosition = 0;
-        for (qsizetype start = 0; start < text.size();) {
-            qsizetype end = start;
-            while (end < text.size() && IsLineBreak(text.at(end)))
-                ++end;
-            if (end == start)
-                line += text.at(end++);
-            else if (start > 0 && end < text.size())
-                line += QLatin1Char(' ');
-            if (position >= end)
-                linePosition = static_cast<int>(line.size());
-            start = end;
-        }
-        text = line;
-        position = linePosition;
     }
 };
 

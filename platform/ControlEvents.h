@@ -27,9 +27,9 @@ namespace platform {
 // control instead.
 //
 // A single-line edit (QLineEdit) holds one line, whatever a paste, a drop or
-// code puts into it: each run of line breaks inside its text becomes one
-// blank and line breaks at either end go. So what it shows is what is sent
-// and stored, and a stored text never spans two lines of a file.
+// code puts into it, by the rule of OneLine (platform/OneLine.h). So what it
+// shows is what is sent and stored, and a stored text never spans two lines
+// of a file.
 class ControlEvents : public QObject
 {
     Q_OBJECT

@@ -55,6 +55,24 @@ public:
         box.exec();
     }
 
+    // Above every window of the program, the panels that stay on top included;
+    // a window manager may hide a box with its minimised owner, so such a box
+    // has none.
+    Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) override
+    {
+        QWidget* owner = parent != nullptr && !parent->isMinimized() ? parent : nullptr;
+        QMessageBox box(QMessageBox::Question, title, BoxText(text),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner);
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        switch (box.exec()) {
+        case QMessageBox::Yes: return Answer::Yes;
+        case QMessageBox::No: return Answer::No;
+        default: return Answer::Cancel;
+        }
+    }
+
     std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) override
     {
         QFileDialog dialog(parent);

@@ -2,6 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/InstallFolder.h"
+#include "platform/OneLine.h"
 #include "platform/TextFile.h"
 #include "serial/CommSettings.h"
 
@@ -157,11 +158,12 @@ bool ReadGroups(ItemReader& reader, TerminalConfiguration& configuration)
     return true;
 }
 
-// Anything but a regular file counts as unreadable.
+// Anything but a regular file counts as unreadable. Only the lines that hold
+// items are read, so a huge file costs no more than a sound one.
 std::optional<QByteArray> ReadConfigurationBytes()
 {
     try {
-        return platform::ReadFileBytes(ConfigFileName());
+        return platform::ReadLeadingLines(ConfigFileName(), ConfigurationLineCount);
     } catch (const EFileError&) {
         return std::nullopt;
     }
@@ -229,11 +231,13 @@ int ReadTerminalConfiguration(const QByteArray& contents, TerminalConfiguration&
     return reader.ItemsRead();
 }
 
+// Whatever road a text came by, it takes one line of the file, so the file
+// keeps its 168 lines and reads back the groups it was given.
 QByteArray WriteTerminalConfiguration(const TerminalConfiguration& configuration)
 {
     QByteArray contents;
     const auto line = [&contents](const QString& text) {
-        contents += text.toLatin1();
+        contents += platform::OneLine(text).toLatin1();
         contents += "\r\n";
     };
     line(configuration.PortName);

@@ -281,17 +281,22 @@ void TCommTermForm::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+// A close that a run refuses asks nothing; the question about an unsaved
+// command file comes before anything of the close happens, so that Cancel
+// leaves the lasers and the files as they were.
 void TCommTermForm::FormCloseQuery(bool& canClose)
 {
-    canClose = !StopActiveRun();
+    canClose = !StopActiveRun() && OfferToSaveCommandFile();
 }
 
 // From the start of the close no worker step runs, so nothing the worker
 // still has to do can send or reach a window, also while a failed save shows
-// its message.
+// its message. The panels let go of their lasers first, while the port and
+// the send road are still there.
 void TCommTermForm::FormClose()
 {
     CloseBegun = true;
+    ClosePanels();
     DelayTimer->stop();
     if (ConfigChanged)
         SaveConfigurationFile();
@@ -299,6 +304,17 @@ void TCommTermForm::FormClose()
     ReleasePort();
     Closing = true;
     QCoreApplication::quit();
+}
+
+// Each panel still open closes as its own close does: its laser-off
+// commands go out, its status timer stops and its file is written.
+void TCommTermForm::ClosePanels()
+{
+    QWidget* const panels[] = {DravikControlForm, TessalineControlForm, OrvaneControlForm};
+    for (QWidget* panel : panels) {
+        if (panel != nullptr && panel->isVisible())
+            panel->close();
+    }
 }
 
 // Another program may take the port once the window has closed.

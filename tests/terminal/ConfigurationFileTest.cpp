@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <optional>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,6 +63,33 @@ TEST(ConfigurationItems, ANumberLineIsReadUpToTheFirstCharacterThatIsNoDigit)
         EXPECT_EQ(ReadTerminalConfiguration(CrLfLines(lines), read), value ? ConfigurationLineCount : 3);
         EXPECT_EQ(std::tuple(read.DataBits, read.Groups[0].GroupName),
                   std::tuple(value.value_or(8), QString(value ? "Name 0" : "")));
+    }
+}
+
+// Whatever road a text with line breaks came by, the file gives it one line:
+// each run of breaks inside becomes a blank and breaks at either end go, so
+// the file keeps its 168 lines and every item reads back in its place.
+TEST(ConfigurationItems, ATextWithLineBreaksIsWrittenOnItsOneLine)
+{
+    using Item = std::function<QString&(TerminalConfiguration&)>;
+    const std::tuple<const char*, Item, QString, QString> cases[] = {
+        {"port name", [](auto& c) -> QString& { return c.PortName; }, "COM3\r\n", "COM3"},
+        {"terminator", [](auto& c) -> QString& { return c.TerminationString; }, "\n0D,0A", "0D,0A"},
+        {"first name", [](auto& c) -> QString& { return c.Groups[0].GroupName; }, "N\r\n\r\n0", "N 0"},
+        {"a string", [](auto& c) -> QString& { return c.Groups[4].CommandStrings[2]; }, "S\rT", "S T"},
+        {"last command", [](auto& c) -> QString& { return c.Groups[9].Commands[9]; }, "A\nB\r\n", "A B"},
+    };
+    for (const auto& [what, item, text, line] : cases) {
+        TerminalConfiguration written = DefaultTerminalConfiguration();
+        item(written) = text;
+        const QByteArray contents = WriteTerminalConfiguration(written);
+        TerminalConfiguration read;
+        EXPECT_EQ(std::tuple(contents.count('\n'), contents.count('\r'), ReadTerminalConfiguration(contents, read)),
+                  std::tuple(168, 168, ConfigurationLineCount)) << what;
+        item(written) = line;
+        EXPECT_EQ(contents, WriteTerminalConfiguration(written)) << what;
+        EXPECT_EQ(std::tuple(item(read), read.Groups[9].Commands[9]),
+                  std::tuple(line, written.Groups[9].Commands[9])) << what;
     }
 }
 
@@ -174,6 +202,35 @@ TEST_F(ConfigurationFile, NoFileToReadOrWriteChoosesNoPortAndNothingHangs)
         EXPECT_EQ(std::tuple(Ui.Exceptions.size(), QFileInfo(ConfigFileName()).isFile()), std::tuple(1u, false));
     }
     DestroyWindows();
+}
+
+// The file is read only as far as its 168 items: a gigabyte after them costs
+// no memory, and a line longer than an edit box holds ends the reading there,
+// the items from it on keeping what they held (group names empty).
+TEST_F(ConfigurationFile, AHugeFileIsReadOnlyAsFarAsItsItems)
+{
+    QStringList names;
+    for (int g = 0; g < 10; ++g)
+        names << QStringLiteral("Name %1").arg(g);
+    QStringList longName = DistinctFileLines(3);
+    longName[8 + 5 * 16] = QString(32768, 'n');
+    const std::tuple<const char*, QByteArray, QStringList> cases[] = {
+        {"a gigabyte after the items", DistinctFile(3), names},
+        {"group 5 named longer than a box holds", CrLfLines(longName), names.mid(0, 5) + QStringList(5, "")},
+    };
+    for (const auto& [what, file, items] : cases) {
+        DestroyWindows();
+        WriteConfigFile(file);
+        ASSERT_EQ(::truncate(QFile::encodeName(ConfigFileName()).constData(), off_t{1} << 30), 0);
+        rusage usage{};
+        ::getrusage(RUSAGE_SELF, &usage);
+        const long before = usage.ru_maxrss;
+        Restart();
+        ::getrusage(RUSAGE_SELF, &usage);
+        EXPECT_LT(usage.ru_maxrss - before, 64 * 1024) << what;
+        EXPECT_EQ(std::tuple(Items(*GroupBox()), GroupBox()->currentText(), CommonString(5)->text()),
+                  std::tuple(items, QString("Name 3"), QString("S 3.4"))) << what;
+    }
 }
 
 // The install folder on a disk that runs full on demand.
