@@ -18,6 +18,8 @@ namespace {
 
 constexpr unsigned long FirePauseMs = 100;
 constexpr std::int32_t UnreadableSlitSize = 400;
+constexpr platform::WholeNumberRange SlitSizeRange{0, 6000};
+constexpr platform::WholeNumberRange ThetaRange{-45, 45};
 constexpr int UpDownMinimum = 0;
 constexpr int UpDownMaximum = 100;
 
@@ -138,13 +140,13 @@ void TDravikControlForm::MakeEntryBoxes()
     using platform::WholeNumberBox;
     const auto strict = platform::WholeNumberReading::Strict();
     const auto minus45 = platform::WholeNumberReading::WithDefault(-45);
-    new WholeNumberBox(*leXSize, {.Minimum = 0, .Maximum = 6000, .ExtraKeys = QString(),
+    new WholeNumberBox(*leXSize, {.Range = SlitSizeRange, .ExtraKeys = QString(),
                                   .Reading = {strict, strict, strict}, .Applied = &XSize,
                                   .Action = [this](std::int32_t size) { leXSizeApply(size); }});
-    new WholeNumberBox(*leYSize, {.Minimum = 0, .Maximum = 6000, .ExtraKeys = QString(),
+    new WholeNumberBox(*leYSize, {.Range = SlitSizeRange, .ExtraKeys = QString(),
                                   .Reading = {strict, strict, strict}, .Applied = &YSize,
                                   .Action = [this](std::int32_t size) { leYSizeApply(size); }});
-    new WholeNumberBox(*leTheta, {.Minimum = -45, .Maximum = 45, .ExtraKeys = QStringLiteral("-"),
+    new WholeNumberBox(*leTheta, {.Range = ThetaRange, .ExtraKeys = QStringLiteral("-"),
                                   .Reading = {strict, minus45, minus45}, .Applied = &Theta,
                                   .Action = [this](std::int32_t angle) { leThetaApply(angle); }});
 }
@@ -233,7 +235,7 @@ void TDravikControlForm::leYSizeApply(std::int32_t size)
 
 std::int32_t TDravikControlForm::SlitStepsOf(const QLineEdit& box) const
 {
-    const std::int32_t size = platform::StrToIntDef(box.text(), UnreadableSlitSize);
+    const std::int32_t size = SlitSizeRange.Read(box.text()).value_or(UnreadableSlitSize);
     return dravik::SlitSteps(size, SlitScaleMicrons, SlitScaleSteps);
 }
 

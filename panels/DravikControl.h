@@ -65,7 +65,8 @@ private:
     void leXSizeApply(std::int32_t size);
     void leYSizeApply(std::int32_t size);
     void SetCaptionColours(const QColor& fire, const QColor& stop);
-    // A size box's text as steps; a text that is empty or no number is 400 um.
+    // A size box's text as steps; a text the box would refuse (empty, no
+    // number, a pasted size beyond its range) is 400 um.
     std::int32_t SlitStepsOf(const QLineEdit& box) const;
     void SendSlitSize(std::int32_t ySteps);
 };

@@ -1,5 +1,6 @@
 #include "panels/OrvaneConfiguration.h"
 
+#include "panels/OrvaneDialect.h"
 #include "platform/Conversions.h"
 #include "platform/Exceptions.h"
 #include "platform/InstallFolder.h"
@@ -13,7 +14,7 @@ namespace {
 std::optional<QByteArray> ReadFileBytes(const QString& fileName)
 {
     try {
-        return platform::ReadFileBytes(fileName);
+        return platform::ReadLeadingLines(fileName, ConfigurationLineCount);
     } catch (const EFileError&) {
         return std::nullopt;
     }
@@ -26,6 +27,28 @@ void WriteFileLines(const QString& fileName, const QStringList& lines)
         platform::SaveLinesToFile(fileName, lines);
     } catch (const EFileError&) {
     }
+}
+
+// A set point that is no number keeps its field and notes the first
+// conversion error; one outside the range keeps the field silently.
+void ReadSetPoint(const QString& item, const platform::RealNumberRange& range, float& field, QString& error)
+{
+    long double value = 0;
+    try {
+        value = platform::StrToFloat(item);
+    } catch (const EConvertError& e) {
+        if (error.isEmpty())
+            error = e.Message;
+        return;
+    }
+    if (range.Holds(value))
+        field = static_cast<float>(value);
+}
+
+void ReadIndex(const QString& item, const platform::WholeNumberRange& range, std::int32_t& field)
+{
+    if (const std::optional<std::int32_t> value = range.Read(item))
+        field = *value;
 }
 
 } // namespace
@@ -59,6 +82,18 @@ QStringList ConfigurationItems(const QByteArray& contents)
         start = end + 1;
     }
     return items;
+}
+
+StoredSettings ReadSettings(const QStringList& items)
+{
+    StoredSettings read;
+    Settings& values = read.Values;
+    values.ParameterSetText = items.value(0);
+    ReadSetPoint(items.value(1), FrequencyRange, values.Frequency, read.ConversionError);
+    ReadSetPoint(items.value(2), DiodeCurrentRange, values.DiodeCurrentSet, read.ConversionError);
+    ReadIndex(items.value(3), PulseModeRange, values.PulseModeIndex);
+    ReadIndex(items.value(4), ShutterRange, values.ShutterIndex);
+    return read;
 }
 
 std::optional<QStringList> ReadConfigurationFile()

@@ -16,14 +16,17 @@ namespace orvane {
 // Built from the install folder at each use, so it follows the folder.
 QString ConfigFileName();
 
-// The panel's settings as the file keeps them, in file order.
+// The panel's settings as the file keeps them, in file order; at first the
+// settings of a new file.
 struct Settings
 {
-    QString ParameterSetText;
-    float Frequency = 0;
-    float DiodeCurrentSet = 0;
+    QString ParameterSetText = QStringLiteral("00");
+    float Frequency = 20.0f;
+    float DiodeCurrentSet = 13.0f;
     std::int32_t PulseModeIndex = 0;
     std::int32_t ShutterIndex = 0;
+
+    bool operator==(const Settings&) const = default;
 };
 
 inline constexpr int ConfigurationLineCount = 5;
@@ -39,8 +42,18 @@ QStringList ConfigurationLines(const Settings& settings);
 // either end; a shorter file gives fewer items.
 QStringList ConfigurationItems(const QByteArray& contents);
 
-// The items of the file; when it cannot be opened, a new file is written and
-// read. Nothing when neither works.
+// The settings the items stand for, and the conversion error of the first set
+// point that is no number (empty when there is none). A number its range does
+// not hold, or that is missing or no number, reads as a new file's value.
+struct StoredSettings
+{
+    Settings Values;
+    QString ConversionError;
+};
+StoredSettings ReadSettings(const QStringList& items);
+
+// The items of the file, read only as far as they go; when it cannot be
+// opened, a new file is written and read. Nothing when neither works.
 std::optional<QStringList> ReadConfigurationFile();
 
 // Replaces the file as a whole or not at all: a write that fails leaves the

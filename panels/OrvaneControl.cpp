@@ -5,6 +5,7 @@
 #include "panels/PanelSend.h"
 #include "platform/Conversions.h"
 #include "platform/EventGuard.h"
+#include "platform/Exceptions.h"
 #include "platform/NumericEntryBox.h"
 #include "platform/Painting.h"
 
@@ -66,6 +67,11 @@ TOrvaneControlForm::TOrvaneControlForm(QWidget* parent)
     : PanelWindow(parent, Qt::WindowStaysOnTopHint)
 {
     setupUi(this);
+    // Until a file is read the set points are a new file's, which the boxes
+    // take: no close writes a value they would refuse.
+    const orvane::Settings newFile;
+    Frequency = newFile.Frequency;
+    DiodeCurrentSet = newFile.DiodeCurrentSet;
     tmrStatus = new QTimer(this);
     tmrStatus->setObjectName(QStringLiteral("tmrStatus"));
     tmrStatus->setInterval(StatusInterval);
@@ -120,19 +126,16 @@ void TOrvaneControlForm::MakeEntryBoxes()
                 box.selectAll();
         };
     };
-    new RealNumberBox(*leFrequency, {.Applied = &Frequency, .Stored = {},
-                                     .AppliedText = [this] { return OneDecimal(Frequency); },
-                                     .EnterRange = RealNumberBox::Bounds{20.0f, 100.0f},
-                                     .TypingMaximum = [] { return 100.0f; },
-                                     .ArrowDown = arrowDown(*leFrequency), .ArrowUp = arrowUp(*leFrequency),
-                                     .Action = [this] { leFrequencyApply(); }});
-    new RealNumberBox(*leDiodeCurrent, {.Applied = &DiodeCurrentSet, .Stored = {},
-                                        .AppliedText = [this] { return OneDecimal(DiodeCurrentSet); },
-                                        .EnterRange = RealNumberBox::Bounds{13.0f, 50.0f},
-                                        .TypingMaximum = [] { return 50.0f; },
-                                        .ArrowDown = arrowDown(*leDiodeCurrent),
-                                        .ArrowUp = arrowUp(*leDiodeCurrent),
-                                        .Action = [this] { leDiodeCurrentApply(); }});
+    leFrequencyEntry = new RealNumberBox(*leFrequency, {
+        .Applied = &Frequency, .Stored = {}, .AppliedText = [this] { return OneDecimal(Frequency); },
+        .Range = [] { return orvane::FrequencyRange; },
+        .ArrowDown = arrowDown(*leFrequency), .ArrowUp = arrowUp(*leFrequency),
+        .Action = [this] { leFrequencyApply(); }});
+    leDiodeCurrentEntry = new RealNumberBox(*leDiodeCurrent, {
+        .Applied = &DiodeCurrentSet, .Stored = {}, .AppliedText = [this] { return OneDecimal(DiodeCurrentSet); },
+        .Range = [] { return orvane::DiodeCurrentRange; },
+        .ArrowDown = arrowDown(*leDiodeCurrent), .ArrowUp = arrowUp(*leDiodeCurrent),
+        .Action = [this] { leDiodeCurrentApply(); }});
 }
 
 // ---- Showing and closing ----
@@ -323,15 +326,20 @@ void TOrvaneControlForm::SendSetPoint(QLineEdit& box, float value, QString (*com
 }
 
 // A reply whose text before "+" is no number raises the conversion error
-// before anything is stored or sent.
-void TOrvaneControlForm::ReadSetPoint(const QString& query, float& field, QLineEdit& box,
+// before anything is stored or sent; a number the box would refuse changes
+// nothing and goes nowhere.
+void TOrvaneControlForm::ReadSetPoint(const QString& query, float& field, const platform::RealNumberBox& entry,
                                       QString (*command)(const QString& valueText))
 {
     const auto reply = panels::Query(query, panels::SettingDialect);
     if (!reply)
         return;
-    field = platform::StrToSingle(orvane::TextBefore(*reply, QLatin1Char('+')));
-    SendSetPoint(box, field, command);
+    const QString text = orvane::TextBefore(*reply, QLatin1Char('+'));
+    const float value = platform::StrToSingle(text);
+    if (!entry.Admits(text))
+        return;
+    field = value;
+    SendSetPoint(entry.Edit(), field, command);
 }
 
 void TOrvaneControlForm::ApplyParameterSet(const QString& name)
@@ -364,24 +372,31 @@ void TOrvaneControlForm::QueryParameterSet()
 
 void TOrvaneControlForm::QueryFrequency()
 {
-    ReadSetPoint(orvane::FrequencyQuery, Frequency, *leFrequency, orvane::FrequencyCommand);
+    ReadSetPoint(orvane::FrequencyQuery, Frequency, *leFrequencyEntry, orvane::FrequencyCommand);
 }
 
 void TOrvaneControlForm::QueryDiodeCurrentSet()
 {
-    ReadSetPoint(orvane::DiodeCurrentSetQuery, DiodeCurrentSet, *leDiodeCurrent, orvane::DiodeCurrentCommand);
+    ReadSetPoint(orvane::DiodeCurrentSetQuery, DiodeCurrentSet, *leDiodeCurrentEntry,
+                 orvane::DiodeCurrentCommand);
 }
 
+// A reply that names no item, or is no number ("7", "", "1;!SHUTTER=1"),
+// changes nothing: it is never stored, so no later write sends it.
 void TOrvaneControlForm::QueryPulseMode()
 {
-    if (const auto reply = panels::Query(orvane::PulseModeQuery, panels::SettingDialect))
-        ApplyPulseMode(platform::StrToIntDef(*reply, 0));
+    if (const auto reply = panels::Query(orvane::PulseModeQuery, panels::SettingDialect)) {
+        if (const std::optional<std::int32_t> index = orvane::PulseModeRange.Read(*reply))
+            ApplyPulseMode(*index);
+    }
 }
 
 void TOrvaneControlForm::QueryShutter()
 {
-    if (const auto reply = panels::Query(orvane::ShutterQuery, panels::SettingDialect))
-        ApplyShutter(platform::StrToIntDef(*reply, 0));
+    if (const auto reply = panels::Query(orvane::ShutterQuery, panels::SettingDialect)) {
+        if (const std::optional<std::int32_t> index = orvane::ShutterRange.Read(*reply))
+            ApplyShutter(*index);
+    }
 }
 
 // The pause gives the instrument time to load the recalled set before it is
@@ -439,23 +454,27 @@ void TOrvaneControlForm::cmdRefreshClick()
 // ---- Configuration file ----
 
 // Line by line, each applied through the panel's own controls, which send it.
-// A frequency or current line that is no number stops the reading there with
-// the conversion error; a pulse mode or shutter line that is no whole number
-// keeps the value the panel holds.
+// A value its control would refuse, or that is damaged or missing, is applied
+// as a new file's value, so the reading always goes on to its end and leaves
+// the laser stopped with its shutter closed. A set point that is no number is
+// told by its conversion error once the laser stands stopped.
 void TOrvaneControlForm::LoadConfigurationFile()
 {
     const std::optional<QStringList> items = orvane::ReadConfigurationFile();
     if (!items)
         return;
-    const auto line = [&items](int number) { return items->value(number - 1); };
-    ApplyParameterSet(line(1));
-    Frequency = platform::StrToSingle(line(2));
+    const orvane::StoredSettings stored = orvane::ReadSettings(*items);
+    const orvane::Settings& values = stored.Values;
+    ApplyParameterSet(values.ParameterSetText);
+    Frequency = values.Frequency;
     SendSetPoint(*leFrequency, Frequency, orvane::FrequencyCommand);
-    DiodeCurrentSet = platform::StrToSingle(line(3));
+    DiodeCurrentSet = values.DiodeCurrentSet;
     SendSetPoint(*leDiodeCurrent, DiodeCurrentSet, orvane::DiodeCurrentCommand);
-    ApplyPulseMode(platform::StrToIntDef(line(4), PulseModeIndex));
-    ApplyShutter(platform::StrToIntDef(line(5), ShutterIndex));
+    ApplyPulseMode(values.PulseModeIndex);
+    ApplyShutter(values.ShutterIndex);
     sbStopClick();
+    if (!stored.ConversionError.isEmpty())
+        throw EConvertError(stored.ConversionError);
 }
 
 void TOrvaneControlForm::SaveConfigurationFile()

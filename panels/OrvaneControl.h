@@ -13,6 +13,10 @@ namespace orvane {
 struct StatusQuery;
 }
 
+namespace platform {
+class RealNumberBox;
+}
+
 // The control panel of the Orvane laser system. It stays above the program's
 // other windows. Each showing sends the start settings, asks the instrument's
 // status and applies the configuration file; each close turns the laser off
@@ -87,13 +91,16 @@ private:
     // A set point read from a reply or the file: shown in its box with one
     // decimal, sent as the box shows it, and the box marked applied.
     void SendSetPoint(QLineEdit& box, float value, QString (*command)(const QString& valueText));
-    void ReadSetPoint(const QString& query, float& field, QLineEdit& box,
+    void ReadSetPoint(const QString& query, float& field, const platform::RealNumberBox& entry,
                       QString (*command)(const QString& valueText));
     // Chooses the named set (none when no item has that name), sends it and
     // recalls it.
     void ApplyParameterSet(const QString& name);
     void ApplyPulseMode(std::int32_t index);
     void ApplyShutter(std::int32_t index);
+
+    platform::RealNumberBox* leFrequencyEntry = nullptr;
+    platform::RealNumberBox* leDiodeCurrentEntry = nullptr;
 };
 
 extern TOrvaneControlForm* OrvaneControlForm;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NumericEntryBox.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +28,14 @@ inline const QString FrequencyQuery = QStringLiteral("?PULSE FREQUENCY");
 inline const QString DiodeCurrentSetQuery = QStringLiteral("?DIODE SETCURRENT");
 inline const QString PulseModeQuery = QStringLiteral("?PULSE MODE");
 inline const QString ShutterQuery = QStringLiteral("?SHUTTER");
+
+// What each of the panel's settings may be: the ranges of its entry boxes
+// and the items of its combo boxes. A value outside, from the file or a
+// reply, never reaches a field, the file or the laser.
+inline constexpr platform::RealNumberRange FrequencyRange{20.0f, 100.0f};
+inline constexpr platform::RealNumberRange DiodeCurrentRange{13.0f, 50.0f};
+inline constexpr platform::WholeNumberRange PulseModeRange{0, 1};
+inline constexpr platform::WholeNumberRange ShutterRange{0, 1};
 
 QString ShutterCommand(std::int32_t index);
 QString PulseModeCommand(std::int32_t index);

@@ -7,8 +7,31 @@
 
 namespace panels {
 
+namespace {
+
+CommandRoad* StandIn = nullptr;
+
+// The reply the last command left; none without a main window.
+QString* LastResponse()
+{
+    if (StandIn != nullptr)
+        return &StandIn->LastResponse();
+    return CommTermForm != nullptr ? &CommTermForm->LastResponse : nullptr;
+}
+
+} // namespace
+
+void InstallRoad(CommandRoad* road)
+{
+    StandIn = road;
+}
+
 void Send(const QString& command)
 {
+    if (StandIn != nullptr) {
+        StandIn->Send(command);
+        return;
+    }
     // Once the main window closes nothing may reach the instrument any more.
     if (CommTermForm == nullptr || CommTermForm->Closing)
         return;
@@ -19,16 +42,19 @@ void Send(const QString& command)
 
 bool PollMaySend()
 {
+    if (StandIn != nullptr)
+        return true;
     return CommTermForm != nullptr && !CommTermForm->Closing && !CommTermForm->PortBusy;
 }
 
 QString QueryReply(const QString& command)
 {
     Send(command);
-    if (CommTermForm == nullptr)
+    QString* lastResponse = LastResponse();
+    if (lastResponse == nullptr)
         return QString();
-    TCommTermForm::StripTerminatorFromString(CommTermForm->LastResponse, QStringLiteral("\r"));
-    return CommTermForm->LastResponse;
+    TCommTermForm::StripTerminatorFromString(*lastResponse, QStringLiteral("\r"));
+    return *lastResponse;
 }
 
 std::optional<QString> Query(const QString& command, const Dialect& dialect)

@@ -23,6 +23,21 @@ inline constexpr Dialect SettingDialect{"Error"};
 
 void Send(const QString& command);
 
+// Where the panels' commands go. The program sends them along the main
+// window's send road; a stand-in takes its place where there is no main
+// window (a fuzz target's instrument).
+class CommandRoad
+{
+public:
+    virtual ~CommandRoad() = default;
+    virtual void Send(const QString& command) = 0;
+    // The reply to the last command, kept as the main window keeps
+    // LastResponse; the panels cut it in place.
+    virtual QString& LastResponse() = 0;
+};
+// Installs a stand-in (not owned); nullptr puts the main window's road back.
+void InstallRoad(CommandRoad* road);
+
 // Whether a status poll may send now. The window thread finds the port held
 // only while the settings window has it to itself; a poll that sent then
 // would wait for the port for ever, with that window's own loop beneath it.

@@ -23,11 +23,12 @@ using platform::TrackBar;
 
 constexpr char EnterKey = platform::NumericEntryBox::EnterKey;
 
-// Anything but a regular file counts as unreadable.
+// Anything but a regular file counts as unreadable. Only the lines that hold
+// items are read, so a huge file costs no more than a sound one.
 std::optional<QByteArray> ReadConfigurationBytes()
 {
     try {
-        return platform::ReadFileBytes(TessalineConfigFileName());
+        return platform::ReadLeadingLines(TessalineConfigFileName(), tessaline::ConfigurationLineCount);
     } catch (const EFileError&) {
         return std::nullopt;
     }
@@ -134,11 +135,21 @@ void TTessalineControlForm::ApplyStoredSlit(const QString& slitText)
     Magnification = tessaline::SlitTextMagnification(slitText);
     cbSlitMag->setCurrentIndex(tessaline::MagnificationItem(Magnification));
     cbSlitMagSelect();
+    ApplyStoredSize(*leXSizeEntry, parts.XSize);
+    ApplyStoredSize(*leYSizeEntry, parts.YSize);
+}
+
+// A stored size that the box would refuse (no number, empty, beyond the
+// magnification's largest) leaves the box showing what the magnification
+// made of the slit size: nothing of it is sent or kept.
+void TTessalineControlForm::ApplyStoredSize(platform::RealNumberBox& entry, const QString& stored)
+{
+    const QString size = tessaline::StoredSizeText(stored);
+    if (!entry.Admits(size))
+        return;
+    entry.Edit().setText(size);
     char enter = EnterKey;
-    leXSize->setText(tessaline::StoredSizeText(parts.XSize));
-    leXSizeKeyPress(enter);
-    leYSize->setText(tessaline::StoredSizeText(parts.YSize));
-    leYSizeKeyPress(enter);
+    entry.KeyPress(enter);
 }
 
 void TTessalineControlForm::SaveConfigurationFile()

@@ -26,7 +26,7 @@ namespace {
 using platform::TrackBar;
 
 constexpr int StatusInterval = 1000;
-constexpr std::int32_t LEDPercentMaximum = 100;
+constexpr std::int32_t LEDPercentMaximum = tessaline::LEDPercentRange.Maximum;
 constexpr char EnterKey = platform::NumericEntryBox::EnterKey;
 
 const QColor Navy(0, 0, 128);
@@ -179,31 +179,31 @@ void TTessalineControlForm::MakeEntryBoxes()
 
     const QString minus = QStringLiteral("-");
     leEnergyEntry = new WholeNumberBox(*leEnergy, {
-        .Minimum = 0, .Maximum = 1000, .ExtraKeys = QString(), .Reading = {zero, zero, zero}, .Applied = &Energy,
+        .Range = tessaline::EnergyRange, .ExtraKeys = QString(), .Reading = {zero, zero, zero}, .Applied = &Energy,
         .Action = [this](std::int32_t value) { Energy = value; SendEnergy(); }});
     leRepRateEntry = new WholeNumberBox(*leRepRate, {
-        .Minimum = 0, .Maximum = 50, .ExtraKeys = QString(), .Reading = {strict, strict, strict}, .Applied = &RepRate,
-        .Action = [this](std::int32_t value) {
+        .Range = tessaline::RepRateRange, .ExtraKeys = QString(), .Reading = {strict, strict, strict},
+        .Applied = &RepRate, .Action = [this](std::int32_t value) {
             RepRate = value;
             panels::Send(QStringLiteral(";LC:RR %1").arg(value));
         }});
     leBurstCountEntry = new WholeNumberBox(*leBurstCount, {
-        .Minimum = 0, .Maximum = 1000, .ExtraKeys = QString(), .Reading = {strict, strict, strict},
+        .Range = tessaline::BurstCountRange, .ExtraKeys = QString(), .Reading = {strict, strict, strict},
         .Applied = &BurstCount, .Action = [this](std::int32_t value) {
             BurstCount = value;
             panels::Send(QStringLiteral(";LC:BU %1").arg(value));
         }});
     edPolarizationEntry = new WholeNumberBox(*edPolarization, {
-        .Minimum = -90, .Maximum = 90, .ExtraKeys = minus, .Reading = {strict, strict, minus90},
+        .Range = tessaline::PolarizationRange, .ExtraKeys = minus, .Reading = {strict, strict, minus90},
         .Applied = &PolarizationAngle, .Action = moveBar(tbPolarization, same)});
     edThetaEntry = new WholeNumberBox(*edTheta, {
-        .Minimum = -45, .Maximum = 45, .ExtraKeys = minus, .Reading = {strict, minus45, minus45}, .Applied = &Theta,
+        .Range = tessaline::ThetaRange, .ExtraKeys = minus, .Reading = {strict, minus45, minus45}, .Applied = &Theta,
         .Action = moveBar(tbTheta, same)});
     edFieldLEDEntry = new WholeNumberBox(*edFieldLED, {
-        .Minimum = 0, .Maximum = LEDPercentMaximum, .ExtraKeys = minus, .Reading = {strict, zero, zero},
+        .Range = tessaline::LEDPercentRange, .ExtraKeys = minus, .Reading = {strict, zero, zero},
         .Applied = &FieldLEDPercent, .Action = moveBar(tbFieldLED, fromTop)});
     edSlitLEDEntry = new WholeNumberBox(*edSlitLED, {
-        .Minimum = 0, .Maximum = LEDPercentMaximum, .ExtraKeys = minus, .Reading = {strict, zero, zero},
+        .Range = tessaline::LEDPercentRange, .ExtraKeys = minus, .Reading = {strict, zero, zero},
         .Applied = &SlitLEDPercent, .Action = moveBar(tbSlitLED, fromTop)});
 
     ThetaPair = AnglePair(tbTheta, edTheta, &Theta, QStringLiteral(";LC:ST "));
@@ -222,7 +222,7 @@ TTessalineControlForm::BarPair TTessalineControlForm::AnglePair(QSlider* bar, QL
 }
 
 TTessalineControlForm::Illuminator TTessalineControlForm::MakeIlluminator(
-    QSlider* bar, QLineEdit* box, QPushButton* button, platform::NumericEntryBox* entry, std::int32_t* percent,
+    QSlider* bar, QLineEdit* box, QPushButton* button, platform::WholeNumberBox* entry, std::int32_t* percent,
     std::int32_t* level, bool* off, const QString& prefix)
 {
     const auto send = [this, level, prefix](std::int32_t percent) {

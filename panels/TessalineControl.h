@@ -14,6 +14,8 @@ class QTimer;
 
 namespace platform {
 class NumericEntryBox;
+class RealNumberBox;
+class WholeNumberBox;
 }
 
 // The control panel of the Tessaline laser system. It stays above the
@@ -158,7 +160,7 @@ private:
     {
         BarPair Pair;
         QPushButton* Switch;
-        platform::NumericEntryBox* Entry;
+        platform::WholeNumberBox* Entry;
         // The level last sent.
         std::int32_t* Level;
         bool* Off;
@@ -171,7 +173,7 @@ private:
     void MakeEntryBoxes();
     void MakeSizeBoxes();
     BarPair AnglePair(QSlider* bar, QLineEdit* box, std::int32_t* angle, const QString& prefix);
-    Illuminator MakeIlluminator(QSlider* bar, QLineEdit* box, QPushButton* button, platform::NumericEntryBox* entry,
+    Illuminator MakeIlluminator(QSlider* bar, QLineEdit* box, QPushButton* button, platform::WholeNumberBox* entry,
                                 std::int32_t* percent, std::int32_t* level, bool* off, const QString& prefix);
     void BarChange(const BarPair& pair);
     void SwitchIlluminator(const Illuminator& illuminator);
@@ -191,16 +193,17 @@ private:
     void SetLED(const Illuminator& illuminator);
     void ApplyStoredLED(std::int32_t level, const Illuminator& illuminator);
     void ApplyStoredSlit(const QString& slitText);
+    void ApplyStoredSize(platform::RealNumberBox& entry, const QString& stored);
 
-    platform::NumericEntryBox* leEnergyEntry = nullptr;
-    platform::NumericEntryBox* leRepRateEntry = nullptr;
-    platform::NumericEntryBox* leBurstCountEntry = nullptr;
-    platform::NumericEntryBox* edPolarizationEntry = nullptr;
-    platform::NumericEntryBox* edThetaEntry = nullptr;
-    platform::NumericEntryBox* edFieldLEDEntry = nullptr;
-    platform::NumericEntryBox* edSlitLEDEntry = nullptr;
-    platform::NumericEntryBox* leXSizeEntry = nullptr;
-    platform::NumericEntryBox* leYSizeEntry = nullptr;
+    platform::WholeNumberBox* leEnergyEntry = nullptr;
+    platform::WholeNumberBox* leRepRateEntry = nullptr;
+    platform::WholeNumberBox* leBurstCountEntry = nullptr;
+    platform::WholeNumberBox* edPolarizationEntry = nullptr;
+    platform::WholeNumberBox* edThetaEntry = nullptr;
+    platform::WholeNumberBox* edFieldLEDEntry = nullptr;
+    platform::WholeNumberBox* edSlitLEDEntry = nullptr;
+    platform::RealNumberBox* leXSizeEntry = nullptr;
+    platform::RealNumberBox* leYSizeEntry = nullptr;
     // While the configuration file's illuminator level is applied: the level
     // its bar sends in place of the one worked back from the percent.
     std::optional<std::int32_t> LevelFromFile;

@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tessaline {
 
@@ -22,11 +23,6 @@ constexpr std::array<Magnification, 6> Magnifications{{
 }};
 
 constexpr float LEDFactor = 2.555f;
-constexpr std::int32_t MaximumLEDLevel = 255;
-constexpr std::int32_t MaximumEnergy = 1000;
-constexpr std::int32_t MaximumBurstCount = 1000;
-constexpr std::int32_t MaximumRepRate = 50;
-constexpr int ConfigurationLines = 12;
 
 template <std::size_t N>
 int ItemOf(const std::array<const char*, N>& texts, const QString& reply)
@@ -68,7 +64,7 @@ QList<QString> Items(const QByteArray& contents)
 {
     QList<QString> items;
     qsizetype position = 0;
-    while (position < contents.size() && items.size() < ConfigurationLines) {
+    while (position < contents.size() && items.size() < ConfigurationLineCount) {
         qsizetype end = contents.indexOf('\n', position);
         if (end < 0)
             end = contents.size();
@@ -78,20 +74,25 @@ QList<QString> Items(const QByteArray& contents)
         items << TrimBlanks(QString::fromLatin1(line));
         position = end + 1;
     }
-    while (items.size() < ConfigurationLines)
+    while (items.size() < ConfigurationLineCount)
         items << QString();
     return items;
 }
 
-std::int32_t WholeNumber(const QString& item)
+// The text before the first "," and the text after it; nothing without ",".
+std::optional<std::pair<QString, QString>> SplitAtComma(const QString& text)
 {
-    return platform::StrToIntDef(item, 0);
+    const qsizetype comma = text.indexOf(QLatin1Char(','));
+    if (comma < 0)
+        return std::nullopt;
+    return std::pair(text.first(comma), text.sliced(comma + 1));
 }
 
-std::int32_t WholeNumberWithin(const QString& item, std::int32_t minimum, std::int32_t maximum)
+// The field keeps the value it holds unless the item is a number the range holds.
+void ReadItem(const QString& item, WholeNumberRange range, std::int32_t& field)
 {
-    const std::int32_t value = WholeNumber(item);
-    return value >= minimum && value <= maximum ? value : 0;
+    if (const std::optional<std::int32_t> value = range.Read(item))
+        field = *value;
 }
 
 // A line never holds a line end: one inside an item would shift every line after it.
@@ -136,10 +137,14 @@ QString EnergyCommand(std::int32_t level, std::int32_t energy)
 
 std::optional<EnergyReading> ReadEnergy(const QString& text)
 {
-    const qsizetype comma = text.indexOf(QLatin1Char(','));
-    if (comma < 0)
+    const auto parts = SplitAtComma(text);
+    if (!parts)
         return std::nullopt;
-    return EnergyReading{WholeNumber(text.first(comma)), WholeNumber(text.sliced(comma + 1))};
+    const std::optional<std::int32_t> level = EnergyLevelRange.Read(parts->first);
+    const std::optional<std::int32_t> energy = EnergyRange.Read(parts->second);
+    if (!level || !energy)
+        return std::nullopt;
+    return EnergyReading{*level, *energy};
 }
 
 std::int32_t LEDLevel(std::int32_t percent)
@@ -160,8 +165,12 @@ std::int32_t StoredLEDPercent(std::int32_t level)
 
 std::int32_t StoredLEDLevel(std::int32_t stored, std::int32_t percent)
 {
-    const bool isLevel = stored >= 0 && stored <= MaximumLEDLevel;
-    return isLevel && StoredLEDPercent(stored) == percent ? stored : LEDLevel(percent);
+    return LEDLevelRange().Holds(stored) && StoredLEDPercent(stored) == percent ? stored : LEDLevel(percent);
+}
+
+WholeNumberRange LEDLevelRange()
+{
+    return {LEDLevel(LEDPercentRange.Minimum), LEDLevel(LEDPercentRange.Maximum)};
 }
 
 std::optional<Magnification> MagnificationOf(int item)
@@ -199,7 +208,7 @@ SlitParts SplitSlitText(const QString& slitText)
 
 std::int32_t SlitTextMagnification(const QString& slitText)
 {
-    return WholeNumber(SplitSlitText(slitText).Magnification);
+    return platform::StrToIntDef(SplitSlitText(slitText).Magnification, 0);
 }
 
 QString StoredSizeText(const QString& text)
@@ -216,21 +225,21 @@ Configuration ReadConfiguration(const QByteArray& contents)
 {
     const QList<QString> items = Items(contents);
     Configuration read;
-    if (const std::optional<EnergyReading> energy = ReadEnergy(items[0])) {
-        read.EnergyLevel = energy->Level != 0 ? 1 : 0;
-        read.Energy = energy->Energy >= 0 && energy->Energy <= MaximumEnergy ? energy->Energy : 0;
+    if (const auto energy = SplitAtComma(items[0])) {
+        ReadItem(energy->first, EnergyLevelRange, read.EnergyLevel);
+        ReadItem(energy->second, EnergyRange, read.Energy);
     }
-    read.FireState = WholeNumberWithin(items[1], FireOff, FireStop);
-    read.AutoEnergy = WholeNumberWithin(items[2], 0, 1);
-    read.WavelengthIndex = WholeNumber(items[3]);
-    read.ModeIndex = WholeNumber(items[4]);
-    read.BurstCount = WholeNumberWithin(items[5], 0, MaximumBurstCount);
-    read.RepRate = WholeNumberWithin(items[6], 0, MaximumRepRate);
-    read.PolarizationAngle = WholeNumber(items[7]);
-    read.FieldLEDLevel = WholeNumber(items[8]);
-    read.SlitLEDLevel = WholeNumber(items[9]);
+    ReadItem(items[1], StoredFireStateRange, read.FireState);
+    ReadItem(items[2], AutoEnergyRange, read.AutoEnergy);
+    ReadItem(items[3], WavelengthIndexRange, read.WavelengthIndex);
+    ReadItem(items[4], ModeIndexRange, read.ModeIndex);
+    ReadItem(items[5], BurstCountRange, read.BurstCount);
+    ReadItem(items[6], RepRateRange, read.RepRate);
+    ReadItem(items[7], PolarizationRange, read.PolarizationAngle);
+    ReadItem(items[8], LEDLevelRange(), read.FieldLEDLevel);
+    ReadItem(items[9], LEDLevelRange(), read.SlitLEDLevel);
     read.SlitText = items[10];
-    read.Theta = WholeNumber(items[11]);
+    ReadItem(items[11], ThetaRange, read.Theta);
     return read;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NumericEntryBox.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -16,6 +18,26 @@ inline constexpr std::int32_t FireOff = 0;
 inline constexpr std::int32_t FireStop = 1;
 inline constexpr std::int32_t FireOn = 3;
 
+// What each of the panel's numbers may be: the ranges of its entry boxes, and
+// of the numbers that the configuration file and the instrument's replies
+// give it. A value outside never reaches a field, the file or the instrument.
+using platform::WholeNumberRange;
+inline constexpr WholeNumberRange EnergyRange{0, 1000};
+inline constexpr WholeNumberRange EnergyLevelRange{0, 1};
+inline constexpr WholeNumberRange RepRateRange{0, 50};
+inline constexpr WholeNumberRange BurstCountRange{0, 1000};
+inline constexpr WholeNumberRange PolarizationRange{-90, 90};
+inline constexpr WholeNumberRange ThetaRange{-45, 45};
+inline constexpr WholeNumberRange LEDPercentRange{0, 100};
+// The levels sent for the percents: 0 to 255.
+WholeNumberRange LEDLevelRange();
+// A stored fire state never fires: the file holds what a close or STOP left.
+inline constexpr WholeNumberRange StoredFireStateRange{FireOff, FireStop};
+inline constexpr WholeNumberRange AutoEnergyRange{0, 1};
+// Item indexes, -1 for none (a reply that names no item leaves none chosen).
+inline constexpr WholeNumberRange WavelengthIndexRange{-1, 5};
+inline constexpr WholeNumberRange ModeIndexRange{-1, 2};
+
 // The command of a wavelength or mode item; empty for none.
 QString WavelengthCommand(int item);
 QString ModeCommand(int item);
@@ -30,8 +52,8 @@ struct EnergyReading
     std::int32_t Level;
     std::int32_t Energy;
 };
-// Level and energy of "level,energy", each part read with 0 for a text that
-// is no whole number; nothing for a text without ",".
+// Level and energy of a reply "level,energy" when both are numbers their
+// ranges hold; nothing for any other reply, one without "," too.
 std::optional<EnergyReading> ReadEnergy(const QString& text);
 
 // The level sent for an intensity: trunc(percent x 2.555), 2.555 at single
@@ -98,14 +120,14 @@ SlitParts SplitSlitText(const QString& slitText);
 // applied for it.
 QString StoredSizeText(const QString& text);
 
+inline constexpr int ConfigurationLineCount = 12;
+
 // Reads the file's bytes. Each line is one item, without its line end and
-// its blanks at either end; a missing line is an empty item. Line 1 without
-// "," is level 0 and energy 100. A whole number that cannot be read, or that
-// lies outside what its control takes (the fire state 0 or 1, the energy and
-// the burst count 0 to 1000, the rep rate 0 to 50, auto energy 0 or 1), reads
-// as 0; a level other than 0 reads as 1. Angles, illuminator levels and item
-// indexes are left to the controls that apply them, which refuse what they do
-// not take.
+// its blanks at either end; a missing line is an empty item. Every number
+// that is not one its range holds (damaged, missing, out of range) reads as
+// the value a new file holds, so line 1 without "," is level 0 and energy
+// 100. The slit text is left to the slit controls, which take what their
+// boxes take.
 Configuration ReadConfiguration(const QByteArray& contents);
 QByteArray WriteConfiguration(const Configuration& configuration);
 

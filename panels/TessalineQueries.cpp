@@ -28,14 +28,18 @@ void PaintWhite(QLineEdit& box)
     platform::PaintEntry(box, platform::EntryApplied);
 }
 
-// A reply shown in its box; the field takes the box's text read with default 0.
-void ShowInBox(const std::optional<QString>& reply, QLineEdit& box, std::int32_t& field)
+// A reply that is a number the box takes shows in it and becomes its field;
+// any other reply ("5;LC:FL 3", 9999, nothing) leaves both as they were, so
+// nothing of it can go back to the instrument.
+void ShowInBox(const std::optional<QString>& reply, const platform::WholeNumberBox& entry, std::int32_t& field)
 {
     if (reply) {
-        box.setText(*reply);
-        field = platform::StrToIntDef(box.text(), 0);
+        if (const std::optional<std::int32_t> value = entry.Admitted(*reply)) {
+            entry.Edit().setText(*reply);
+            field = *value;
+        }
     }
-    PaintWhite(box);
+    PaintWhite(entry.Edit());
 }
 
 } // namespace
@@ -91,39 +95,41 @@ void TTessalineControlForm::QueryMode()
 
 void TTessalineControlForm::QueryBurstCount()
 {
-    ShowInBox(Query(";LC:BU?"), *leBurstCount, BurstCount);
+    ShowInBox(Query(";LC:BU?"), *leBurstCountEntry, BurstCount);
 }
 
 void TTessalineControlForm::QueryRepRate()
 {
-    ShowInBox(Query(";LC:RR?"), *leRepRate, RepRate);
+    ShowInBox(Query(";LC:RR?"), *leRepRateEntry, RepRate);
 }
 
 // The bar keeps its place: the angle shows only in the box.
 void TTessalineControlForm::QueryPolarizationAngle()
 {
-    ShowInBox(Query(";LC:PA?"), *edPolarization, PolarizationAngle);
+    ShowInBox(Query(";LC:PA?"), *edPolarizationEntry, PolarizationAngle);
 }
 
 void TTessalineControlForm::QueryTheta()
 {
-    ShowInBox(Query(";LC:ST?"), *edTheta, Theta);
+    ShowInBox(Query(";LC:ST?"), *edThetaEntry, Theta);
 }
 
 // A level that is no hexadecimal number raises the conversion error and ends
-// the operation that asked.
+// the operation that asked; one beyond the levels of the box's percents
+// changes nothing.
 void TTessalineControlForm::QueryLED(const QString& command, const QString& emptyReply, const Illuminator& illuminator)
 {
     const BarPair& pair = illuminator.Pair;
-    if (std::optional<QString> reply = panels::Query(command, panels::SemicolonDialect)) {
-        if (reply->isEmpty())
-            *reply = emptyReply;
-        const std::int32_t level = platform::StrToInt(QStringLiteral("0x") + *reply);
-        *illuminator.Level = level;
-        pair.Box->setText(QString::number(tessaline::LEDPercent(level)));
-        char key = platform::NumericEntryBox::EnterKey;
-        illuminator.Entry->KeyPress(key);
-        illuminator.Switch->setText(QStringLiteral("ON"));
+    if (const std::optional<QString> reply = panels::Query(command, panels::SemicolonDialect)) {
+        const QString hex = reply->isEmpty() ? emptyReply : *reply;
+        const std::int32_t level = platform::StrToInt(QStringLiteral("0x") + hex);
+        if (tessaline::LEDLevelRange().Holds(level)) {
+            *illuminator.Level = level;
+            pair.Box->setText(QString::number(tessaline::LEDPercent(level)));
+            char key = platform::NumericEntryBox::EnterKey;
+            illuminator.Entry->KeyPress(key);
+            illuminator.Switch->setText(QStringLiteral("ON"));
+        }
     }
     PaintWhite(*pair.Box);
 }
@@ -183,15 +189,18 @@ void TTessalineControlForm::SetMode()
     cbModeSelect();
 }
 
-// The boxes' texts as shown, also while an entry is pending.
+// The boxes' texts as shown, also while an entry is pending; a text the box
+// would refuse (out of range, pasted, empty) is not sent.
 void TTessalineControlForm::SetBurstCount()
 {
-    panels::Send(QStringLiteral(";LC:BU ") + leBurstCount->text());
+    if (leBurstCountEntry->Admits(leBurstCount->text()))
+        panels::Send(QStringLiteral(";LC:BU ") + leBurstCount->text());
 }
 
 void TTessalineControlForm::SetRepRate()
 {
-    panels::Send(QStringLiteral(";LC:RR ") + leRepRate->text());
+    if (leRepRateEntry->Admits(leRepRate->text()))
+        panels::Send(QStringLiteral(";LC:RR ") + leRepRate->text());
 }
 
 void TTessalineControlForm::SetPolarizationAngle()
@@ -223,7 +232,8 @@ void TTessalineControlForm::SetLED(const Illuminator& illuminator)
     TrackBar& bar = TrackBar::Of(pair.Bar);
     const std::int32_t level = tessaline::LEDLevel(pair.Value(bar.Position()));
     panels::Send(illuminator.Prefix + QString::number(level));
-    *pair.Applied = platform::StrToIntDef(pair.Box->text(), 0);
+    if (const std::optional<std::int32_t> percent = illuminator.Entry->Admitted(pair.Box->text()))
+        *pair.Applied = *percent;
     *illuminator.Level = level;
     PaintWhite(*pair.Box);
     bar.SetSelStart(bar.Position());

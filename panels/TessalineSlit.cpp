@@ -22,16 +22,18 @@ void TTessalineControlForm::MakeSizeBoxes()
 {
     using platform::RealNumberBox;
     const auto stored = [this](long double typed) { return typed * SlitScale(); };
-    const auto maximum = [this] { return SlitSizeMax; };
+    // A shown size is held to the largest the magnification takes on every
+    // road, typed or not: a size dropped, stored or read back as well.
+    const auto range = [this] { return platform::RealNumberRange{0.0f, SlitSizeMax}; };
     leXSizeEntry = new RealNumberBox(*leXSize, {
         .Applied = &SlitXSize, .Stored = stored, .AppliedText = [this] { return ShownSize(SlitXSize); },
-        .EnterRange = std::nullopt, .TypingMaximum = maximum,
+        .Range = range,
         .ArrowDown = [this](int key) { SizeArrowDown(key, *leXSize); },
         .ArrowUp = [this](int key) { SizeArrowUp(key, *leXSize); },
         .Action = [this] { ApplyXSize(); }});
     leYSizeEntry = new RealNumberBox(*leYSize, {
         .Applied = &SlitYSize, .Stored = stored, .AppliedText = [this] { return ShownSize(SlitYSize); },
-        .EnterRange = std::nullopt, .TypingMaximum = maximum,
+        .Range = range,
         .ArrowDown = [this](int key) { SizeArrowDown(key, *leYSize); },
         .ArrowUp = [this](int key) { SizeArrowUp(key, *leYSize); },
         .Action = [this] { WriteSlitSizes(); }});

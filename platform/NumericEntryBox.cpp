@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPalette>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -61,6 +62,26 @@ void FocusAndSelectAll(QLineEdit& edit)
 {
     edit.setFocus(Qt::OtherFocusReason);
     edit.selectAll();
+}
+
+std::optional<std::int32_t> WholeNumberRange::Read(const QString& text) const
+{
+    const QStringView digits = text.startsWith(QLatin1Char('-')) ? QStringView(text).sliced(1) : QStringView(text);
+    const auto isDigit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
+    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), isDigit))
+        return std::nullopt;
+    // Only decimal digits are left to read, so the reading knows no locale.
+    bool number = false;
+    const qlonglong value = text.toLongLong(&number);
+    if (!number || value < Minimum || value > Maximum)
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+std::optional<long double> RealNumberRange::Read(const QString& text) const
+{
+    const long double value = StrToFloatDef(text, std::numeric_limits<long double>::quiet_NaN());
+    return Holds(value) ? std::optional(value) : std::nullopt;
 }
 
 std::int32_t WholeNumberReading::Read(const QString& text) const
@@ -159,7 +180,7 @@ void WholeNumberBox::Apply(Occasion occasion)
     const WholeNumberReading& reading =
         occasion == Occasion::Enter ? Config.Reading.Enter : Config.Reading.Exit;
     const std::int32_t value = reading.Read(Edit().text());
-    if (value < Config.Minimum || value > Config.Maximum) {
+    if (!Config.Range.Holds(value)) {
         // The change handler paints the box white for the applied value.
         Edit().setText(QString::number(*Config.Applied));
         return;
@@ -171,6 +192,16 @@ void WholeNumberBox::Apply(Occasion occasion)
 bool WholeNumberBox::ReadsAsApplied(const QString& text) const
 {
     return Config.Reading.Change.Read(text) == *Config.Applied;
+}
+
+bool WholeNumberBox::Admits(const QString& text) const
+{
+    return Admitted(text).has_value();
+}
+
+std::optional<std::int32_t> WholeNumberBox::Admitted(const QString& text) const
+{
+    return Config.Range.Read(text);
 }
 
 // ---- Real numbers ----
@@ -197,7 +228,7 @@ void RealNumberBox::ShowApplied()
 void RealNumberBox::Apply(Occasion)
 {
     const long double value = StrToFloat(Edit().text());
-    if (Config.EnterRange && !(Config.EnterRange->Minimum <= value && value <= Config.EnterRange->Maximum)) {
+    if (!Config.Range().Holds(value)) {
         ShowApplied();
         FocusAndSelectAll(Edit());
         return;
@@ -207,6 +238,11 @@ void RealNumberBox::Apply(Occasion)
     if (Config.Action)
         Config.Action();
     MarkApplied();
+}
+
+bool RealNumberBox::Admits(const QString& text) const
+{
+    return Config.Range().Read(text).has_value();
 }
 
 bool RealNumberBox::ReadsAsApplied(const QString& text) const
@@ -222,10 +258,10 @@ bool RealNumberBox::ReadsAsApplied(const QString& text) const
 // alone, or every key would put it back and the box could never be edited.
 void RealNumberBox::AnyKey()
 {
-    if (!Config.TypingMaximum || !Pending())
+    if (!Pending())
         return;
     const long double typed = StrToFloatDef(Edit().text(), std::numeric_limits<long double>::quiet_NaN());
-    if (typed > Config.TypingMaximum())
+    if (typed > Config.Range().Maximum)
         ShowApplied();
 }
 

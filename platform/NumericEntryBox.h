@@ -28,6 +28,33 @@ QRgb EntryColour(const QLineEdit& edit);
 void PaintEntry(QLineEdit& edit, QRgb colour);
 void FocusAndSelectAll(QLineEdit& edit);
 
+// The values a whole-number box takes, both bounds included.
+struct WholeNumberRange
+{
+    std::int32_t Minimum;
+    std::int32_t Maximum;
+
+    bool Holds(std::int32_t value) const { return Minimum <= value && value <= Maximum; }
+    // The value of a text written as the panels write whole numbers (decimal
+    // digits, a minus sign first for a negative value, nothing else) that the
+    // range holds. Nothing for any other text: "5;LC:FL 3", "0x20", " 5", "".
+    std::optional<std::int32_t> Read(const QString& text) const;
+};
+
+// The values a real-number box takes, both bounds included: single-precision
+// constants compared with the extended-precision value read.
+struct RealNumberRange
+{
+    float Minimum;
+    float Maximum;
+
+    // An infinity or a NaN lies outside every range.
+    bool Holds(long double value) const { return Minimum <= value && value <= Maximum; }
+    // The value of a text that the text-to-float conversion reads and the
+    // range holds; nothing for any other text.
+    std::optional<long double> Read(const QString& text) const;
+};
+
 // How a whole-number box reads its text at one event: strictly (a text that is
 // no whole number raises the conversion error) or with a default for it.
 class WholeNumberReading
@@ -62,6 +89,12 @@ public:
 
     QLineEdit& Edit() const { return Box; }
     bool Pending() const;
+
+    // Whether the box would apply the text as it stands: a number by its
+    // reading, within its range. A value read from a file or taken from a
+    // reply is put to the box by this before it reaches the box, its field or
+    // the instrument.
+    virtual bool Admits(const QString& text) const = 0;
 
 protected:
     // The box becomes a child of the edit and lives as long as it does.
@@ -100,8 +133,7 @@ public:
 
     struct Settings
     {
-        std::int32_t Minimum;
-        std::int32_t Maximum;
+        WholeNumberRange Range;
         // "-" where the box takes a minus sign.
         QString ExtraKeys;
         Readings Reading;
@@ -114,6 +146,10 @@ public:
     };
 
     WholeNumberBox(QLineEdit& edit, Settings settings);
+
+    bool Admits(const QString& text) const override;
+    // The value the text stands for when the box admits it.
+    std::optional<std::int32_t> Admitted(const QString& text) const;
 
 protected:
     void Apply(Occasion occasion) override;
@@ -131,12 +167,6 @@ private:
 class RealNumberBox : public NumericEntryBox
 {
 public:
-    struct Bounds
-    {
-        float Minimum;
-        float Maximum;
-    };
-
     struct Settings
     {
         float* Applied;
@@ -146,12 +176,12 @@ public:
         std::function<long double(long double typed)> Stored;
         // The box's text for the applied value.
         std::function<QString()> AppliedText;
-        // Tested on Enter and on leaving the box with an entry pending: a
-        // value outside puts the applied value back and nothing is sent.
-        std::optional<Bounds> EnterRange;
-        // Tested on every key down and up: a typed value above it puts the
-        // applied value back.
-        std::function<float()> TypingMaximum;
+        // The typed values the box takes, as it stands when asked: tested on
+        // Enter and on leaving the box with an entry pending, where a value
+        // outside puts the applied value back and nothing is sent, and its
+        // maximum on every key down and up, where a typed value above it puts
+        // the applied value back.
+        std::function<RealNumberRange()> Range;
         // The box's own arrow-key rules; unset, the key does nothing more.
         std::function<void(int key)> ArrowDown;
         std::function<void(int key)> ArrowUp;
@@ -160,6 +190,8 @@ public:
     };
 
     RealNumberBox(QLineEdit& edit, Settings settings);
+
+    bool Admits(const QString& text) const override;
 
 protected:
     void Apply(Occasion occasion) override;

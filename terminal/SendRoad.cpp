@@ -24,20 +24,6 @@ constexpr int DownKey = 40;
 constexpr unsigned long EchoPauseMs = 5;
 constexpr unsigned long PaneSavePauseMs = 200;
 
-// Instrument error codes in the order they are tried: the first one the reply
-// holds anywhere decides the error-table row, whatever its position.
-struct ErrorCode
-{
-    const char* Text;
-    int Row;
-};
-constexpr ErrorCode ErrorCodes[] = {
-    {"?E0", 0}, {"?E1", 1}, {"?E2", 2}, {"?E3", 3}, {"?E4", 4},
-    {"?E5", 5}, {"?E6", 6}, {"?E7", 7}, {"?E8", 8}, {"?E9", 9},
-    {"?1", 1},  {"?2", 2},  {"?3", 3},  {"?4", 4},  {"?5", 5},
-    {"?6", 6},  {"?7", 7},
-};
-
 // Empty history entries read "Command" and empty common strings "Empty".
 bool IsPlaceholder(const QString& text)
 {
@@ -223,14 +209,12 @@ QString TCommTermForm::SendCommand(const QString& command, [[maybe_unused]] int 
 
 void TCommTermForm::isCommandError(const QString& command, const QString& reply)
 {
-    for (const ErrorCode& code : ErrorCodes) {
-        if (!reply.contains(QLatin1String(code.Text)))
-            continue;
-        const auto row = static_cast<std::size_t>(code.Row);
-        ++CommLogForm->CommErrorCount[row];
-        CommLogForm->CommErrorCommand[row] = command;
+    const int code = ErrorCodeRow(reply);
+    if (code < 0)
         return;
-    }
+    const auto row = static_cast<std::size_t>(code);
+    ++CommLogForm->CommErrorCount[row];
+    CommLogForm->CommErrorCommand[row] = command;
 }
 
 void TCommTermForm::StripTerminatorFromString(QString& text, const QString& terminator)

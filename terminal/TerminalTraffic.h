@@ -24,6 +24,29 @@ inline QString StampedLine(const QString& stamp, const QString& text)
     return QLatin1Char('[') + stamp + QStringLiteral("]  ") + text;
 }
 
+// The error-table row of the instrument error code a reply holds: the first
+// one found anywhere in it, tried in the order "?E0" to "?E9", then "?1" to
+// "?7"; -1 when it holds none.
+inline int ErrorCodeRow(const QString& reply)
+{
+    struct ErrorCode
+    {
+        const char* Text;
+        int Row;
+    };
+    static constexpr ErrorCode Codes[] = {
+        {"?E0", 0}, {"?E1", 1}, {"?E2", 2}, {"?E3", 3}, {"?E4", 4},
+        {"?E5", 5}, {"?E6", 6}, {"?E7", 7}, {"?E8", 8}, {"?E9", 9},
+        {"?1", 1},  {"?2", 2},  {"?3", 3},  {"?4", 4},  {"?5", 5},
+        {"?6", 6},  {"?7", 7},
+    };
+    for (const ErrorCode& code : Codes) {
+        if (reply.contains(QLatin1String(code.Text)))
+            return code.Row;
+    }
+    return -1;
+}
+
 // Reads the clock into a send or receive time of the port object and gives its stamp.
 inline QString StampNow(std::uint16_t& hour, std::uint16_t& minute, std::uint16_t& second,
                         std::uint16_t& millisecond)

@@ -36,7 +36,7 @@ struct BoxWindow
 
 // A box that keeps its value as typed, with a range on applying and the maximum
 // 100 while typing (scale 1: a pulse frequency), or one that keeps the typed
-// value times the scale, the maximum 3000 / scale while typing (a slit size).
+// value times the scale, within 0 to 3000 / scale (a slit size).
 struct RealBox : BoxWindow
 {
     RealBox(float applied, int scale) : Applied(applied), Scale(scale)
@@ -46,8 +46,10 @@ struct RealBox : BoxWindow
         new RealNumberBox(*Box, {
             .Applied = &Applied, .Stored = [this](long double typed) { return typed * Scale; },
             .AppliedText = [this, pattern] { return platform::FormatFloat(pattern, Applied / static_cast<long double>(Scale)); },
-            .EnterRange = scaled ? std::nullopt : std::optional(RealNumberBox::Bounds{20.0f, 100.0f}),
-            .TypingMaximum = [this] { return Scale > 1 ? 3000.0f / static_cast<float>(Scale) : 100.0f; },
+            .Range = [this] {
+                return Scale > 1 ? platform::RealNumberRange{0.0f, 3000.0f / static_cast<float>(Scale)}
+                                 : platform::RealNumberRange{20.0f, 100.0f};
+            },
             .ArrowDown = {}, .ArrowUp = [this](int key) { if (key == 37) Box->selectAll(); },
             .Action = [this] { Sent << Box->text(); }});
         Box->setText(platform::FormatFloat(pattern, Applied / static_cast<long double>(Scale)));
@@ -109,7 +111,7 @@ TEST(NumericEntryBox, TwoEmptyPendingBoxesDoNotPullTheFocusFromEachOther)
     std::int32_t applied = 1;
     const auto strict = platform::WholeNumberReading::Strict();
     for (QLineEdit* edit : {window.Box, window.Next}) {
-        new platform::WholeNumberBox(*edit, {.Minimum = 0, .Maximum = 9, .ExtraKeys = QString(),
+        new platform::WholeNumberBox(*edit, {.Range = {0, 9}, .ExtraKeys = QString(),
                                              .Reading = {strict, strict, strict}, .Applied = &applied,
                                              .Action = [](std::int32_t) {}});
         edit->setText(QStringLiteral("5"));

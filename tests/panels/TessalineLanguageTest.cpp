@@ -35,12 +35,17 @@ TEST(TessalineLanguage, ConfigurationLinesReadOnlyWhatTheirControlsTake)
          {1, 250, 1, 1, 4, 2, 12, 7, -30, 200, 5, QStringLiteral("50,30.00,40.00"), -45}},
         {"line ends and blanks", " 0,100 \n\t0\n0\n3\r\r\n0\n0\n50\n0\n128\n90\n  1,2500.00,2500.00\t\n0",
          {0, 100, 0, 0, 3, 0, 0, 50, 0, 128, 90, QStringLiteral("1,2500.00,2500.00"), 0}},
-        {"line 1 without a comma, the rest missing", "500\r\n", {0, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, QString(), 0}},
+        {"line 1 without a comma, the rest missing", "500\r\n", {0, 100, 0, 0, 0, 0, 0, 50, 0, 128, 90, QString(), 0}},
+        {"at the ends of the ranges",
+         "1,1000\r\n1\r\n1\r\n5\r\n-1\r\n1000\r\n50\r\n-90\r\n255\r\n0\r\n100,60.00,60.00\r\n45\r\n",
+         {1, 1000, 1, 1, 5, -1, 1000, 50, -90, 255, 0, QStringLiteral("100,60.00,60.00"), 45}},
         {"outside the controls' ranges",
-         "7,1001\r\n3\r\n2\r\n9\r\n-1\r\n1001\r\n51\r\n200\r\n999\r\n-1\r\n1,,\r\n46\r\n",
-         {1, 0, 0, 0, 9, -1, 0, 0, 200, 999, -1, QStringLiteral("1,,"), 46}},
+         "7,1001\r\n3\r\n2\r\n6\r\n-2\r\n1001\r\n51\r\n91\r\n256\r\n-1\r\n1,,\r\n46\r\n",
+         {0, 100, 0, 0, 0, 0, 0, 50, 0, 128, 90, QStringLiteral("1,,"), 0}},
         {"no whole numbers", "a,b\r\nx\r\n1.5\r\n-\r\n\r\n12abc\r\n0x20\r\n$10\r\nFF\r\n9999999999\r\nabc\r\n--1\r\n",
-         {0, 0, 0, 0, 0, 0, 0, 32, 16, 0, 0, QStringLiteral("abc"), 0}},
+         {0, 100, 0, 0, 0, 0, 0, 50, 0, 128, 90, QStringLiteral("abc"), 0}},
+        {"more than the number, and blanks", "1,5;LC:FL 3\r\n+1\r\n 1\r\n1 \r\n1e0\r\n-0\r\n",
+         {1, 100, 0, 1, 1, 0, 0, 50, 0, 128, 90, QString(), 0}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReadConfiguration(c.Contents), c.Read) << c.Name;

@@ -110,7 +110,7 @@ TEST_F(TessalineQueries, IlluminatorRepliesAreHexadecimalLevelsShownAsPercents)
         {Nothing, true, "", {";LC:IL? 0", ";LC:IL 0,0"}, "0", 0, nullptr},
         {Nothing, true, "?E3", {";LC:IL? 0"}, "0", 0, nullptr},
         {Nothing, true, "G1", {";LC:IL? 0"}, "0", 0, "'0xG1' is not a valid integer value"},
-        {Nothing, true, "102", {";LC:IL? 0"}, "0", 258, nullptr},
+        {Nothing, true, "102", {";LC:IL? 0"}, "0", 0, nullptr},
         {SwitchedOff, true, "80", {";LC:IL? 0", ";LC:IL 0,127"}, "50", 127, nullptr},
         {Nothing, false, "", {";LC:IL? 1", ";LC:IL 1,0"}, "0", 0, nullptr},
         {Nothing, false, "5A", {";LC:IL? 1", ";LC:IL 1,89"}, "35", 89, nullptr},
@@ -164,8 +164,9 @@ TEST_F(TessalineQueries, NumberRepliesShowInTheirControlAndSendNothingMore)
                   std::int32_t* Field; std::int32_t Value; };
     const Case cases[] = {
         {&Form::QueryBurstCount, ";LC:BU?", "12", "leBurstCount", "12", &form->BurstCount, 12},
-        {&Form::QueryRepRate, ";LC:RR?", "x", "leRepRate", "x", &form->RepRate, 0},
-        {&Form::QueryRepRate, ";LC:RR?", "?E2", "leRepRate", "x", &form->RepRate, 0},
+        {&Form::QueryRepRate, ";LC:RR?", "10", "leRepRate", "10", &form->RepRate, 10},
+        {&Form::QueryRepRate, ";LC:RR?", "x", "leRepRate", "10", &form->RepRate, 10},
+        {&Form::QueryRepRate, ";LC:RR?", "?E2", "leRepRate", "10", &form->RepRate, 10},
         {&Form::QueryPolarizationAngle, ";LC:PA?", "45", "edPolarization", "45", &form->PolarizationAngle, 45},
         {&Form::QueryTheta, ";LC:ST?", "-10", "edTheta", "-10", &form->Theta, -10},
         {&Form::QueryLaserFire, ";LC:FL?", "3", nullptr, nullptr, &form->FireState, 3},
