@@ -235,8 +235,8 @@ void TDravikControlForm::leYSizeApply(std::int32_t size)
 
 std::int32_t TDravikControlForm::SlitStepsOf(const QLineEdit& box) const
 {
-    const std::int32_t size = SlitSizeRange.Read(box.text()).value_or(UnreadableSlitSize);
-    return dravik::SlitSteps(size, SlitScaleMicrons, SlitScaleSteps);
+    const std::int32_t size = platform::StrToIntDef(box.text(), UnreadableSlitSize);
+    return dravik::SlitSteps(SlitSizeRange.Holds(size) ? size : UnreadableSlitSize, SlitScaleMicrons, SlitScaleSteps);
 }
 
 void TDravikControlForm::SendSlitSize(std::int32_t ySteps)

@@ -149,6 +149,52 @@ TEST_F(DravikPanel, EntryBoxesFollowTheEntryRule)
     }
 }
 
+// Rows: text pasted from the edit's menu or dropped on a box, then what the
+// user does; a text a box would refuse never goes out, wherever it stands.
+TEST_F(DravikPanel, APastedOrDroppedTextGoesOutOnlyWhereItsBoxWouldTakeIt)
+{
+    enum How { Pasted, Dropped };
+    enum Then { Enter, EnterX100, TickSquare };
+    // Errors: the pasted text's conversion errors, raised where the box reads it strictly.
+    struct Case { How Way; const char* Box; const char* Text; Then Next; Commands Sent; const char* Shown;
+                  std::vector<QString> Errors; };
+    const QString notANumber = QStringLiteral("'1e3' is not a valid integer value");
+    const Case cases[] = {
+        {Dropped, "leYSize", "99999", EnterX100, {";SL:SP 0014,0050"}, "99999", {}},
+        {Dropped, "leYSize", "2500", EnterX100, {";SL:SP 0014,01F4"}, "2500", {}},
+        {Dropped, "leXSize", "6001", TickSquare, {";SL:SP 0050,0050"}, "6001", {}},
+        {Pasted, "leXSize", "99999", Enter, {}, "0", {}},
+        {Pasted, "leXSize", "-5", Enter, {}, "0", {}},
+        {Pasted, "leXSize", "1e3", Enter, {}, "1e3", {notANumber, notANumber}},
+        {Dropped, "leTheta", "5;LC:FL 3", Enter, {}, "5;LC:FL 3", {"'5;LC:FL 3' is not a valid integer value"}},
+        {Dropped, "leTheta", "46", Enter, {}, "0", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Box) + " " + c.Text);
+        FocusControl(*Bar());
+        DravikControlForm->XSize = DravikControlForm->YSize = 0;
+        for (const char* box : {"leXSize", "leYSize", "leTheta"})
+            Get(box)->setText(QStringLiteral("0"));
+        Get<QCheckBox>("cbSquare")->setChecked(false);
+        Wire();
+        Ui.Exceptions.clear();
+        QLineEdit* box = Get(c.Box);
+        if (c.Way == Pasted)
+            Paste(*box, QString::fromLatin1(c.Text));
+        else
+            Drop(*box, QString::fromLatin1(c.Text));
+        if (c.Next == Enter)
+            QTest::keyClick(box, Qt::Key_Return);
+        else if (c.Next == EnterX100)
+            Type(*Get("leXSize"), QStringLiteral("100\r"));
+        else
+            Click("cbSquare");
+        EXPECT_EQ(Wire(), c.Sent);
+        EXPECT_EQ(box->text(), QLatin1String(c.Shown));
+        EXPECT_EQ(Ui.Exceptions, c.Errors);
+    }
+}
+
 TEST_F(DravikPanel, FireSendsArmThenFireAPauseApartAndStopSendsStop)
 {
     Answer(";LC:FL 2", "ARMED\r\n");

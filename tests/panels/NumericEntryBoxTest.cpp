@@ -8,6 +8,8 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,7 +45,7 @@ struct RealBox : BoxWindow
     {
         const bool scaled = scale > 1;
         const QString pattern = scaled ? QStringLiteral("0.00") : QStringLiteral("0.0");
-        new RealNumberBox(*Box, {
+        Entry = new RealNumberBox(*Box, {
             .Applied = &Applied, .Stored = [this](long double typed) { return typed * Scale; },
             .AppliedText = [this, pattern] { return platform::FormatFloat(pattern, Applied / static_cast<long double>(Scale)); },
             .Range = [this] {
@@ -55,6 +57,7 @@ struct RealBox : BoxWindow
         Box->setText(platform::FormatFloat(pattern, Applied / static_cast<long double>(Scale)));
     }
 
+    RealNumberBox* Entry = nullptr;
     float Applied;
     int Scale;
     QStringList Sent;
@@ -103,6 +106,34 @@ TEST(RealNumberBox, AppliesTypedValuesByItsOwnRange)
         EXPECT_EQ(box.Box->hasSelectedText() && box.Box->selectedText() == box.Box->text(),
                   c.End != None && *c.Text != '\0');
     }
+}
+
+// Rows: a text as a file line or a reply brings it, and the value a box of
+// the range admits for it. A whole number must be written as the panels
+// write one; anything more, or a value outside, is no value at all.
+TEST(NumericEntryBox, AdmitsOnlyATextThatStandsForAValueInItsRange)
+{
+    const platform::WholeNumberRange whole{-45, 45};
+    struct Whole { const char* Text; std::optional<std::int32_t> Value; };
+    for (const Whole& c : {Whole{"45", 45}, Whole{"-45", -45}, Whole{"007", 7}, Whole{"-0", 0}, Whole{"46", {}},
+                           Whole{"-46", {}}, Whole{"+5", {}}, Whole{" 5", {}}, Whole{"5 ", {}}, Whole{"0x1F", {}},
+                           Whole{"$10", {}}, Whole{"5;LC:FL 3", {}}, Whole{"", {}}, Whole{"-", {}}, Whole{"1e1", {}},
+                           Whole{"--5", {}}, Whole{"99999999999999999999", {}}})
+        EXPECT_EQ(whole.Read(QString::fromLatin1(c.Text)), c.Value) << c.Text;
+
+    const platform::RealNumberRange real{20.0f, 100.0f};
+    struct Real { const char* Text; std::optional<long double> Value; };
+    for (const Real& c : {Real{"20", 20.0L}, Real{"100", 100.0L}, Real{"45.06", 45.06L}, Real{" 45 ", 45.0L},
+                          Real{"2e1", 20.0L}, Real{"100.0001", {}}, Real{"19.99", {}}, Real{"1e30", {}},
+                          Real{"1e5000", {}}, Real{"abc", {}}, Real{"", {}}, Real{"-20", {}}, Real{"999+", {}}})
+        EXPECT_EQ(real.Read(QString::fromLatin1(c.Text)), c.Value) << c.Text;
+
+    // A box asks its range as it stands: a slit size box follows its scale.
+    RealBox size(2500.0f, 5);
+    EXPECT_EQ(std::tuple(size.Entry->Admits("600"), size.Entry->Admits("600.01"), size.Entry->Admits("1e39")),
+              std::tuple(true, false, false));
+    size.Scale = 10;
+    EXPECT_EQ(std::tuple(size.Entry->Admits("300"), size.Entry->Admits("301")), std::tuple(true, false));
 }
 
 TEST(NumericEntryBox, TwoEmptyPendingBoxesDoNotPullTheFocusFromEachOther)

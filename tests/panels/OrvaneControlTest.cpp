@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <array>
+
 namespace {
 
 using Commands = QList<QByteArray>;
@@ -414,6 +416,116 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"NeitherOpenedNorCreated", std::nullopt, {}, {"", 20.0f, 13.0f, 0, 0, "100.0", "20.0", -1, -1, -1},
                  nullptr}),
     [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.Name); });
+
+// The file's lines written with "|" between them; "" is a file of no lines.
+QByteArray FileLines(const char* lines)
+{
+    return *lines == '\0' ? QByteArray() : QByteArray(lines).replace('|', "\r\n") + "\r\n";
+}
+
+// What a showing sends after its start sequence when it applies these
+// settings: set, frequency, current, pulse mode, shutter.
+Commands ShowingApplies(const std::array<QByteArray, 5>& applied)
+{
+    const auto& [set, frequency, current, mode, shutter] = applied;
+    Commands sent;
+    if (!set.isEmpty())
+        sent << "!PARAMETER SET=" + set;
+    return sent + Commands{Recall, "!PULSE FREQUENCY=" + frequency, "!DIODE SETCURRENT=" + current, GateOff,
+                           ShutterClosed, "!PULSE MODE=" + mode, "!SHUTTER=" + shutter, GateOff, ShutterClosed};
+}
+
+// What "Write to Laser" sends for the settings the panel holds: set,
+// frequency, current, pulse mode.
+Commands WriteToLaser(const std::array<QByteArray, 4>& held)
+{
+    const auto& [set, frequency, current, mode] = held;
+    return {GateOff, ShutterClosed, "!PARAMETER SET=" + set, Recall, "!PULSE FREQUENCY=" + frequency,
+            "!DIODE SETCURRENT=" + current, "!PULSE MODE=" + mode, ShutterClosed};
+}
+
+struct ValueCase
+{
+    const char* Name;
+    const char* File;  // its lines, "|" between them
+    const char* Error;
+    std::array<QByteArray, 5> Applied;
+    void (TOrvaneControlForm::*Query)();
+    QByteArray Command;
+    QByteArray Reply;
+    Commands Answered;  // the query and what it sends back
+    std::array<QByteArray, 4> Held;
+    const char* Saved;  // the file the close writes
+};
+
+void PrintTo(const ValueCase& c, std::ostream* out)
+{
+    *out << c.Name;
+}
+
+class OrvaneValues : public OrvanePanel, public ::testing::WithParamInterface<ValueCase>
+{
+};
+
+// Rows: each a first showing of a file, then a reply; the wire of the
+// showing, of the reply and of "Write to Laser", and the file the close
+// writes. A set point that is no number is told after the laser is stopped.
+TEST_P(OrvaneValues, NoValueABoxWouldRefuseIsSentKeptOrWritten)
+{
+    const ValueCase& c = GetParam();
+    WriteConfig(FileLines(c.File));
+    Show();
+    EXPECT_EQ(Wire().mid(StartSequence.size()), ShowingApplies(c.Applied));
+    EXPECT_EQ(Ui.Exceptions, c.Error ? std::vector<QString>{QString::fromLatin1(c.Error)} : std::vector<QString>{});
+    if (c.Query) {
+        Answer(c.Command, c.Reply);
+        platform::RunGuarded([&c] { (OrvaneControlForm->*c.Query)(); });
+        EXPECT_EQ(Wire(), c.Answered);
+    }
+    Click("cmdRefresh");
+    EXPECT_EQ(Wire(), WriteToLaser(c.Held));
+    OrvaneControlForm->close();
+    EXPECT_EQ(Wire(), (Commands{GateOff, ShutterClosed}));
+    EXPECT_EQ(ReadWholeFile(ConfigPath()), FileLines(c.Saved));
+}
+
+const char* const NoFrequency = "'abc' is not a valid floating point value";
+
+INSTANTIATE_TEST_SUITE_P(
+    Roads, OrvaneValues,
+    ::testing::Values(
+        ValueCase{"EmptyFile", "", "'' is not a valid floating point value", {"", "20.0", "13.0", "0", "0"}, nullptr,
+                  {}, {}, {}, {"", "20.0", "13.0", "0"}, "|20|13|0|0"},
+        ValueCase{"DamagedFrequency", "05|abc|30|1|0", NoFrequency, {"05", "20.0", "30.0", "1", "0"}, nullptr, {}, {},
+                  {}, {"05", "20.0", "30.0", "1"}, "05|20|30|1|0"},
+        ValueCase{"Frequency500", "05|500|30|1|0", nullptr, {"05", "20.0", "30.0", "1", "0"}, nullptr, {}, {}, {},
+                  {"05", "20.0", "30.0", "1"}, "05|20|30|1|0"},
+        ValueCase{"Frequency1e30", "05|1e30|30|1|0", nullptr, {"05", "20.0", "30.0", "1", "0"}, nullptr, {}, {}, {},
+                  {"05", "20.0", "30.0", "1"}, "05|20|30|1|0"},
+        ValueCase{"FrequencyZero", "05|0|30|1|0", nullptr, {"05", "20.0", "30.0", "1", "0"}, nullptr, {}, {}, {},
+                  {"05", "20.0", "30.0", "1"}, "05|20|30|1|0"},
+        ValueCase{"CurrentMinus5", "05|45|-5|1|0", nullptr, {"05", "45.0", "13.0", "1", "0"}, nullptr, {}, {}, {},
+                  {"05", "45.0", "13.0", "1"}, "05|45|13|1|0"},
+        ValueCase{"PulseMode7", "05|45|30|7|0", nullptr, {"05", "45.0", "30.0", "0", "0"}, nullptr, {}, {}, {},
+                  {"05", "45.0", "30.0", "0"}, "05|45|30|0|0"},
+        ValueCase{"Shutter7", "05|45|30|1|7", nullptr, {"05", "45.0", "30.0", "1", "0"}, nullptr, {}, {}, {},
+                  {"05", "45.0", "30.0", "1"}, "05|45|30|1|0"},
+        ValueCase{"PulseModeReply7", "05|45|30|1|0", nullptr, {"05", "45.0", "30.0", "1", "0"},
+                  &TOrvaneControlForm::QueryPulseMode, "?PULSE MODE", "7\r\n", {"?PULSE MODE"},
+                  {"05", "45.0", "30.0", "1"}, "05|45|30|1|0"},
+        ValueCase{"ShutterReplyWithACommand", "05|45|30|1|0", nullptr, {"05", "45.0", "30.0", "1", "0"},
+                  &TOrvaneControlForm::QueryShutter, "?SHUTTER", "1;!GATE ACTIV=1\r\n", {"?SHUTTER"},
+                  {"05", "45.0", "30.0", "1"}, "05|45|30|1|0"},
+        ValueCase{"CurrentReply999", "05|45|30|1|0", nullptr, {"05", "45.0", "30.0", "1", "0"},
+                  &TOrvaneControlForm::QueryDiodeCurrentSet, "?DIODE SETCURRENT", "999+\r\n", {"?DIODE SETCURRENT"},
+                  {"05", "45.0", "30.0", "1"}, "05|45|30|1|0"},
+        ValueCase{"FrequencyReply999", "05|45|30|1|0", nullptr, {"05", "45.0", "30.0", "1", "0"},
+                  &TOrvaneControlForm::QueryFrequency, "?PULSE FREQUENCY", "999+\r\n", {"?PULSE FREQUENCY"},
+                  {"05", "45.0", "30.0", "1"}, "05|45|30|1|0"},
+        ValueCase{"SoundFrequencyReply", "05|45|30|1|0", nullptr, {"05", "45.0", "30.0", "1", "0"},
+                  &TOrvaneControlForm::QueryFrequency, "?PULSE FREQUENCY", "35+\r\n",
+                  {"?PULSE FREQUENCY", "!PULSE FREQUENCY=35.0"}, {"05", "35.0", "30.0", "1"}, "05|35|30|1|0"}),
+    [](const ::testing::TestParamInfo<ValueCase>& info) { return std::string(info.param.Name); });
 
 // The install folder on a disk that runs full on demand.
 class OrvaneOnFullDisk : public OrvanePanel

@@ -5,6 +5,11 @@
 #include "panels/PanelSend.h"
 #include "platform/NumericEntryBox.h"
 
+#include <QClipboard>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+
 #include <chrono>
 #include <map>
 #include <memory>
@@ -81,6 +86,34 @@ protected:
     }
 
     static QRgb Colour(const QLineEdit& box) { return platform::EntryColour(box); }
+
+    // The edit's own menu entry Paste, over the box's whole text; the click
+    // that opens the menu gives the box the focus.
+    static void Paste(QLineEdit& box, const QString& text)
+    {
+        QApplication::clipboard()->setText(text);
+        FocusControl(box);
+        box.selectAll();
+        const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+        for (QAction* entry : menu->actions()) {
+            if (entry->text().startsWith(QLatin1String("&Paste")))
+                entry->trigger();
+        }
+    }
+
+    // Text dragged from another program and dropped on the empty box, which
+    // does not take the focus for it.
+    static void Drop(QLineEdit& box, const QString& text)
+    {
+        box.clear();
+        QMimeData data;
+        data.setText(text);
+        const QPoint at = box.rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&box, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&box, &drop);
+    }
 
 private:
     // Shared with the instrument's thread, which may outlive the fixture's members.

@@ -9,27 +9,6 @@
 
 namespace {
 
-const QByteArray DefaultFile = "0,100\r\n0\r\n0\r\n0\r\n0\r\n0\r\n50\r\n0\r\n128\r\n90\r\n1,2500.00,2500.00\r\n0\r\n";
-
-// The default file with some of its lines (counted from 1) replaced.
-QByteArray FileWith(const std::map<int, const char*>& lines)
-{
-    QList<QByteArray> file = DefaultFile.split('\n');
-    for (const auto& [line, text] : lines)
-        file[line - 1] = QByteArray(text) + '\r';
-    return file.join('\n');
-}
-
-QList<QByteArray> Starting(const QList<QByteArray>& commands, const char* prefix)
-{
-    QList<QByteArray> found;
-    for (const QByteArray& command : commands) {
-        if (command.startsWith(prefix))
-            found << command;
-    }
-    return found;
-}
-
 class TessalineConfiguration : public TessalinePanel
 {
 protected:
