@@ -30,19 +30,19 @@ void WriteFileLines(const QString& fileName, const QStringList& lines)
 }
 
 // A set point that is no number keeps its field and notes the first
-// conversion error; one outside the range keeps the field silently.
+// conversion error; one its box would not take (outside the range, or not
+// written as the box is typed) keeps the field silently.
 void ReadSetPoint(const QString& item, const platform::RealNumberRange& range, float& field, QString& error)
 {
-    long double value = 0;
     try {
-        value = platform::StrToFloat(item);
+        platform::StrToFloat(item);
     } catch (const EConvertError& e) {
         if (error.isEmpty())
             error = e.Message;
         return;
     }
-    if (range.Holds(value))
-        field = static_cast<float>(value);
+    if (const std::optional<long double> value = range.Read(item))
+        field = static_cast<float>(*value);
 }
 
 void ReadIndex(const QString& item, const platform::WholeNumberRange& range, std::int32_t& field)

@@ -144,10 +144,9 @@ void TTessalineControlForm::ApplyStoredSlit(const QString& slitText)
 // made of the slit size: nothing of it is sent or kept.
 void TTessalineControlForm::ApplyStoredSize(platform::RealNumberBox& entry, const QString& stored)
 {
-    const QString size = tessaline::StoredSizeText(stored);
-    if (!entry.Admits(size))
+    if (!entry.Admits(stored))
         return;
-    entry.Edit().setText(size);
+    entry.Edit().setText(stored);
     char enter = EnterKey;
     entry.KeyPress(enter);
 }

@@ -211,16 +211,6 @@ std::int32_t SlitTextMagnification(const QString& slitText)
     return platform::StrToIntDef(SplitSlitText(slitText).Magnification, 0);
 }
 
-QString StoredSizeText(const QString& text)
-{
-    for (const QChar c : text) {
-        if ((c < QLatin1Char('0') || c > QLatin1Char('9')) && c != QLatin1Char('.'))
-            return QString();
-    }
-    const long double invalid = std::numeric_limits<long double>::quiet_NaN();
-    return std::isnan(platform::StrToFloatDef(text, invalid)) ? QString() : text;
-}
-
 Configuration ReadConfiguration(const QByteArray& contents)
 {
     const QList<QString> items = Items(contents);

@@ -115,10 +115,6 @@ struct SlitParts
     QString YSize;
 };
 SlitParts SplitSlitText(const QString& slitText);
-// A stored size text that the size box would not take from the keyboard
-// (only digits and "."), or that is no number, reads as empty: nothing is
-// applied for it.
-QString StoredSizeText(const QString& text);
 
 inline constexpr int ConfigurationLineCount = 12;
 

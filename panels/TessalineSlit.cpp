@@ -80,9 +80,16 @@ void TTessalineControlForm::ApplyXSize()
     WriteSlitSizes();
 }
 
+// Each box's text goes out as it stands, pending or not, where the box would
+// take it; a text it would refuse (dropped, say, and never applied) goes out
+// as the size the box holds.
 void TTessalineControlForm::WriteSlitSizes()
 {
-    WriteSlitSpotSize(cbSlitMag->currentIndex(), leXSize->text(), leYSize->text());
+    const auto sent = [this](const platform::RealNumberBox& entry, float size) {
+        const QString text = entry.Edit().text();
+        return entry.Admits(text) ? text : ShownSize(size);
+    };
+    WriteSlitSpotSize(cbSlitMag->currentIndex(), sent(*leXSizeEntry, SlitXSize), sent(*leYSizeEntry, SlitYSize));
 }
 
 void TTessalineControlForm::WriteSlitSpotSize(int magnificationItem, const QString& xText, const QString& yText)

@@ -64,11 +64,19 @@ void FocusAndSelectAll(QLineEdit& edit)
     edit.selectAll();
 }
 
+namespace {
+
+bool IsDigitOf(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+} // namespace
+
 std::optional<std::int32_t> WholeNumberRange::Read(const QString& text) const
 {
     const QStringView digits = text.startsWith(QLatin1Char('-')) ? QStringView(text).sliced(1) : QStringView(text);
-    const auto isDigit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
-    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), isDigit))
+    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), IsDigitOf))
         return std::nullopt;
     // Only decimal digits are left to read, so the reading knows no locale.
     bool number = false;
@@ -80,6 +88,9 @@ std::optional<std::int32_t> WholeNumberRange::Read(const QString& text) const
 
 std::optional<long double> RealNumberRange::Read(const QString& text) const
 {
+    const auto isKey = [](QChar c) { return IsDigitOf(c) || c == QLatin1Char('.'); };
+    if (!std::all_of(text.begin(), text.end(), isKey))
+        return std::nullopt;
     const long double value = StrToFloatDef(text, std::numeric_limits<long double>::quiet_NaN());
     return Holds(value) ? std::optional(value) : std::nullopt;
 }

@@ -50,8 +50,9 @@ struct RealNumberRange
 
     // An infinity or a NaN lies outside every range.
     bool Holds(long double value) const { return Minimum <= value && value <= Maximum; }
-    // The value of a text that the text-to-float conversion reads and the
-    // range holds; nothing for any other text.
+    // The value of a text written with the keys a real-number box takes
+    // (digits and ".") that the range holds. Nothing for any other text:
+    // "1e39", " 5", "1.2.3", "".
     std::optional<long double> Read(const QString& text) const;
 };
 
@@ -90,10 +91,11 @@ public:
     QLineEdit& Edit() const { return Box; }
     bool Pending() const;
 
-    // Whether the box would apply the text as it stands: a number by its
-    // reading, within its range. A value read from a file or taken from a
-    // reply is put to the box by this before it reaches the box, its field or
-    // the instrument.
+    // Whether the box would apply the text as it stands, had it been typed:
+    // only keys the box takes, a number, within its range. A value read from
+    // a file or taken from a reply is put to the box by this before it
+    // reaches the box, its field or the instrument, and so is a text that
+    // goes out as the box shows it.
     virtual bool Admits(const QString& text) const = 0;
 
 protected:

@@ -1,57 +1,33 @@
-// The Orvane panel's configuration reading against arbitrary file contents:
-// no crash, no sanitizer report; at most five items, none holding a line end;
-// a number line either reads as a finite single-precision value or raises the
-// conversion error; and settings written, read and written again give the
-// same file.
+// The Orvane panel's configuration file against arbitrary contents: at most
+// five items, none holding a line end; the settings read from them lie
+// within the ranges of the panel's controls, and written and read again give
+// the same file; the panel shown with the file sends only commands whose
+// values its controls take, ends the showing with the laser stopped, and the
+// file its close writes holds only such values. No crash, no sanitizer report;
+// the only exception shown is a set point's conversion error.
 
-#include "panels/OrvaneConfiguration.h"
-#include "platform/Conversions.h"
-#include "platform/Exceptions.h"
+#include "PanelHarness.h"
 
-#include <QByteArray>
-#include <QString>
-
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <optional>
 
 namespace {
 
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzz::Require;
 
-std::optional<float> RealItem(const QString& text)
-{
-    try {
-        const float value = platform::StrToSingle(text);
-        Require(std::isfinite(value));
-        return value;
-    } catch (const EConvertError&) {
-        return std::nullopt;
-    }
-}
+const QStringList Stopped{QStringLiteral("!GATE ACTIV=0"), QStringLiteral("!SHUTTER=0")};
 
-// The items as the panel applies them; unreadable numbers keep the defaults.
-orvane::Settings Apply(const QStringList& items)
+void RequireReadWithinRanges(const QByteArray& contents)
 {
-    orvane::Settings settings;
-    settings.ParameterSetText = items.value(0);
-    settings.Frequency = RealItem(items.value(1)).value_or(20.0f);
-    settings.DiodeCurrentSet = RealItem(items.value(2)).value_or(13.0f);
-    settings.PulseModeIndex = platform::StrToIntDef(items.value(3), 0);
-    settings.ShutterIndex = platform::StrToIntDef(items.value(4), 0);
-    return settings;
-}
+    const QStringList items = orvane::ConfigurationItems(contents);
+    Require(items.size() <= orvane::ConfigurationLineCount);
+    for (const QString& item : items)
+        Require(!item.contains(QLatin1Char('\n')) && item == item.trimmed());
 
-// The file as it is saved: each line ended by CR LF.
-QByteArray FileBytes(const QStringList& lines)
-{
-    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1();
+    const orvane::Settings read = orvane::ReadSettings(items).Values;
+    Require(read.Frequency >= 20.0f && read.Frequency <= 100.0f);
+    Require(read.DiodeCurrentSet >= 13.0f && read.DiodeCurrentSet <= 50.0f);
+    Require(read.PulseModeIndex >= 0 && read.PulseModeIndex <= 1 && read.ShutterIndex >= 0 && read.ShutterIndex <= 1);
 }
 
 } // namespace
@@ -59,20 +35,22 @@ QByteArray FileBytes(const QStringList& lines)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray contents(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    RequireReadWithinRanges(contents);
 
-    const QStringList items = orvane::ConfigurationItems(contents);
-    Require(items.size() <= orvane::ConfigurationLineCount);
-    for (const QString& item : items)
-        Require(!item.contains(QLatin1Char('\n')) && item == item.trimmed());
+    fuzz::World& world = fuzz::World::Get();
+    TOrvaneControlForm& panel = *world.Orvane;
+    fuzz::WriteFile(orvane::ConfigFileName(), contents);
+    platform::RunGuarded([&panel] { panel.FormShow(); });
+    const QStringList shown = world.Line.Take();
+    for (const QString& command : shown)
+        Require(fuzz::SoundOrvaneCommand(command));
+    Require(shown.size() >= 2 && shown.mid(shown.size() - 2) == Stopped);
+    Require(world.Ui.Exceptions.size() <= 1);
+    fuzz::RequireOnlyConversionErrors(world.Ui.Exceptions);
 
-    orvane::Settings settings = Apply(items);
-    // The panel stores only a name its combo box holds ("00" to "15"), or none.
-    const QString& name = settings.ParameterSetText;
-    if (!(name.size() == 2 && name.at(0).isDigit() && name.at(1).isDigit()))
-        settings.ParameterSetText.clear();
-    const QStringList written = orvane::ConfigurationLines(settings);
-    const QStringList again = orvane::ConfigurationItems(FileBytes(written));
-    Require(again == written);
-    Require(orvane::ConfigurationLines(Apply(again)) == written);
+    platform::RunGuarded([&panel] { panel.FormClose(); });
+    Require(world.Line.Take() == Stopped);
+    fuzz::RequireSoundOrvaneFile(fuzz::ReadFile(orvane::ConfigFileName()), panel);
+    Require(world.Ui.Exceptions.empty());
     return 0;
 }

@@ -49,10 +49,6 @@ TEST(TessalineLanguage, ConfigurationLinesReadOnlyWhatTheirControlsTake)
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReadConfiguration(c.Contents), c.Read) << c.Name;
-    struct Size { const char* Stored; const char* Applied; };
-    for (const Size& c : {Size{"30.00", "30.00"}, Size{".5", ".5"}, Size{"1.2.3", ""}, Size{"-5", ""}, Size{"1e3", ""},
-                          Size{" 5", ""}, Size{"3,4", ""}, Size{".", ""}})
-        EXPECT_EQ(StoredSizeText(QString::fromLatin1(c.Stored)), QLatin1String(c.Applied)) << c.Stored;
 }
 
 TEST(TessalineLanguage, ConfigurationIsWrittenAsTwelveLinesThatReadBackTheSame)

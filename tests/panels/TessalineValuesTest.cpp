@@ -9,8 +9,9 @@ namespace {
 using Form = TTessalineControlForm;
 using Commands = QList<QByteArray>;
 
-// What the user or the instrument does once the panel is shown.
-enum class Act { Nothing, Reply, Drop, Type };
+// What the user or the instrument does once the panel is shown. DropAside
+// drops on a box the user is not in, who then applies 500 in the X size box.
+enum class Act { Nothing, Reply, Drop, DropAside, Type };
 
 struct ValueCase
 {
@@ -44,7 +45,7 @@ protected:
 
     void Do(const ValueCase& c)
     {
-        QLineEdit* box = c.Then == Act::Drop || c.Then == Act::Type ? Get(c.Command.constData()) : nullptr;
+        QLineEdit* box = c.Then == Act::Nothing || c.Then == Act::Reply ? nullptr : Get(c.Command.constData());
         switch (c.Then) {
         case Act::Nothing:
             break;
@@ -57,6 +58,10 @@ protected:
             FocusControl(*box);
             Drop(*box, QString::fromLatin1(c.Text));
             FocusControl(*Get("leYSize"));
+            break;
+        case Act::DropAside:
+            Drop(*box, QString::fromLatin1(c.Text));
+            Type(*Get("leXSize"), QStringLiteral("500\r"));
             break;
         case Act::Type:
             Type(*box, QString::fromLatin1(c.Text));
@@ -101,8 +106,11 @@ INSTANTIATE_TEST_SUITE_P(
                   {FullSlit, FullSlit}, {}, std::nullopt, {}, {{"leXSize", "2500.00"}}},
         ValueCase{"SlitSizeBeyondTheMagnification", {{11, "50,100,40.00"}}, Act::Nothing, nullptr, {}, {}, ";LC:SP",
                   {";LC:SP 50,50.00,50.00", ";LC:SP 50,50.00,40.00"}, {}, std::nullopt, {{11, "50,50.00,40.00"}}, {}},
-        ValueCase{"DroppedSlitSize", {}, Act::Drop, nullptr, "leXSize", "1e39", ";LC:SP", {FullSlit, FullSlit, FullSlit},
-                  {}, Commands{FullSlit}, {}, {{"leXSize", "2500.00"}}},
+        ValueCase{"DroppedSlitSize", {}, Act::Drop, nullptr, "leXSize", "1e39", ";LC:SP",
+                  {FullSlit, FullSlit, FullSlit}, {}, Commands{FullSlit}, {}, {{"leXSize", "2500.00"}}},
+        ValueCase{"SlitSizeDroppedBesideTheBoxApplied", {}, Act::DropAside, nullptr, "leYSize", "1e39", ";LC:SP",
+                  {FullSlit, FullSlit, FullSlit}, {";LC:SP 1,500.00,2500.00"}, std::nullopt,
+                  {{11, "1,500.00,2500.00"}}, {{"leYSize", "1e39"}}},
         ValueCase{"EnergyReplyLevel7", {}, Act::Reply, &Form::QueryEnergy, ";LC:ED?", "7,99999", ";LC:ED ",
                   {";LC:ED 0,100", ";LC:ED 0,100"}, {";LC:ED?"}, Commands{";LC:ED 0,100"}, {}, {{"leEnergy", "100"}}},
         ValueCase{"EnergyReplyBeyondItsBox", {}, Act::Reply, &Form::QueryEnergy, ";LC:ED?", "1,1001", ";LC:ED ",
@@ -117,7 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"RepRateTypedBeyondItsBoxAndLeft", {}, Act::Type, nullptr, "leRepRate", "99", ";LC:RR",
                   {";LC:RR 50"}, {}, Commands{";LC:RR 50"}, {}, {{"leRepRate", "50"}}},
         ValueCase{"IlluminatorReplyAbove255", {}, Act::Reply, &Form::QueryFieldLED, ";LC:IL? 0", "102", ";LC:IL 0,",
-                  {";LC:IL 0,0", ";LC:IL 0,0", ";LC:IL 0,128"}, {";LC:IL? 0"}, std::nullopt, {}, {{"edFieldLED", "50"}}},
+                  {";LC:IL 0,0", ";LC:IL 0,0", ";LC:IL 0,128"}, {";LC:IL? 0"}, std::nullopt, {},
+                  {{"edFieldLED", "50"}}},
         ValueCase{"AnglesBeyondTheirBoxes", {{8, "91"}, {12, "-46"}}, Act::Nothing, nullptr, {}, {}, ";LC:PA", {}, {},
                   std::nullopt, {}, {{"edPolarization", "0"}, {"edTheta", "0"}}},
         ValueCase{"PolarizationReplyBeyondItsBox", {{8, "30"}}, Act::Reply, &Form::QueryPolarizationAngle, ";LC:PA?",
