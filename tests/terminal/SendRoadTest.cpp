@@ -92,6 +92,33 @@ TEST_F(SendRoad, TheHistoryRingAppendsAfterTheCurrentEntryAndWrapsBothWays)
     EXPECT_EQ(Instrument->Commands(), (QList<QByteArray>{"NINE", "ONE", "ONE"}));
 }
 
+// Every send leaves the command box with the focus and its whole text
+// selected, so that the command typed next replaces the one before instead of
+// being appended to it, whichever way the command before was sent.
+TEST_F(SendRoad, TheNextTypedCommandReplacesTheOneBefore)
+{
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"typed", [this] { QTest::keyClicks(CommandBox(), ";LC:FL 1\r"); }},
+        {"common string", [this] { QTest::keyClick(MainControl("edString1"), Qt::Key_Return); }},
+        {"F1", [this] { MainEntry("CommonCommandString11")->trigger(); }},
+    };
+    WaitLongForReplies();
+    AnswerEveryCommand("OK\r\n");
+    MainControl<QLineEdit>("edString1")->setText(QStringLiteral(";LC:FL 1"));
+    for (const auto& [way, sendFirst] : ways) {
+        SCOPED_TRACE(way);
+        Instrument->ClearReceived();
+        CommandBox()->clear();
+        FocusControl(*CommandBox());
+        sendFirst();
+        EXPECT_EQ(std::tuple(QApplication::focusWidget(), CommandBox()->selectedText()),
+                  std::tuple(static_cast<QWidget*>(CommandBox()), QString(";LC:FL 1")));
+        QTest::keyClicks(CommandBox(), ";LC:ED?\r");
+        ASSERT_TRUE(Instrument->WaitForCommands(2));
+        EXPECT_EQ(Instrument->Commands(), (QList<QByteArray>{";LC:FL 1", ";LC:ED?"}));
+    }
+}
+
 // Echo and reply are stamped plain text, black and green, in the pane and the
 // log; the caret follows the echo only. Each display option changes only the
 // pane: the log keeps every line, stamped. The line count shown is the pane's
