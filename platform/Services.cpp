@@ -2,6 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/FileDialogs.h"
+#include "platform/WindowShowing.h"
 
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -28,11 +29,13 @@ std::optional<QString> RunFileDialog(QFileDialog& dialog, const FileDialogReques
     dialog.setWindowTitle(request.Title);
     dialog.setNameFilters(QtNameFilters(request.Filter));
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+    // The desktop's own dialog would not stand above the stay-on-top windows.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     QString suffix = request.DefaultExt;
     dialog.setDefaultSuffix(suffix.startsWith(QLatin1Char('.')) ? suffix.mid(1) : suffix);
     if (!request.FileName.isEmpty())
         dialog.selectFile(request.FileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ShowModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return WithDefaultExt(dialog.selectedFiles().constFirst(), request.DefaultExt);
 }
@@ -43,21 +46,21 @@ public:
     void ShowException(const QString& message) override
     {
         QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(),
-                        BoxText(message), QMessageBox::Ok);
-        box.exec();
+                        BoxText(message), QMessageBox::Ok, BoxOwner(nullptr));
+        ShowModal(box);
     }
 
     void ShowMessage(QWidget* parent, const QString& title, const QString& text,
                      MessageIcon icon) override
     {
         const auto qtIcon = icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Warning;
-        QMessageBox box(qtIcon, title, BoxText(text), QMessageBox::Ok, parent);
-        box.exec();
+        QMessageBox box(qtIcon, title, BoxText(text), QMessageBox::Ok, BoxOwner(parent));
+        ShowModal(box);
     }
 
     std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) override
     {
-        QFileDialog dialog(parent);
+        QFileDialog dialog(BoxOwner(parent));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         // With the create prompt a name that does not exist yet is accepted.
         dialog.setFileMode(request.CreatePrompt ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -66,7 +69,7 @@ public:
 
     std::optional<QString> SaveFileName(QWidget* parent, const FileDialogRequest& request) override
     {
-        QFileDialog dialog(parent);
+        QFileDialog dialog(BoxOwner(parent));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.OverwritePrompt);

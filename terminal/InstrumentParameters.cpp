@@ -1,5 +1,6 @@
 #include "terminal/Main.h"
 
+#include "platform/WindowShowing.h"
 #include "settings_transfer/InstrumentSetting.h"
 #include "terminal/TerminalTraffic.h"
 
@@ -15,7 +16,7 @@ void TCommTermForm::DownloadSettings1Click()
     ClearToSend();
     PortClaim claim(PortBusy);
     EnableCommActiveObjects();
-    InstrumentSettingForm->exec();
+    platform::ShowModal(*InstrumentSettingForm);
     StartWorker();
 }
 

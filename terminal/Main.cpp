@@ -9,6 +9,7 @@
 #include "platform/ListSelection.h"
 #include "platform/MenuShortcuts.h"
 #include "platform/Painting.h"
+#include "platform/WindowShowing.h"
 #include "terminal/VerInfo.h"
 #include "terminal/commcyclethread.h"
 
@@ -25,13 +26,6 @@ TCommTermForm* CommTermForm = nullptr;
 namespace {
 
 constexpr int PollInterval = 500;
-
-void BringForward(QWidget& window)
-{
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
 
 } // namespace
 
@@ -221,7 +215,7 @@ void TCommTermForm::nbLaserSystemPageChanged()
 
 void TCommTermForm::ShowPanel(QWidget& panel)
 {
-    BringForward(panel);
+    platform::BringToFront(panel);
     if (!ShowCommTerminal1->isChecked())
         setWindowState(windowState() | Qt::WindowMinimized);
 }
@@ -250,7 +244,7 @@ void TCommTermForm::HideCommTerminal1Click()
 
 void TCommTermForm::DravikControl1Click()
 {
-    BringForward(*DravikControlForm);
+    platform::BringToFront(*DravikControlForm);
 }
 
 // A close is refused while the worker runs a cycle or a command file: the run
