@@ -1,0 +1,84 @@
+#include "platform/Services.h"
+#include "platform/WindowShowing.h"
+
+#include "support/NextBox.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// With a stay-on-top panel open and active, every box and dialog comes up in
+// the stay-on-top layer, transient for the program as a whole rather than for
+// one window, application modal, without a minimise button, and active. A box
+// is centred on its caller's window while the user sees it, else on the
+// active window.
+TEST(ModalBoxes, ComeUpAboveEveryWindowOfTheProgramWithTheFocus)
+{
+    QWidget main;
+    QWidget hidden;
+    QWidget panel(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+    QDialog dialog(&main);
+    main.show();
+    panel.show();
+    platform::BringToFront(panel);
+    ASSERT_TRUE(BecomesActive(panel));
+    platform::FileDialogRequest request;
+    request.Filter = QStringLiteral("All Files (*.*)|*.*");
+    platform::UiServices& services = platform::Services();
+    const std::pair<const char*, std::function<void()>> boxes[] = {
+        {"exception box", [&] { services.ShowException(QStringLiteral("failed")); }},
+        {"message of the panel", [&] { services.ShowMessage(&panel, "T", "text", platform::MessageIcon::Error); }},
+        {"message of a hidden window",
+         [&] { services.ShowMessage(&hidden, "T", "text", platform::MessageIcon::Exclamation); }},
+        {"open dialog of the main window", [&] { services.OpenFileName(&main, request); }},
+        {"save dialog of the main window", [&] { services.SaveFileName(&main, request); }},
+        {"dialog of the main window", [&] { platform::ShowModal(dialog); }},
+    };
+    for (const auto& [name, open] : boxes) {
+        SCOPED_TRACE(name);
+        const bool byMain = QString(name).endsWith("main window");
+        NextBox box;
+        platform::BringToFront(panel);
+        ASSERT_TRUE(BecomesActive(panel));
+        open();
+        ASSERT_TRUE(box.Seen.has_value());
+        EXPECT_EQ(*box.Seen, (BoxStanding{byMain ? &main : &panel, true, false, false, true, true}));
+    }
+}
+
+// Brought to the front, a window is shown, restored when minimised (keeping
+// its maximised state) and made the active window.
+TEST(BringToFront, ShowsRestoresAndActivatesTheWindow)
+{
+    const struct
+    {
+        const char* Before;
+        Qt::WindowStates State;
+        bool Shown;
+        bool Maximised;
+    } cases[] = {
+        {"hidden", Qt::WindowNoState, false, false},
+        {"minimised", Qt::WindowMinimized, true, false},
+        {"minimised while maximised", Qt::WindowMinimized | Qt::WindowMaximized, true, true},
+        {"hidden while minimised", Qt::WindowMinimized, false, false},
+        {"behind another", Qt::WindowNoState, true, false},
+    };
+    QWidget other;
+    other.show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Before);
+        QWidget window;
+        window.setWindowState(c.State);
+        window.setVisible(c.Shown);
+        platform::BringToFront(other);
+        ASSERT_TRUE(BecomesActive(other));
+        platform::BringToFront(window);
+        EXPECT_TRUE(BecomesActive(window));
+        EXPECT_EQ(std::tuple(window.isVisible(), window.isMinimized(), window.isMaximized()),
+                  std::tuple(true, false, c.Maximised));
+    }
+}
+
+} // namespace
