@@ -92,7 +92,7 @@ TEST(SettingsDownload, TypedLinesTakeTheirValueByTheirFields)
         {"S,|2,Q?,0,OFF,1,ON", "Q?", "1", {"1 Q?"}, {"S,"}, {"S,Q "}},
         // List: the text after the last separator is no entry.
         {"L,|3,:LIST?,,", ":LIST?", "A,B,C", {"1 :LIST?"}, {"L,A", "L,B"}, {"L,:LIST 0 A", "L,:LIST 1 B"}},
-        {"L,|3,Q?,\\r", "Q?", "A\r\nB\r\nC", {"1 Q?"}, {"L,A", "L,\nB"}, {"L,Q 0 A", "L,Q 1 \nB"}},
+        {"L,|3,Q?,\\r", "Q?", "A\r\nB\r\nC", {"1 Q?"}, {"L,A", "L,B"}, {"L,Q 0 A", "L,Q 1 B"}},
         {"L,|3,Q?,,", "Q?", ",A,B", {"1 Q?"}, {}, {}},
         // Pick: the values after each separator, chosen by index.
         {"P,|4,Q?,=,1,;,-1,;,1", "Q?", "H;a=1;b=2;c=3;", {"1 Q?"}, {"P,2"}, {"P,Q 2"}},
@@ -106,6 +106,35 @@ TEST(SettingsDownload, TypedLinesTakeTheirValueByTheirFields)
     };
     for (const DownloadCase& row : rows)
         ExpectDownload(row);
+}
+
+// A line end or a zero inside a reply or a file line never splits a setting
+// into two lines, nor reaches the wire.
+TEST(SettingsDownload, EveryLineSentOrAddedIsOneLine)
+{
+    const DownloadCase rows[] = {
+        {"P,:POW?", ":POW?", "5\nFire,;LC:FL 3", {"3 :POW?"}, {"P,5Fire,;LC:FL 3"}, {"P,:POW 5Fire,;LC:FL 3"}},
+        {"L,|3,:LIST?,\\r", ":LIST?", "A\r\nB\r\nC\r\n", {"1 :LIST?"}, {"L,A", "L,B", "L,C"},
+         {"L,:LIST 0 A", "L,:LIST 1 B", "L,:LIST 2 C"}},
+        {"L,|3,Q?,;", "Q?", "A\n;\r;", {"1 Q?"}, {"L,A", "L,"}, {"L,Q 0 A", "L,Q 1 "}},
+        {"S,:SYST:SERN?", ":SYST:SERN?", "SN 1\n2\r\n", {"3 :SYST:SERN?"}, {"S,SN 12"}, {"S,*SER 12"}},
+        {"T,@:TEMP?", ":TEMP?", "2\n1", {"3 :TEMP?"}, {"T,21"}, {}},
+        {"W,|1,Q?,=,1,,0", "Q?", "A=7\n8", {"1 Q?"}, {"W,78"}, {"W,Q 78"}},
+        {"S,|2,Q?,1,O\rN,", "Q?", "1", {"1 Q?"}, {"S,ON"}, {"S,Q ON"}},
+        {"S,|2,Q?,0,OFF,", "Q?", "1\n2", {"1 Q?"}, {"S,12"}, {"S,Q 12"}},
+        {"P,|4,Q?,=,1,;,-1,;,0", "Q?", "H;a=1\n;", {"1 Q?"}, {"P,1"}, {"P,Q 1"}},
+    };
+    for (const DownloadCase& row : rows)
+        ExpectDownload(row);
+
+    // Zeros, and the lines of the files themselves.
+    RecordingWindow window;
+    window.Replies[QStringLiteral(":POW?")] = QString::fromLatin1("1\0" "2\r\n", 5);
+    SettingsQuery(window).QueryInstrumentSettings({QStringLiteral("P,:P\0OW?\r"), QStringLiteral("M,#:MO\rDE 1")});
+    RestoreInstrumentSettings(window, {QStringLiteral("P,:POW\0 5\r"), QStringLiteral("\nM,:MODE\r\n")});
+    EXPECT_EQ(window.Sent, (QStringList{"3 :POW?", "1 :MODE 1", "1 :POW 5", "1 :MODE"}));
+    EXPECT_EQ(window.Restore, (QStringList{"P,:POW 12", "M,:MODE 1"}));
+    EXPECT_EQ(window.Settings, (QStringList{"P,12", "P,5", "M,:MODE"}));
 }
 
 TEST(SettingsDownload, HeldBackRestoreLinesComeLastInTheirOrderHoweverMany)
