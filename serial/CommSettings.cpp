@@ -3,6 +3,7 @@
 #include "platform/ControlEvents.h"
 #include "platform/Conversions.h"
 #include "platform/EventGuard.h"
+#include "platform/Showing.h"
 #include "platform/Services.h"
 #include "terminal/Main.h"
 
@@ -163,9 +164,7 @@ void TCommSettingForm::SetStopBits(std::int32_t stopBitsCode)
 void TCommSettingForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    // A window restored by the window system is no new showing.
-    if (!event->spontaneous())
-        platform::RunGuarded([this] { FormShow(); });
+    platform::OnShowing(*event, [this] { FormShow(); });
 }
 
 void TCommSettingForm::FormShow()
