@@ -55,6 +55,7 @@ protected:
     Control* Window(const char* name) const { return Child<Control>(*InstrumentSettingForm, name); }
     void Click(const char* button) const { QTest::mouseClick(Window<QPushButton>(button), Qt::LeftButton); }
     QString SettingsText() const { return Window<QPlainTextEdit>("reInstrumentSettingFile")->toPlainText(); }
+    QString RestoreText() const { return Window<QPlainTextEdit>("reInstrumentRestoreFile")->toPlainText(); }
     QString StatusText(int panel) const { return Window<TStatusBar>("StatusBar1")->PanelText(panel); }
     QString Label(const char* name) const { return Window<QLabel>(name)->text(); }
 
@@ -74,6 +75,22 @@ protected:
             texts << message.Text;
         }
         return texts;
+    }
+
+    // Everything a showing sets, and where the window stands.
+    QStringList WindowState() const
+    {
+        const QPoint at = InstrumentSettingForm->pos();
+        return {SettingsText(), RestoreText(), StatusText(0), StatusText(1), Label("lblDownloadProgress"),
+                QString::number(Window<QProgressBar>("pbDownloadProgress")->value()),
+                QStringLiteral("%1,%2").arg(at.x()).arg(at.y())};
+    }
+
+    // As a user does it from the task bar, while the window is shown.
+    static void MinimiseAndRestore()
+    {
+        InstrumentSettingForm->setWindowState(Qt::WindowMinimized);
+        InstrumentSettingForm->setWindowState(Qt::WindowNoState);
     }
 
     // The instrument heard these bytes and nothing else.
@@ -169,24 +186,29 @@ TEST_F(SettingsTransfer, BothEntriesOpenTheFreshWindowHoldingThePortWithNoWorker
               std::tuple(0, worker, false));
 }
 
-TEST_F(SettingsTransfer, ACycleRunningWhenTheWindowOpensEndsBeforeTheWindowTakesThePort)
+// Opened while a cycle waits between its strings: the run ends there, as at
+// the close. No worker is left to send into the window, and nothing more of
+// the pass goes out, then or after the window has closed.
+TEST_F(SettingsTransfer, OpeningTheWindowDuringACycleEndsTheRunWithNothingMoreOfItSent)
 {
-    AnswerByCommand({{"CYCLE1", "OK"}, {"CYCLE2", "OK"}, {"Q?", "5"}});
-    for (const char* string : {"1", "2"}) {
+    AnswerByCommand({{"CYCLE1", "OK"}, {"CYCLE2", "OK"}, {"CYCLE3", "OK"}, {"Q?", "5"}, {"TYPED", "OK"}});
+    for (const char* string : {"1", "2", "3"}) {
         MainControl<QLineEdit>(qPrintable(QStringLiteral("edString") + string))->setText(QString("CYCLE") + string);
         MainControl<QCheckBox>(qPrintable(QStringLiteral("cbCycleString") + string))->setChecked(true);
     }
     MainControl<QLineEdit>("leCycleCount")->setText(QStringLiteral("0"));
-    MainControl<QLineEdit>("leCommandDelay")->setText(QStringLiteral("300"));
+    MainControl<QLineEdit>("leCommandDelay")->setText(QStringLiteral("500"));
     QTest::mouseClick(MainControl<QPushButton>("cmdStartCycle"), Qt::LeftButton);
-    // Opened between the two strings of a pass: the pass ends before the
-    // window takes the port, and no worker is left to send into it.
     ASSERT_TRUE(QTest::qWaitFor([&] { return Instrument->Commands().contains("CYCLE1"); }));
     WhileShown("DownloadSettings1", [&] {
-        TCommCycleThread::WaitUntilAllEnded();
+        EXPECT_EQ(std::tuple(TCommCycleThread::LiveWorkers(), CycleThread), std::tuple(0, nullptr));
         EXPECT_EQ(InstrumentSettingForm->SendInstrumentCommand(QStringLiteral("Q?"), 3), "5");
-        ExpectWire("CYCLE1\r\nCYCLE2\r\nQ?\r\n");
+        ExpectWire("CYCLE1\r\nQ?\r\n");
     });
+    ASSERT_NE(CycleThread, nullptr);
+    EXPECT_EQ(std::tuple(CycleThread->RunCycle.load(), CommTermForm->WorkerSendsRefused), std::tuple(false, false));
+    Send(QStringLiteral("TYPED"));
+    ExpectWire("CYCLE1\r\nQ?\r\nTYPED\r\n");
 }
 
 // A query file that cannot be read ends the download in the error box, before
@@ -198,8 +220,12 @@ TEST_F(SettingsTransfer, ADownloadReadsPlainAndWordProcessorQueryFilesAlikeAndSa
                             "Calibri;}}\r\n{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n\\pard\\sa200"
                             "\\sl276\\slmult1\\f0\\fs22\\lang9 // Laser\\par\r\nPower,:POW?\\par\r\n/*\\par\r\n"
                             "Mode,#:MODE 1\\par\r\n*/\\par\r\nSerial,:SYST:SERN?\\par\r\n}\r\n";
+    // Lines that end at a page and a section break, as Word writes them.
+    const QByteArray word = R"({\rtf1\ansi\ansicpg1252\uc1\deff0{\fonttbl{\f0\froman\fcharset0 Times New Roman;}}
+{\info{\author Operator}}\pard\plain {\insrsid1 // Laser\rquote s settings\par }{\insrsid1 Power,:POW?}
+{\insrsid1 \page }{\insrsid1 /*\par Mode,#:MODE 1\sect }\sectd {\insrsid1 */\par Serial,:SYST:SERN?\par }})";
     AnswerByCommand({{":POW?", "5\r\n"}, {":MODE 1", "OK\r\n"}, {":SYST:SERN?", "SN 123\r\n"}});
-    for (const QByteArray& contents : {plain, rich}) {
+    for (const QByteArray& contents : {plain, rich, word}) {
         Ui.FileDialogs.clear();
         Instrument->ClearReceived();
         const QString query = WriteFile("laser.iqf", contents);
@@ -279,6 +305,134 @@ TEST_F(SettingsTransfer, TheSettingsArePrintedAndSavedWithoutAPromptAndAFailedSa
                          QStringLiteral("Text File (*.csv)|*.csv|All Files (*.*)|*.*"), QStringLiteral(".csv"), false));
     EXPECT_EQ(std::tuple(Ui.Exceptions.size(), QDir(folder).entryList(QDir::Files)),
               std::tuple(1u, QStringList({"old.csv"})));
+}
+
+// Only the menu entry starts a showing afresh. Brought back from minimised
+// the window keeps what a download left in it, and its place.
+TEST_F(SettingsTransfer, RestoredFromMinimisedTheWindowKeepsItsDownloadOnlyTheMenuEntryStartsAfresh)
+{
+    AnswerByCommand({{":POW?", "5\r\n"}, {":MODE?", "2\r\n"}});
+    Ui.AnswerFileDialog(WriteFile("laser.iqf", "Power,:POW?\r\n/*\r\nMode,:MODE?\r\n*/\r\n"));
+    Ui.CancelFileDialog();
+    WhileShown("DownloadSettings1", [&] {
+        Click("cmdDownload");
+        InstrumentSettingForm->move(InstrumentSettingForm->pos() + QPoint(7, 5));
+        const QStringList downloaded = WindowState();
+        EXPECT_EQ(downloaded.mid(0, 4), QStringList({"Power,5\nMode,2", "Power,:POW 5\nMode,:MODE 2", "Action: Done",
+                                                     "Filename: " + InstallPath() + "/laser.iqf"}));
+        MinimiseAndRestore();
+        EXPECT_EQ(WindowState(), downloaded);
+    });
+    WhileShown("UploadSettings1", [&] {
+        EXPECT_EQ(WindowState().mid(0, 6), QStringList({"", "", "Action:", "Filename:", "0%", "0"}));
+    });
+}
+
+// A user who minimises the window and brings it back while the restore
+// file's save dialog waits for a name.
+class RestoredDuringTheSave : public TestServices
+{
+public:
+    std::optional<QString> SaveFileName(QWidget* parent, const platform::FileDialogRequest& request) override
+    {
+        InstrumentSettingForm->setWindowState(Qt::WindowMinimized);
+        InstrumentSettingForm->setWindowState(Qt::WindowNoState);
+        return TestServices::SaveFileName(parent, request);
+    }
+};
+
+TEST_F(SettingsTransfer, RestoredFromMinimisedDuringTheSaveDialogTheRestoreFileIsStillWritten)
+{
+    AnswerByCommand({{":POW?", "5\r\n"}});
+    RestoredDuringTheSave ui;
+    const ScopedServices installed(ui);
+    ui.AnswerFileDialog(WriteFile("laser.iqf", "Power,:POW?\r\n"));
+    ui.AnswerFileDialog(InstallPath() + QStringLiteral("/laser"));
+    WhileShown("DownloadSettings1", [&] {
+        Click("cmdDownload");
+        EXPECT_EQ(QStringList({SettingsText(), StatusText(0)}), QStringList({"Power,5", "Action: Done"}));
+    });
+    EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/laser.irf")), "Power,:POW 5\r\n");
+    EXPECT_TRUE(ui.Exceptions.empty());
+}
+
+// A reply with line ends inside gives one restore line per setting; the
+// upload sends each as one command.
+TEST_F(SettingsTransfer, ANoisyReplyGivesWholeRestoreLinesAndTheUploadSendsEachAsOneCommand)
+{
+    AnswerByCommand({{":LIST?", "A\r\nB\r\nC\r\n"}, {":POW?", "5\nFire,;LC:FL 3"}});
+    Ui.AnswerFileDialog(WriteFile("noisy.iqf", "L,|3,:LIST?,\\r\r\nP,:POW?\r\n"));
+    Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/noisy"));
+    const QString restore = InstallPath() + QStringLiteral("/noisy.irf");
+    Ui.AnswerFileDialog(restore);
+    WhileShown("DownloadSettings1", [&] {
+        Click("cmdDownload");
+        EXPECT_EQ(SettingsText(), "L,A\nL,B\nL,C\nP,5Fire,;LC:FL 3");
+        AnswerEveryCommand("OK");
+        Instrument->ClearReceived();
+        Click("cmdUpload");
+        ExpectWire(":LIST 0 A\r\n:LIST 1 B\r\n:LIST 2 C\r\n:POW 5Fire,;LC:FL 3\r\n");
+    });
+    EXPECT_EQ(ReadWholeFile(restore),
+              "L,:LIST 0 A\r\nL,:LIST 1 B\r\nL,:LIST 2 C\r\nP,:POW 5Fire,;LC:FL 3\r\n");
+}
+
+// Centred on the main window wherever it stands, and moved no more than it
+// must to lie wholly within the screen (800 x 800 on the offscreen platform;
+// the window's frame is 730 x 392, the main window's 611 x 792).
+TEST_F(SettingsTransfer, TheWindowOpensCentredOnTheMainWindowAndWhollyOnTheScreen)
+{
+    const std::pair<QPoint, QPoint> rows[] = {
+        {{95, 4}, {36, 204}},
+        {{0, 0}, {0, 200}},
+        {{189, 0}, {70, 200}},
+        {{100, 700}, {41, 408}},
+        {{-300, -500}, {0, 0}},
+    };
+    const QRect area = CommTermForm->screen()->availableGeometry();
+    for (const auto& [mainAt, settingsAt] : rows) {
+        CommTermForm->move(mainAt);
+        WhileShown("DownloadSettings1", [&] {
+            const QRect frame = InstrumentSettingForm->frameGeometry();
+            EXPECT_EQ(frame.topLeft(), settingsAt) << mainAt.x() << ',' << mainAt.y();
+            EXPECT_TRUE(area.contains(frame)) << mainAt.x() << ',' << mainAt.y();
+        });
+    }
+}
+
+// Both open dialogs ask before they take the name of a file that does not
+// exist: yes takes it and the load reports the file it cannot open; no shows
+// the dialog again with that name, and its Cancel loads nothing.
+TEST_F(SettingsTransfer, TheOpenDialogsTakeANewNameOnlyWhenTheUserAgreesToCreateIt)
+{
+    struct Row { const char* Button; bool Create; QStringList Exceptions; QStringList ShownAgainWith; };
+    const QString missing = InstallPath() + QStringLiteral("/new.iqf");
+    const Row rows[] = {
+        {"cmdDownload", true, {"Cannot open file"}, {}},
+        {"cmdDownload", false, {}, {missing}},
+        {"cmdUpload", true, {"Cannot open file"}, {}},
+        {"cmdUpload", false, {}, {missing}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.Button) + (row.Create ? " yes" : " no"));
+        Ui.FileDialogs.clear();
+        Ui.Exceptions.clear();
+        Ui.CreatePrompts.clear();
+        Ui.AnswerFileDialog(missing);
+        Ui.AnswerCreatePrompt(row.Create);
+        Ui.CancelFileDialog();
+        Ui.CancelFileDialog();
+        WhileShown("DownloadSettings1", [&] { Click(row.Button); });
+        QStringList shownAgainWith;
+        for (std::size_t index = 1; index < Ui.FileDialogs.size(); ++index) {
+            if (!Ui.FileDialogs[index].Save)
+                shownAgainWith << Ui.FileDialogs[index].Request.FileName;
+        }
+        EXPECT_EQ(std::tuple(Heads(Ui.Exceptions), Ui.CreatePrompts, shownAgainWith),
+                  std::tuple(row.Exceptions, std::vector<QString>{missing}, row.ShownAgainWith));
+        EXPECT_TRUE(Instrument->Received().isEmpty());
+        Ui.FileAnswers.clear();
+    }
 }
 
 } // namespace
