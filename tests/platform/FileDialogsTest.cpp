@@ -176,13 +176,19 @@ TEST(ChooseFileToOpen, TheQtOpenDialogAsksBeforeItTakesANewName)
     const QString there = folder.filePath(QStringLiteral("there.iqf"));
     const QString missing = folder.filePath(QStringLiteral("missing.iqf"));
     ASSERT_TRUE(WriteWholeFile(there, "Power,:POW?\r\n"));
-    const QString question = QStringLiteral("Open|") + missing + "\nThis file does not exist.\nDo you want to create it?";
+    const QString question =
+        QStringLiteral("Open|") + missing + QStringLiteral("\nThis file does not exist.\nDo you want to create it?");
     FileDialogRequest request;
     request.Title = QStringLiteral("Open");
     request.Filter = QStringLiteral("Text File (*.iqf)|*.iqf|All Files (*.*)|*.*");
     request.CreatePrompt = true;
 
-    struct Row { std::function<std::deque<ModalPlayer::Step>(QStringList&)> Steps; std::optional<QString> Result; int Asked; };
+    struct Row
+    {
+        std::function<std::deque<ModalPlayer::Step>(QStringList& asked)> Steps;
+        std::optional<QString> Result;
+        int Asked;
+    };
     const Row rows[] = {
         {[&](QStringList&) { return std::deque{ChooseInDialog(there)}; }, there, 0},
         {[&](QStringList& asked) { return std::deque{ChooseInDialog(missing), Answer(asked, QMessageBox::Yes)}; },

@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include <atomic>
+#include <map>
 
 #include <termios.h>
 
@@ -186,29 +187,44 @@ TEST_F(SettingsTransfer, BothEntriesOpenTheFreshWindowHoldingThePortWithNoWorker
               std::tuple(0, worker, false));
 }
 
-// Opened while a cycle waits between its strings: the run ends there, as at
-// the close. No worker is left to send into the window, and nothing more of
-// the pass goes out, then or after the window has closed.
-TEST_F(SettingsTransfer, OpeningTheWindowDuringACycleEndsTheRunWithNothingMoreOfItSent)
+// Opened while a cycle or a command file waits between its commands: the
+// run ends there, as at the close. No worker is left to send into the window,
+// nothing more of the run goes out, then or after the window has closed, and
+// the main window is left as at the end of a run.
+TEST_F(SettingsTransfer, OpeningTheWindowDuringARunEndsItWithNothingMoreOfItSent)
 {
-    AnswerByCommand({{"CYCLE1", "OK"}, {"CYCLE2", "OK"}, {"CYCLE3", "OK"}, {"Q?", "5"}, {"TYPED", "OK"}});
+    AnswerEveryCommand("OK");
     for (const char* string : {"1", "2", "3"}) {
         MainControl<QLineEdit>(qPrintable(QStringLiteral("edString") + string))->setText(QString("CYCLE") + string);
         MainControl<QCheckBox>(qPrintable(QStringLiteral("cbCycleString") + string))->setChecked(true);
     }
     MainControl<QLineEdit>("leCycleCount")->setText(QStringLiteral("0"));
     MainControl<QLineEdit>("leCommandDelay")->setText(QStringLiteral("500"));
-    QTest::mouseClick(MainControl<QPushButton>("cmdStartCycle"), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Instrument->Commands().contains("CYCLE1"); }));
-    WhileShown("DownloadSettings1", [&] {
-        EXPECT_EQ(std::tuple(TCommCycleThread::LiveWorkers(), CycleThread), std::tuple(0, nullptr));
-        EXPECT_EQ(InstrumentSettingForm->SendInstrumentCommand(QStringLiteral("Q?"), 3), "5");
-        ExpectWire("CYCLE1\r\nQ?\r\n");
-    });
-    ASSERT_NE(CycleThread, nullptr);
-    EXPECT_EQ(std::tuple(CycleThread->RunCycle.load(), CommTermForm->WorkerSendsRefused), std::tuple(false, false));
-    Send(QStringLiteral("TYPED"));
-    ExpectWire("CYCLE1\r\nQ?\r\nTYPED\r\n");
+    const QString file = QStringLiteral("FILE1\nFILE2\nFILE3");
+    struct Row { const char* Run; QByteArray First; QString Pane; };
+    const Row rows[] = {{"cycle", "CYCLE1", QString()}, {"command file", "FILE1", file}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Run);
+        if (!row.Pane.isEmpty()) {
+            MainEntry("ViewCommandFileWindow1")->trigger();
+            FilePane()->setPlainText(row.Pane);
+        }
+        Instrument->ClearReceived();
+        QTest::mouseClick(MainControl<QPushButton>("cmdStartCycle"), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Instrument->Commands().contains(row.First); }));
+        WhileShown("DownloadSettings1", [&] {
+            EXPECT_EQ(std::tuple(TCommCycleThread::LiveWorkers(), CycleThread), std::tuple(0, nullptr));
+            EXPECT_EQ(InstrumentSettingForm->SendInstrumentCommand(QStringLiteral("Q?"), 3), "OK");
+            ExpectWire(row.First + "\r\nQ?\r\n");
+        });
+        ASSERT_NE(CycleThread, nullptr);
+        EXPECT_EQ(std::tuple(CycleThread->RunCycle.load(), CycleThread->RunFile.load(),
+                             CommTermForm->WorkerSendsRefused, MainControl<QPushButton>("cmdStartCycle")->text()),
+                  std::tuple(false, false, false, QStringLiteral("&START")));
+        EXPECT_EQ(FilePane()->toPlainText(), row.Pane);
+        Send(QStringLiteral("TYPED"));
+        ExpectWire(row.First + "\r\nQ?\r\nTYPED\r\n");
+    }
 }
 
 // A query file that cannot be read ends the download in the error box, before
@@ -401,17 +417,23 @@ TEST_F(SettingsTransfer, TheWindowOpensCentredOnTheMainWindowAndWhollyOnTheScree
 }
 
 // Both open dialogs ask before they take the name of a file that does not
-// exist: yes takes it and the load reports the file it cannot open; no shows
-// the dialog again with that name, and its Cancel loads nothing.
+// exist: yes takes it and the load reports the file it cannot open, which
+// ends the click with its action still shown; no shows the dialog again with
+// that name, and its Cancel loads nothing.
 TEST_F(SettingsTransfer, TheOpenDialogsTakeANewNameOnlyWhenTheUserAgreesToCreateIt)
 {
-    struct Row { const char* Button; bool Create; QStringList Exceptions; QStringList ShownAgainWith; };
+    struct Row { const char* Button; bool Create; QStringList Exceptions; QStringList ShownAgainWith; QString Action; };
     const QString missing = InstallPath() + QStringLiteral("/new.iqf");
     const Row rows[] = {
-        {"cmdDownload", true, {"Cannot open file"}, {}},
-        {"cmdDownload", false, {}, {missing}},
-        {"cmdUpload", true, {"Cannot open file"}, {}},
-        {"cmdUpload", false, {}, {missing}},
+        {"cmdDownload", true, {"Cannot open file"}, {}, "Action: Downloading..."},
+        {"cmdDownload", false, {}, {missing}, "Action: Done"},
+        {"cmdUpload", true, {"Cannot open file"}, {}, "Action: UPloading..."},
+        {"cmdUpload", false, {}, {missing}, "Action: Done"},
+    };
+    const QString filter = QStringLiteral("Text File (*.%1)|*.%1|All Files (*.*)|*.*");
+    const std::map<std::string, std::tuple<QString, QString, bool>> requests = {
+        {"cmdDownload", {"Open Insturment Settings Query File", filter.arg("iqf"), true}},
+        {"cmdUpload", {"Open Instrument Restore Settings File", filter.arg("irf"), true}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.Button) + (row.Create ? " yes" : " no"));
@@ -422,14 +444,20 @@ TEST_F(SettingsTransfer, TheOpenDialogsTakeANewNameOnlyWhenTheUserAgreesToCreate
         Ui.AnswerCreatePrompt(row.Create);
         Ui.CancelFileDialog();
         Ui.CancelFileDialog();
-        WhileShown("DownloadSettings1", [&] { Click(row.Button); });
+        QString action;
+        WhileShown("DownloadSettings1", [&] {
+            Click(row.Button);
+            action = StatusText(0);
+        });
+        const platform::FileDialogRequest& open = Ui.FileDialogs.at(0).Request;
+        EXPECT_EQ(std::tuple(open.Title, open.Filter, open.CreatePrompt), requests.at(row.Button));
         QStringList shownAgainWith;
         for (std::size_t index = 1; index < Ui.FileDialogs.size(); ++index) {
             if (!Ui.FileDialogs[index].Save)
                 shownAgainWith << Ui.FileDialogs[index].Request.FileName;
         }
-        EXPECT_EQ(std::tuple(Heads(Ui.Exceptions), Ui.CreatePrompts, shownAgainWith),
-                  std::tuple(row.Exceptions, std::vector<QString>{missing}, row.ShownAgainWith));
+        EXPECT_EQ(std::tuple(Heads(Ui.Exceptions), Ui.CreatePrompts, shownAgainWith, action),
+                  std::tuple(row.Exceptions, std::vector<QString>{missing}, row.ShownAgainWith, row.Action));
         EXPECT_TRUE(Instrument->Received().isEmpty());
         Ui.FileAnswers.clear();
     }
