@@ -5,6 +5,7 @@
 #include "platform/EventGuard.h"
 #include "platform/Showing.h"
 #include "platform/Services.h"
+#include "terminal/DialogPlacement.h"
 #include "terminal/Main.h"
 
 #include <QShowEvent>
@@ -164,7 +165,11 @@ void TCommSettingForm::SetStopBits(std::int32_t stopBitsCode)
 void TCommSettingForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    platform::OnShowing(*event, [this] { FormShow(); });
+    platform::OnShowing(*event, [this] {
+        if (parentWidget() != nullptr)
+            CentreOnWindow(*this, *parentWidget());
+        FormShow();
+    });
 }
 
 void TCommSettingForm::FormShow()

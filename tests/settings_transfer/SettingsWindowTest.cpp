@@ -1,5 +1,6 @@
 #include "terminal/TrafficFixture.h"
 
+#include "serial/CommSettings.h"
 #include "settings_transfer/InstrumentSetting.h"
 #include "support/ModalScript.h"
 #include "terminal/commcyclethread.h"
@@ -393,10 +394,11 @@ TEST_F(SettingsTransfer, ANoisyReplyGivesWholeRestoreLinesAndTheUploadSendsEachA
               "L,:LIST 0 A\r\nL,:LIST 1 B\r\nL,:LIST 2 C\r\nP,:POW 5Fire,;LC:FL 3\r\n");
 }
 
-// Centred on the main window wherever it stands, and moved no more than it
-// must to lie wholly within the screen (800 x 800 on the offscreen platform;
-// the window's frame is 730 x 392, the main window's 611 x 792).
-TEST_F(SettingsTransfer, TheWindowOpensCentredOnTheMainWindowAndWhollyOnTheScreen)
+// The settings window and the port properties dialog, centred on the main
+// window wherever it stands, and moved no more than they must to lie wholly
+// within the screen (800 x 800 on the offscreen platform; the settings
+// window's frame is 730 x 392, the main window's 611 x 792).
+TEST_F(SettingsTransfer, WindowsCentredOnTheMainWindowOpenWhollyOnTheScreen)
 {
     const std::pair<QPoint, QPoint> rows[] = {
         {{95, 4}, {36, 204}},
@@ -413,6 +415,21 @@ TEST_F(SettingsTransfer, TheWindowOpensCentredOnTheMainWindowAndWhollyOnTheScree
             EXPECT_EQ(frame.topLeft(), settingsAt) << mainAt.x() << ',' << mainAt.y();
             EXPECT_TRUE(area.contains(frame)) << mainAt.x() << ',' << mainAt.y();
         });
+    }
+
+    // The port properties dialog (frame 326 x 385), centred on its owner by the same rule.
+    const std::pair<QPoint, QPoint> properties[] = {{{95, 4}, {238, 207}}, {{-300, -500}, {0, 0}}};
+    for (const auto& [mainAt, dialogAt] : properties) {
+        CommTermForm->move(mainAt);
+        QRect frame;
+        ModalScript script(*CommSettingForm);
+        script.Then([&frame](QDialog& dialog) {
+            frame = dialog.frameGeometry();
+            dialog.reject();
+        });
+        MainEntry("CommProperties1")->trigger();
+        EXPECT_EQ(std::tuple(script.Showings(), frame.topLeft()), std::tuple(1, dialogAt)) << mainAt.x();
+        EXPECT_TRUE(area.contains(frame)) << mainAt.x();
     }
 }
 
