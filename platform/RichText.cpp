@@ -3,8 +3,8 @@
 #include "platform/TextFile.h"
 
 #include <QColor>
-#include <QHash>
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QTextBlock>
