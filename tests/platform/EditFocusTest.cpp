@@ -2,7 +2,6 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -69,22 +68,6 @@ TEST(EditFocus, ABoxSelectsItsWholeTextWhenTheFocusComesOtherThanByAClick)
             EXPECT_EQ(field.selectedText(), c.Selected ? "ABC" : "") << box->metaObject()->className() << ", " << c.Way;
         }
     }
-}
-
-// A click into a box of the active window places the caret where it points.
-TEST(EditFocus, AClickPlacesTheCaret)
-{
-    QWidget window;
-    QLineEdit edit(QStringLiteral("ABCDEF"), &window);
-    QLineEdit other(&window);
-    other.move(0, 40);
-    window.show();
-    QApplication::setActiveWindow(&window);
-    other.setFocus(Qt::OtherFocusReason);
-    ASSERT_FALSE(edit.hasFocus());
-    QTest::mouseClick(&edit, Qt::LeftButton, Qt::NoModifier, QPoint(2, edit.height() / 2));
-    EXPECT_EQ(std::tuple(edit.hasFocus(), edit.selectedText(), edit.cursorPosition()),
-              std::tuple(true, QString(), 0));
 }
 
 } // namespace

@@ -48,37 +48,4 @@ TEST(ModalBoxes, ComeUpAboveEveryWindowOfTheProgramWithTheFocus)
     }
 }
 
-// Brought to the front, a window is shown, restored when minimised (keeping
-// its maximised state) and made the active window.
-TEST(BringToFront, ShowsRestoresAndActivatesTheWindow)
-{
-    const struct
-    {
-        const char* Before;
-        Qt::WindowStates State;
-        bool Shown;
-        bool Maximised;
-    } cases[] = {
-        {"hidden", Qt::WindowNoState, false, false},
-        {"minimised", Qt::WindowMinimized, true, false},
-        {"minimised while maximised", Qt::WindowMinimized | Qt::WindowMaximized, true, true},
-        {"hidden while minimised", Qt::WindowMinimized, false, false},
-        {"behind another", Qt::WindowNoState, true, false},
-    };
-    QWidget other;
-    other.show();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Before);
-        QWidget window;
-        window.setWindowState(c.State);
-        window.setVisible(c.Shown);
-        platform::BringToFront(other);
-        ASSERT_TRUE(BecomesActive(other));
-        platform::BringToFront(window);
-        EXPECT_TRUE(BecomesActive(window));
-        EXPECT_EQ(std::tuple(window.isVisible(), window.isMinimized(), window.isMaximized()),
-                  std::tuple(true, false, c.Maximised));
-    }
-}
-
 } // namespace
