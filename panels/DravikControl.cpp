@@ -126,7 +126,10 @@ void TDravikControlForm::ConnectControls()
     connect(cbWavelength, &QComboBox::activated, this, Guarded([this] { cbWavelengthSelect(); }));
     connect(sbFire, &QToolButton::clicked, this, Guarded([this] { sbFireClick(); }));
     connect(sbStop, &QToolButton::clicked, this, Guarded([this] { sbStopClick(); }));
-    platform::TrackBar::Of(tbTheta).OnChange = [this] { tbThetaChange(); };
+    auto& theta = platform::TrackBar::Of(tbTheta);
+    theta.OnChange = [this] { tbThetaChange(); };
+    // The layout's selection, 0 to 45: from the angle last sent to the bar's end.
+    theta.SetSelEnd(tbTheta->maximum());
     platform::OnStateClick(cbSquare, [this] { cbSquareClick(); });
 }
 
@@ -204,7 +207,7 @@ void TDravikControlForm::tbThetaChange()
     Theta = position;
     platform::PaintEntry(*leTheta, platform::EntryApplied);
     leTheta->setText(QString::number(position));
-    bar.SelStart = position;
+    bar.SetSelStart(position);
     panels::Send(dravik::ThetaCommand(dravik::ThetaSteps(position, ThetaOffset, ThetaStepsPerDegree)));
     tbTheta->setFocus(Qt::OtherFocusReason);
 }

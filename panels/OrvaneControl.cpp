@@ -102,8 +102,9 @@ void TOrvaneControlForm::ConnectControls()
     connect(tmrStatus, &QTimer::timeout, this, Guarded([this] { tmrStatusTimer(); }));
 }
 
-// Both boxes test their range on Enter only and their maximum on every key
-// down and up; Right arrow down takes the focus, Left arrow up selects.
+// Both boxes test their range when an entry is applied, on Enter or on
+// leaving the box, and their maximum on every key down and up; Right arrow
+// down takes the focus, Left arrow up selects.
 void TOrvaneControlForm::MakeEntryBoxes()
 {
     using platform::RealNumberBox;

@@ -13,6 +13,7 @@
 #include "platform/TextFile.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include <optional>
 
@@ -98,7 +99,7 @@ void TTessalineControlForm::LoadConfigurationFile()
     PolarizationAngle = stored.PolarizationAngle;
     edPolarization->setText(QString::number(PolarizationAngle));
     edPolarizationKeyPress(enter);
-    TrackBar::Of(tbPolarization).SelStart = TrackBar::Of(tbPolarization).Position();
+    TrackBar::Of(tbPolarization).SetSelStart(TrackBar::Of(tbPolarization).Position());
 
     ApplyStoredLED(stored.FieldLEDLevel, FieldIlluminator);
     ApplyStoredLED(stored.SlitLEDLevel, SlitIlluminator);
@@ -107,17 +108,20 @@ void TTessalineControlForm::LoadConfigurationFile()
     Theta = stored.Theta;
     edTheta->setText(QString::number(Theta));
     edThetaKeyPress(enter);
-    TrackBar::Of(tbTheta).SelStart = TrackBar::Of(tbTheta).Position();
+    TrackBar::Of(tbTheta).SetSelStart(TrackBar::Of(tbTheta).Position());
 }
 
 // Switching twice leaves the illuminator on or off as it was at the last
-// close; the bar then sends the level of the stored intensity's percent.
+// close; the bar then moves to the stored intensity's percent and sends the
+// stored level, so that showing after showing the illuminator keeps it.
 void TTessalineControlForm::ApplyStoredLED(std::int32_t level, const Illuminator& illuminator)
 {
     *illuminator.Level = level;
     SwitchIlluminator(illuminator);
     SwitchIlluminator(illuminator);
     illuminator.Pair.Box->setText(QString::number(tessaline::StoredLEDPercent(level)));
+    LevelFromFile = level;
+    const auto applied = qScopeGuard([this] { LevelFromFile.reset(); });
     char enter = EnterKey;
     illuminator.Entry->KeyPress(enter);
     platform::PaintEntry(*illuminator.Pair.Box, platform::EntryApplied);

@@ -225,8 +225,8 @@ TTessalineControlForm::Illuminator TTessalineControlForm::MakeIlluminator(
     QSlider* bar, QLineEdit* box, QPushButton* button, platform::NumericEntryBox* entry, std::int32_t* percent,
     std::int32_t* level, bool* off, const QString& prefix)
 {
-    const auto send = [level, prefix](std::int32_t value) {
-        *level = tessaline::LEDLevel(value);
+    const auto send = [this, level, prefix](std::int32_t percent) {
+        *level = LevelFromFile ? tessaline::StoredLEDLevel(*LevelFromFile, percent) : tessaline::LEDLevel(percent);
         panels::Send(prefix + QString::number(*level));
     };
     return {{bar, box, percent, [](int position) { return LEDPercentMaximum - position; }, send},
@@ -255,6 +255,13 @@ void TTessalineControlForm::ConnectControls()
     TrackBar::Of(tbPolarization).OnChange = [this] { tbPolarizationChange(); };
     TrackBar::Of(tbFieldLED).OnChange = [this] { tbFieldLEDChange(); };
     TrackBar::Of(tbSlitLED).OnChange = [this] { tbSlitLEDChange(); };
+    // An illuminator's selection runs from the position last sent down to 0 %,
+    // lit like a level. Until a level is sent it stands where the bar stands,
+    // so that switching on sends the level the bar shows, not full brightness.
+    for (QSlider* bar : {tbFieldLED, tbSlitLED}) {
+        TrackBar::Of(bar).SetSelStart(bar->value());
+        TrackBar::Of(bar).SetSelEnd(bar->maximum());
+    }
     const std::initializer_list<std::pair<QPushButton*, void (TTessalineControlForm::*)()>> buttons{
         {cmdTRN45, &TTessalineControlForm::cmdTRN45Click}, {cmdTR0, &TTessalineControlForm::cmdTR0Click},
         {cmdTRP34, &TTessalineControlForm::cmdTRP34Click}, {cmdPAN90, &TTessalineControlForm::cmdPAN90Click},
@@ -440,7 +447,7 @@ void TTessalineControlForm::BarChange(const BarPair& pair)
         return;
     platform::PaintEntry(*pair.Box, platform::EntryApplied);
     *pair.Applied = value;
-    bar.SelStart = position;
+    bar.SetSelStart(position);
     pair.Send(value);
     pair.Bar->setFocus(Qt::OtherFocusReason);
 }
@@ -486,7 +493,7 @@ void TTessalineControlForm::SwitchIlluminator(const Illuminator& illuminator)
     pair.Bar->setEnabled(true);
     pair.Box->setEnabled(true);
     illuminator.Switch->setText(QStringLiteral("ON"));
-    const std::int32_t level = tessaline::LEDLevel(pair.Value(TrackBar::Of(pair.Bar).SelStart));
+    const std::int32_t level = tessaline::LEDLevel(pair.Value(TrackBar::Of(pair.Bar).SelStart()));
     panels::Send(illuminator.Prefix + QString::number(level));
     PressEnter(*illuminator.Entry);
     *illuminator.Off = false;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QMenu;
 class QTimer;
@@ -200,6 +201,9 @@ private:
     platform::NumericEntryBox* edSlitLEDEntry = nullptr;
     platform::NumericEntryBox* leXSizeEntry = nullptr;
     platform::NumericEntryBox* leYSizeEntry = nullptr;
+    // While the configuration file's illuminator level is applied: the level
+    // its bar sends in place of the one worked back from the percent.
+    std::optional<std::int32_t> LevelFromFile;
     BarPair ThetaPair{};
     BarPair PolarizationPair{};
     Illuminator FieldIlluminator{};

@@ -22,6 +22,7 @@ constexpr std::array<Magnification, 6> Magnifications{{
 }};
 
 constexpr float LEDFactor = 2.555f;
+constexpr std::int32_t MaximumLEDLevel = 255;
 constexpr std::int32_t MaximumEnergy = 1000;
 constexpr std::int32_t MaximumBurstCount = 1000;
 constexpr std::int32_t MaximumRepRate = 50;
@@ -155,6 +156,12 @@ std::int32_t LEDPercent(std::int32_t level)
 std::int32_t StoredLEDPercent(std::int32_t level)
 {
     return panels::Trunc(static_cast<long double>(level) / static_cast<long double>(LEDFactor));
+}
+
+std::int32_t StoredLEDLevel(std::int32_t stored, std::int32_t percent)
+{
+    const bool isLevel = stored >= 0 && stored <= MaximumLEDLevel;
+    return isLevel && StoredLEDPercent(stored) == percent ? stored : LEDLevel(percent);
 }
 
 std::optional<Magnification> MagnificationOf(int item)

@@ -43,6 +43,11 @@ std::int32_t LEDPercent(std::int32_t level);
 // A level stored in the configuration file as the percent the panel shows for
 // it: trunc(level / 2.555), 2.555 at single precision.
 std::int32_t StoredLEDPercent(std::int32_t level);
+// The level sent for a stored level once its bar stands at the percent: the
+// stored level itself, when it is a level (0 to 255) that the percent stands
+// for. Worked back from its whole percent it would lose a step or two at each
+// showing (127, 125, 122 ...) and the illuminator would dim to nothing.
+std::int32_t StoredLEDLevel(std::int32_t stored, std::int32_t percent);
 
 // A magnification item of the slit: its factor and the largest shown size the
 // size boxes take while typing.

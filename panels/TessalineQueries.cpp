@@ -201,7 +201,7 @@ void TTessalineControlForm::SetPolarizationAngle()
     panels::Send(QStringLiteral(";LC:PA %1").arg(position));
     PolarizationAngle = position;
     PaintWhite(*edPolarization);
-    bar.SelStart = position;
+    bar.SetSelStart(position);
     tbPolarization->setFocus(Qt::OtherFocusReason);
 }
 
@@ -212,7 +212,7 @@ void TTessalineControlForm::SetTheta()
     panels::Send(QStringLiteral(";LC:ST %1").arg(position));
     PaintWhite(*edTheta);
     Theta = position;
-    bar.SelStart = position;
+    bar.SetSelStart(position);
     tbTheta->setFocus(Qt::OtherFocusReason);
 }
 
@@ -226,7 +226,7 @@ void TTessalineControlForm::SetLED(const Illuminator& illuminator)
     *pair.Applied = platform::StrToIntDef(pair.Box->text(), 0);
     *illuminator.Level = level;
     PaintWhite(*pair.Box);
-    bar.SelStart = bar.Position();
+    bar.SetSelStart(bar.Position());
     pair.Bar->setFocus(Qt::OtherFocusReason);
 }
 

@@ -332,4 +332,18 @@ void TrackBar::SetPosition(int position)
         Slider->setValue(position);
 }
 
+void TrackBar::SetSelStart(int position)
+{
+    Start = position;
+    if (Slider)
+        Slider->update();
+}
+
+void TrackBar::SetSelEnd(int position)
+{
+    End = position;
+    if (Slider)
+        Slider->update();
+}
+
 } // namespace platform

@@ -73,8 +73,10 @@ int VirtualKeyCode(const QKeyEvent& event);
 void OnStateClick(QAbstractButton* button, std::function<void()> handler);
 
 // A track bar over a QSlider: the position is clamped into the bar's range and
-// the change event runs only when the position really changes. SelStart marks
-// a position of the caller's choice (the value last sent).
+// the change event runs only when the position really changes. The selection
+// range, from SelStart to SelEnd, marks positions of the caller's choice (from
+// the value last sent to an end of the bar); a TrackBarSlider draws it along
+// its channel.
 class TrackBar : public QObject
 {
     Q_OBJECT
@@ -84,13 +86,18 @@ public:
 
     int Position() const;
     void SetPosition(int position);
-    int SelStart = 0;
+    int SelStart() const { return Start; }
+    int SelEnd() const { return End; }
+    void SetSelStart(int position);
+    void SetSelEnd(int position);
     std::function<void()> OnChange;
 
 private:
     explicit TrackBar(QSlider* slider);
 
     QPointer<QSlider> Slider;
+    int Start = 0;
+    int End = 0;
 };
 
 } // namespace platform

@@ -192,11 +192,12 @@ void RealNumberBox::ShowApplied()
     Edit().setText(Config.AppliedText());
 }
 
-void RealNumberBox::Apply(Occasion occasion)
+// Leaving the box is held to the range as Enter is: a value the box refuses
+// on Enter never reaches the instrument because the user moved on.
+void RealNumberBox::Apply(Occasion)
 {
     const long double value = StrToFloat(Edit().text());
-    if (occasion == Occasion::Enter && Config.EnterRange
-        && !(Config.EnterRange->Minimum <= value && value <= Config.EnterRange->Maximum)) {
+    if (Config.EnterRange && !(Config.EnterRange->Minimum <= value && value <= Config.EnterRange->Maximum)) {
         ShowApplied();
         FocusAndSelectAll(Edit());
         return;

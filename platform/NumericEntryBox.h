@@ -146,7 +146,8 @@ public:
         std::function<long double(long double typed)> Stored;
         // The box's text for the applied value.
         std::function<QString()> AppliedText;
-        // Tested on Enter only: a value outside puts the applied value back.
+        // Tested on Enter and on leaving the box with an entry pending: a
+        // value outside puts the applied value back and nothing is sent.
         std::optional<Bounds> EnterRange;
         // Tested on every key down and up: a typed value above it puts the
         // applied value back.

@@ -57,11 +57,20 @@ public:
 
     std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) override
     {
-        QFileDialog dialog(parent);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        // With the create prompt a name that does not exist yet is accepted.
-        dialog.setFileMode(request.CreatePrompt ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        return RunFileDialog(dialog, request);
+        const auto showDialog = [parent](const FileDialogRequest& shown) {
+            QFileDialog dialog(parent);
+            dialog.setAcceptMode(QFileDialog::AcceptOpen);
+            // With the create prompt a name that does not exist yet may be chosen.
+            dialog.setFileMode(shown.CreatePrompt ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+            return RunFileDialog(dialog, shown);
+        };
+        const auto agreeToCreate = [parent, &request](const QString& fileName) {
+            QMessageBox box(QMessageBox::Warning, request.Title, BoxText(CreatePromptText(fileName)),
+                            QMessageBox::Yes | QMessageBox::No, parent);
+            box.setDefaultButton(QMessageBox::Yes);
+            return box.exec() == QMessageBox::Yes;
+        };
+        return ChooseFileToOpen(request, showDialog, agreeToCreate);
     }
 
     std::optional<QString> SaveFileName(QWidget* parent, const FileDialogRequest& request) override

@@ -3,6 +3,7 @@
 #include "panels/DravikControl.h"
 #include "platform/ControlEvents.h"
 #include "platform/Painting.h"
+#include "platform/TrackBarSlider.h"
 #include "terminal/CommLog.h"
 
 #include <QCheckBox>
@@ -58,7 +59,8 @@ TEST_F(DravikPanel, ThetaBarSendsTheStepsOfEachPosition)
               (Commands{";LC:ST 0026", ";LC:ST 06BB", ";LC:ST 0D76"}));
     EXPECT_EQ(std::tuple(DravikControlForm->Theta, Get("leTheta")->text(), Colour(*Get("leTheta"))),
               std::tuple(45, QStringLiteral("45"), White));
-    EXPECT_EQ(TrackBar::Of(Bar()).SelStart, 45);
+    EXPECT_EQ(std::tuple(TrackBar::Of(Bar()).SelStart(), TrackBar::Of(Bar()).SelEnd()), std::tuple(45, 45));
+    EXPECT_NE(qobject_cast<platform::TrackBarSlider*>(Bar()), nullptr);
     EXPECT_EQ(QApplication::focusWidget(), Bar());
     TrackBar::Of(Bar()).SetPosition(0);
     EXPECT_EQ(Wire(), Commands{";LC:ST 06BB"});

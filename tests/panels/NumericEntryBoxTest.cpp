@@ -34,7 +34,7 @@ struct BoxWindow
     QLineEdit* Next = new QLineEdit;
 };
 
-// A box that keeps its value as typed, with a range on Enter and the maximum
+// A box that keeps its value as typed, with a range on applying and the maximum
 // 100 while typing (scale 1: a pulse frequency), or one that keeps the typed
 // value times the scale, the maximum 3000 / scale while typing (a slit size).
 struct RealBox : BoxWindow
@@ -72,7 +72,8 @@ TEST(RealNumberBox, AppliesTypedValuesByItsOwnRange)
         {150.0f, 1, "5", None, "5", 150.0f, Silver, {}, 0},
         {150.0f, 1, "50", Enter, "50.0", 50.0f, White, {"50.0"}, 0},
         {20.0f, 1, "2", None, "2", 20.0f, Silver, {}, 0},
-        {20.0f, 1, "5", Leave, "5.0", 5.0f, White, {"5.0"}, 0},
+        {20.0f, 1, "5", Leave, "20.0", 20.0f, White, {}, 0},
+        {20.0f, 1, "50", Leave, "50.0", 50.0f, White, {"50.0"}, 0},
         {20.0f, 1, "-2", None, "2", 20.0f, Silver, {}, 0},
         {20.0f, 1, "1.2.\b", None, "1.2", 20.0f, Silver, {}, 1},
         {20.0f, 1, "50", LeftArrow, "50", 20.0f, Silver, {}, 0},

@@ -119,6 +119,44 @@ TEST_F(OrvanePanel, FirstShowingWritesANewFileSendsItAndCloseWritesItBack)
                         "!PULSE MODE=0", ShutterClosed, GateOff, ShutterClosed}));
 }
 
+TEST_F(OrvanePanel, OpensFromTheMenuAboveTheProgramAndLeavesTheTerminalAsTheTickSays)
+{
+    struct Case { const char* Choice; bool MinimisedBefore; bool MinimisedOpen; bool MinimisedAfter; };
+    const Case cases[] = {
+        {"HideCommTerminal1", false, true, false},
+        {"HideCommTerminal1", true, true, false},
+        {"ShowCommTerminal1", false, false, false},
+        {"ShowCommTerminal1", true, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Choice) + (c.MinimisedBefore ? " minimised" : ""));
+        CommTermForm->setWindowState(c.MinimisedBefore ? Qt::WindowMinimized : Qt::WindowNoState);
+        MainEntry(c.Choice)->trigger();
+        MainEntry("OrvaneSystem1")->trigger();
+        EXPECT_EQ(std::tuple(OrvaneControlForm->isVisible(), OrvaneControlForm->isModal(),
+                             OrvaneControlForm->windowFlags().testFlag(Qt::WindowStaysOnTopHint),
+                             OrvaneControlForm->windowTitle(), CommTermForm->isMinimized()),
+                  std::tuple(true, false, true, QStringLiteral("Orvane System V1.00"), c.MinimisedOpen));
+        OrvaneControlForm->close();
+        EXPECT_EQ(std::tuple(OrvaneControlForm->isVisible(), CommTermForm->isMinimized()),
+                  std::tuple(false, c.MinimisedAfter));
+    }
+}
+
+TEST_F(OrvanePanel, EachShowingShowsTheLaserTypeBeforeTheFirstDash)
+{
+    const std::pair<QByteArray, const char*> cases[] = {
+        {"532-1064\r\n", "532nm"}, {"1064\r\n", "nm"}, {"\r\n", "nm"}, {"532-1064 Error\r\n", "kept"}};
+    for (const auto& [reply, shown] : cases) {
+        SCOPED_TRACE(reply.toStdString());
+        Get<QLabel>("lblLaserType")->setText(QStringLiteral("kept"));
+        Answer("?LASER DATA", reply);
+        Show();
+        EXPECT_EQ(Get<QLabel>("lblLaserType")->text(), shown);
+        OrvaneControlForm->close();
+    }
+}
+
 TEST_F(OrvanePanel, StatusQueriesShowTheirRepliesEachTickWhileQueryStatusIsTicked)
 {
     Show();
@@ -131,11 +169,16 @@ TEST_F(OrvanePanel, StatusQueriesShowTheirRepliesEachTickWhileQueryStatusIsTicke
     const Case cases[] = {
         {"?SYSTEM", "System Ready\r\n", "lblSystemState", "System Ready"},
         {"?KEYSWITCH", "1\r\n", "lblKey", "1"},
+        {"?DIODE HOURS", "Diode1: 00090h, Diode2: 00088h\r\n", "lblDiodeHours", "Diode1: 00090h, Diode2: 00088h"},
+        {"?DIODE HOURS", "\r\n", "lblDiodeHours", ""},
         {"?DIODE VOLTAGE", "4.7+0.2\r\n", "lblDiodeVoltage", "4.7 V"},
         {"?DIODE VOLTAGE", "4.7\r\n", "lblDiodeVoltage", " V"},
         {"?DIODE CURRENT", "19.5+1\r\n", "lblDiodeCurrent", "19.5 A"},
+        {"?DIODE CURRENT", "\r\n", "lblDiodeCurrent", " A"},
         {"?TEMPERATURE", "21.5+1\r\n", "lblWaterTemp", "21.5+1 C"},
+        {"?TEMPERATURE", "\r\n", "lblWaterTemp", " C"},
         {"?WATER FLOW", "06.1\r\n", "lblWaterFlow", "06.1 l/m"},
+        {"?WATER FLOW", "\r\n", "lblWaterFlow", " l/m"},
         {"?WARNING", "Door Open\r\n", "lblWarning", "Door Open"},
         {"?WARNING", "", "lblWarning", "None"},
         {"?WARNING", "Interlock Error\r\n", "lblWarning", "kept"},
@@ -201,15 +244,21 @@ TEST_F(OrvanePanel, SetPointBoxesTestTheirRangeOnEnterAndTheirMaximumOnEveryKey)
                   Commands Sent; };
     const Case cases[] = {
         {"leFrequency", "100", Enter, "100.0", 100.0f, White, {"!PULSE FREQUENCY=100.0"}},
+        {"leFrequency", "20", Enter, "20.0", 20.0f, White, {"!PULSE FREQUENCY=20.0"}},
         {"leFrequency", "19.9", Enter, "20.0", 20.0f, White, {}},
+        {"leFrequency", "45.06", Enter, "45.1", 45.06f, White, {"!PULSE FREQUENCY=45.1"}},
         {"leFrequency", "100.1", None, "20.0", 20.0f, White, {}},
         {"leFrequency", "2", None, "2", 20.0f, Silver, {}},
         {"leFrequency", "50", LeftArrow, "50", 20.0f, Silver, {}},
+        {"leFrequency", "5", Leave, "20.0", 20.0f, White, {}},
         {"leFrequency", "-", None, "20.0", 20.0f, White, {}},
         {"leDiodeCurrent", "13", Enter, "13.0", 13.0f, White, {"!DIODE SETCURRENT=13.0"}},
+        {"leDiodeCurrent", "50", Enter, "50.0", 50.0f, White, {"!DIODE SETCURRENT=50.0"}},
         {"leDiodeCurrent", "12.9", Enter, "13.0", 13.0f, White, {}},
         {"leDiodeCurrent", "50.01", None, "13.0", 13.0f, White, {}},
-        {"leDiodeCurrent", "5", Leave, "5.0", 5.0f, White, {"!DIODE SETCURRENT=5.0"}},
+        {"leDiodeCurrent", "5", Leave, "13.0", 13.0f, White, {}},
+        {"leDiodeCurrent", "30", Leave, "30.0", 30.0f, White, {"!DIODE SETCURRENT=30.0"}},
+        {"leDiodeCurrent", "-a", None, "13.0", 13.0f, White, {}},
     };
     Show();
     for (const Case& c : cases) {
@@ -255,6 +304,9 @@ TEST_F(OrvanePanel, SettingQueriesTakeTheInstrumentsValueAndSendItBack)
         {&Form::QueryShutter, "?SHUTTER", "1\r\n", {"!SHUTTER=1"},
          {"00", 20.0f, 13.0f, 0, 1, "20.0", "13.0", 0, 0, 1}, nullptr},
         {&Form::QueryShutter, "?SHUTTER", "1 Error\r\n", {}, NewFile, nullptr},
+        {&Form::QueryShutter, "?SHUTTER", "\r\n", {ShutterClosed}, NewFile, nullptr},
+        {&Form::QueryParameterSet, "?PARAMETER SET", "\r\n", {Recall},
+         {"", 20.0f, 13.0f, 0, 0, "20.0", "13.0", -1, 0, 0}, nullptr},
         {&Form::QueryParameterSet, "?PARAMETER SET", "05\r\n", {"!PARAMETER SET=05", Recall},
          {"05", 20.0f, 13.0f, 0, 0, "20.0", "13.0", 5, 0, 0}, nullptr},
         {&Form::QueryParameterSet, "?PARAMETER SET", "16\r\n", {Recall},

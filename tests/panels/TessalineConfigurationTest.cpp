@@ -49,12 +49,46 @@ TEST_F(TessalineConfiguration, FirstShowingWritesTheDefaultFileSendsItAndTheClos
 {
     EXPECT_EQ(Shown, (Commands{";LC:AE 0", ";LC:EM 1", ";LC:ED 0,100", ";LC:ED 0,100", ";LC:FL 0", ";LC:AE 0",
                                ";LC:FL 1", ";LC:SW 3 0", ";LC:ED?", ";LC:MO 0", ";LC:BU 0", ";LC:RR 50", ";LC:IL 0,0",
-                               ";LC:IL 0,255", ";LC:IL 0,127", ";LC:IL 1,0", ";LC:IL 1,255", ";LC:IL 1,89",
+                               ";LC:IL 0,0", ";LC:IL 0,128", ";LC:IL 1,0", ";LC:IL 1,0", ";LC:IL 1,90",
                                ";LC:SP 1,2500.00,2500.00", ";LC:SP 1,2500.00,2500.00", ";LC:SP 1,2500.00,2500.00"}));
     EXPECT_EQ(StoredBytes(), DefaultFile);
     Click("sbFire");
     TessalineControlForm->close();
-    EXPECT_EQ(StoredBytes(), FileWith({{9, "127"}, {10, "89"}}));
+    EXPECT_EQ(StoredBytes(), DefaultFile);
+}
+
+// Rows: the levels stored for the field and the slit illuminator, and the
+// level each showing leaves each of them at, which each close writes back.
+TEST_F(TessalineConfiguration, ShowingAgainAndAgainKeepsTheStoredIlluminatorLevels)
+{
+    struct Case { const char* Field; const char* Slit; const char* FieldKept; const char* SlitKept; };
+    const Case cases[] = {{"128", "90", "128", "90"}, {"127", "89", "127", "89"}, {"255", "3", "255", "3"},
+                          {"256", "254", "255", "254"}};
+    constexpr int Showings = 4;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Field) + " " + c.Slit);
+        const QByteArray kept = FileWith({{9, c.FieldKept}, {10, c.SlitKept}});
+        Commands showing = ShowWith(FileWith({{9, c.Field}, {10, c.Slit}}));
+        for (int shown = 1; shown <= Showings; ++shown) {
+            const Commands field = Starting(showing, ";LC:IL 0,");
+            const Commands slit = Starting(showing, ";LC:IL 1,");
+            EXPECT_EQ(std::tuple(field.constLast(), slit.constLast()),
+                      std::tuple(";LC:IL 0," + QByteArray(c.FieldKept), ";LC:IL 1," + QByteArray(c.SlitKept)))
+                << shown;
+            const Commands next = Reopen();
+            EXPECT_EQ(StoredBytes(), kept) << shown;
+            // Once the file holds what the panel keeps, every showing sends the same.
+            if (shown > 2) {
+                EXPECT_EQ(next, showing) << shown;
+            }
+            showing = next;
+        }
+    }
+    // What the user moves is worked out from its percent.
+    Type(*Get("edFieldLED"), QStringLiteral("49\r"));
+    EXPECT_EQ(Wire(), Commands{";LC:IL 0,125"});
+    TessalineControlForm->close();
+    EXPECT_EQ(StoredBytes().split('\n').at(8), "125\r");
 }
 
 // Rows in order: the slit boxes keep their texts from one showing to the next.
@@ -90,8 +124,8 @@ TEST_F(TessalineConfiguration, EachLineIsAppliedThroughItsControl)
         EXPECT_EQ(Ui.Exceptions, std::vector<QString>());
     }
     auto* form = TessalineControlForm;
-    EXPECT_EQ(std::tuple(form->PolarizationAngle, Bar("tbPolarization").Position(), Bar("tbPolarization").SelStart,
-                         form->Theta, Bar("tbTheta").Position(), Bar("tbTheta").SelStart),
+    EXPECT_EQ(std::tuple(form->PolarizationAngle, Bar("tbPolarization").Position(), Bar("tbPolarization").SelStart(),
+                         form->Theta, Bar("tbTheta").Position(), Bar("tbTheta").SelStart()),
               std::tuple(30, 30, 30, -45, -45, -45));
     EXPECT_EQ(std::tuple(form->AutoEnergy, Get<QCheckBox>("cbAutoEnergy")->isChecked(), form->RepRate),
               std::tuple(0, false, 50));
@@ -100,11 +134,11 @@ TEST_F(TessalineConfiguration, EachLineIsAppliedThroughItsControl)
 TEST_F(TessalineConfiguration, AnIlluminatorSwitchedOffAtCloseIsOffAfterTheNextShowing)
 {
     Click("cmdILFieldONOFF");
-    EXPECT_EQ(Starting(Reopen(), ";LC:IL 0,"), (Commands{";LC:IL 0,0", ";LC:IL 0,127", ";LC:IL 0,0", ";LC:IL 0,125"}));
+    EXPECT_EQ(Starting(Reopen(), ";LC:IL 0,"), (Commands{";LC:IL 0,0", ";LC:IL 0,127", ";LC:IL 0,0", ";LC:IL 0,128"}));
     EXPECT_EQ(std::tuple(Get<QPushButton>("cmdILFieldONOFF")->text(), Get<QWidget>("tbFieldLED")->isEnabled(),
                          Get("edFieldLED")->isEnabled(), TessalineControlForm->FieldIlluminatorOff,
                          Get("edFieldLED")->text(), Get<QPushButton>("cmdSlitILONOFF")->text()),
-              std::tuple(QStringLiteral("OFF"), false, false, true, QStringLiteral("49"), QStringLiteral("ON")));
+              std::tuple(QStringLiteral("OFF"), false, false, true, QStringLiteral("50"), QStringLiteral("ON")));
 }
 
 TEST_F(TessalineConfiguration, AFileThatCanNeitherBeReadNorCreatedLeavesTheShowingsStartState)

@@ -1,6 +1,7 @@
 #include "TessalineFixture.h"
 
 #include "platform/Painting.h"
+#include "platform/TrackBarSlider.h"
 
 #include <QGroupBox>
 #include <QTabWidget>
@@ -46,6 +47,13 @@ TEST_F(TessalinePanel, LayoutKeepsItsExactCaptionsAndItems)
               (QStringList{"Exercise Waveplate", "Reset Waveplate", "Exercise Filter Wheel", "Reset Filter Wheel"}));
     EXPECT_EQ(Texts(*Get<QMenu>("PopupMenuSlit")) + Texts(*Get<QMenu>("PopupMenuIlluminator")),
               (QStringList{"Exercise Slit", "Reset Slit", "Open Shutter", "Close Shutter"}));
+    // Every bar draws its selection; the angles' run to 0, the illuminators' down to 0 %.
+    struct Selection { const char* Bar; int End; };
+    for (const Selection& c : {Selection{"tbTheta", 0}, Selection{"tbPolarization", 0}, Selection{"tbFieldLED", 100},
+                               Selection{"tbSlitLED", 100}}) {
+        EXPECT_NE(qobject_cast<platform::TrackBarSlider*>(Get<QSlider>(c.Bar)), nullptr) << c.Bar;
+        EXPECT_EQ(Bar(c.Bar).SelEnd(), c.End) << c.Bar;
+    }
 }
 
 TEST_F(TessalinePanel, ServiceEntriesSendTheirFixedCommands)
@@ -192,7 +200,7 @@ TEST_F(TessalinePanel, AnglePairsSendOnlyWhenTheBarLeavesTheStoredAngle)
         EXPECT_EQ(Bar(theta ? "tbTheta" : "tbPolarization").Position(), s.Angle);
         EXPECT_EQ(Ui.Exceptions, Errors(s.Error));
     }
-    EXPECT_EQ(std::tuple(Bar("tbTheta").SelStart, Bar("tbPolarization").SelStart), std::tuple(-44, 1));
+    EXPECT_EQ(std::tuple(Bar("tbTheta").SelStart(), Bar("tbPolarization").SelStart()), std::tuple(-44, 1));
 }
 
 TEST_F(TessalinePanel, IlluminatorsSendTheLevelOfTheirPercentFromTheTopOfTheBar)

@@ -19,6 +19,11 @@ TEST(TessalineLanguage, IlluminatorLevelsAndPercents)
         EXPECT_EQ(LEDLevel(c.Value), c.Level) << c.Value;
         EXPECT_EQ(StoredLEDPercent(c.Value), c.Stored) << c.Value;
     }
+    // A stored level goes out as it is where its bar stands for it.
+    struct Kept { std::int32_t Stored; std::int32_t Percent; std::int32_t Sent; };
+    for (const Kept& c : {Kept{128, 50, 128}, Kept{127, 49, 127}, Kept{128, 49, 125}, Kept{255, 99, 255},
+                          Kept{3, 1, 3}, Kept{0, 0, 0}, Kept{256, 100, 255}, Kept{-1, 0, 0}, Kept{90, 36, 91}})
+        EXPECT_EQ(StoredLEDLevel(c.Stored, c.Percent), c.Sent) << c.Stored << " " << c.Percent;
 }
 
 TEST(TessalineLanguage, ConfigurationLinesReadOnlyWhatTheirControlsTake)

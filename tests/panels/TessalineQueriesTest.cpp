@@ -216,7 +216,7 @@ TEST_F(TessalineQueries, ReadFromControllerQueriesInOrderAndWriteSendsTheBarsNot
                                 ";LC:SP 5,500.00,500.00", ";LC:ST 0"}));
     EXPECT_EQ(std::tuple(TessalineControlForm->PolarizationAngle, Colour(*Get("edPolarization")),
                          TessalineControlForm->FieldLEDLevel, TessalineControlForm->FieldLEDPercent,
-                         Bar("tbFieldLED").SelStart),
+                         Bar("tbFieldLED").SelStart()),
               std::tuple(0, White, 127, 50, 50));
     EXPECT_TRUE(Get<QToolButton>("sbStop")->isChecked());
 
