@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -15,32 +16,43 @@ constexpr std::array<char16_t, 32> HighControls = {
     u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
     u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178'};
 
+// Characters that word processors write for a blank or a hyphen and that the
+// code page has no byte for take the plain one, as the Windows conversion does.
+constexpr std::array<std::pair<char16_t, char>, 4> NearestBytes = {
+    {{u'\u2002', ' '}, {u'\u2003', ' '}, {u'\u2010', '-'}, {u'\u2011', '-'}}};
+
 constexpr char Unmapped = '?';
 
 bool InHighControls(char32_t code) { return code >= 0x80 && code <= 0x9F; }
 
-char ByteOf(char32_t code)
+} // namespace
+
+char16_t AnsiCharacter(std::uint8_t byte)
 {
-    if (code < 0x80 || (code > 0x9F && code <= 0xFF))
-        return static_cast<char>(code);
-    for (std::size_t i = 0; i < HighControls.size(); ++i) {
-        if (HighControls[i] == code)
-            return static_cast<char>(0x80 + i);
-    }
-    // A C1 control that no byte reads as, or a character beyond the code page.
-    return Unmapped;
+    return InHighControls(byte) ? HighControls[byte - 0x80] : char16_t(byte);
 }
 
-} // namespace
+std::optional<std::uint8_t> AnsiByte(char32_t character)
+{
+    if (character <= 0xFF && !InHighControls(character))
+        return static_cast<std::uint8_t>(character);
+    for (std::size_t i = 0; i < HighControls.size(); ++i) {
+        if (HighControls[i] == character)
+            return static_cast<std::uint8_t>(0x80 + i);
+    }
+    for (const auto& [nearCharacter, byte] : NearestBytes) {
+        if (nearCharacter == character)
+            return static_cast<std::uint8_t>(byte);
+    }
+    return std::nullopt;
+}
 
 QString AnsiToText(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
-    for (const char c : bytes) {
-        const auto byte = static_cast<std::uint8_t>(c);
-        *out++ = InHighControls(byte) ? QChar(HighControls[byte - 0x80]) : QChar(byte);
-    }
+    for (const char byte : bytes)
+        *out++ = QChar(AnsiCharacter(static_cast<std::uint8_t>(byte)));
     return text;
 }
 
@@ -49,7 +61,7 @@ QByteArray TextToAnsi(QStringView text)
     QByteArray bytes;
     bytes.reserve(text.size());
     for (const char32_t code : text.toUcs4())
-        bytes += ByteOf(code);
+        bytes += static_cast<char>(AnsiByte(code).value_or(Unmapped));
     return bytes;
 }
 

@@ -22,7 +22,7 @@ TEST(AnsiText, EveryByteReadsAsItsCharacterAndIsWrittenBackUnchanged)
         EXPECT_EQ(text.at(byte).unicode(), character) << byte;
 }
 
-TEST(AnsiText, ACharacterOutsideTheCodePageIsOneQuestionMark)
+TEST(AnsiText, ACharacterOutsideTheCodePageIsItsPlainStandInOrOneQuestionMark)
 {
     const std::pair<QString, QByteArray> cases[] = {
         {QStringLiteral("Operator\u2019s"), QByteArray("Operator\x92s")},
@@ -30,6 +30,8 @@ TEST(AnsiText, ACharacterOutsideTheCodePageIsOneQuestionMark)
         // C1 controls that a defined byte of the code page stands in for.
         {QStringLiteral("\u0080\u0092\u009F"), QByteArray("???")},
         {QStringLiteral("\u03A9 \u4E2D"), QByteArray("? ?")},
+        // A word processor's spaces and hyphens have their plain stand-ins.
+        {QStringLiteral("a\u2002b\u2003c\u2010d\u2011e"), QByteArray("a b c-d-e")},
         // A character beyond the basic plane is one character.
         {QStringLiteral("a\U0001F600b"), QByteArray("a?b")},
         {QString(), QByteArray()}};
