@@ -1,5 +1,6 @@
 #include "panels/OrvaneConfiguration.h"
 
+#include "platform/AnsiText.h"
 #include "platform/Conversions.h"
 #include "platform/Exceptions.h"
 #include "platform/InstallFolder.h"
@@ -55,7 +56,7 @@ QStringList ConfigurationItems(const QByteArray& contents)
         qsizetype end = contents.indexOf('\n', start);
         if (end < 0)
             end = contents.size();
-        items << QString::fromLatin1(contents.sliced(start, end - start)).trimmed();
+        items << platform::AnsiToText(contents.sliced(start, end - start)).trimmed();
         start = end + 1;
     }
     return items;

@@ -1,6 +1,7 @@
 #include "panels/TessalineLanguage.h"
 
 #include "panels/PanelSend.h"
+#include "platform/AnsiText.h"
 #include "platform/Conversions.h"
 
 #include <QList>
@@ -75,7 +76,7 @@ QList<QString> Items(const QByteArray& contents)
         QByteArray line = contents.sliced(position, end - position);
         if (line.endsWith('\r'))
             line.chop(1);
-        items << TrimBlanks(QString::fromLatin1(line));
+        items << TrimBlanks(platform::AnsiToText(line));
         position = end + 1;
     }
     while (items.size() < ConfigurationLines)
@@ -97,7 +98,7 @@ std::int32_t WholeNumberWithin(const QString& item, std::int32_t minimum, std::i
 // A line never holds a line end: one inside an item would shift every line after it.
 QByteArray Line(const QString& item)
 {
-    QByteArray line = item.toLatin1();
+    QByteArray line = platform::TextToAnsi(item);
     line.replace('\r', ' ').replace('\n', ' ');
     return line + "\r\n";
 }

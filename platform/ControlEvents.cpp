@@ -1,5 +1,6 @@
 #include "platform/ControlEvents.h"
 
+#include "platform/AnsiText.h"
 #include "platform/EventGuard.h"
 
 #include <QAbstractButton>
@@ -84,9 +85,13 @@ std::optional<char> KeyCharacter(const QKeyEvent& event)
     const QString text = event.text();
     if (text.size() != 1 || text.at(0).unicode() < 32 || text.at(0).unicode() == 127)
         return std::nullopt;
-    // Characters outside Latin-1 have no 8-bit form and arrive as '?'.
-    const char16_t unicode = text.at(0).unicode();
-    return unicode <= 0xFF ? static_cast<char>(unicode) : '?';
+    // A character outside the code page has no 8-bit form and arrives as '?'.
+    return TextToAnsi(text).at(0);
+}
+
+QString KeyText(char key)
+{
+    return AnsiToText(QByteArrayView(&key, 1));
 }
 
 int QtKeyFor(char key)
@@ -99,7 +104,7 @@ int QtKeyFor(char key)
     }
     if (IsControlLetter(key))
         return Qt::Key_A + (key - FirstControlLetter);
-    return QChar::fromLatin1(key).toUpper().unicode();
+    return KeyText(key).at(0).toUpper().unicode();
 }
 
 // A control character reaches the edit as Ctrl with its letter, and any
@@ -107,11 +112,6 @@ int QtKeyFor(char key)
 Qt::KeyboardModifiers ModifiersFor(char key, Qt::KeyboardModifiers pressed)
 {
     return IsControlLetter(key) ? (pressed | Qt::ControlModifier) : (pressed & ~Qt::ControlModifier);
-}
-
-QString KeyText(char key)
-{
-    return QString(QChar::fromLatin1(key));
 }
 
 bool IsLineBreak(QChar character)

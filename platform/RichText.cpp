@@ -1,5 +1,6 @@
 #include "platform/RichText.h"
 
+#include "platform/AnsiText.h"
 #include "platform/TextFile.h"
 
 #include <QColor>
@@ -64,7 +65,7 @@ QByteArray RtfBuilder::Header() const
     QByteArray header = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
     for (qsizetype index = 0; index < Fonts.size(); ++index) {
         header += "{\\f" + QByteArray::number(index) + "\\fnil\\fcharset0 ";
-        header += Fonts[index].toLatin1() + ";}";
+        header += TextToAnsi(Fonts[index]) + ";}";
     }
     header += "}\r\n{\\colortbl ;";
     for (const QColor& colour : Colours) {
@@ -155,8 +156,8 @@ void RtfBuilder::AddCharacter(QChar character)
         Body += "\\line ";
     } else if (code >= 0x20 && code < 0x7F) {
         Body += static_cast<char>(code);
-    } else if (code <= 0xFF) {
-        AddHexCode(code);
+    } else if (const std::optional<std::uint8_t> byte = AnsiByte(code)) {
+        AddHexCode(*byte);
     } else {
         // RTF gives a 16-bit unit as a signed number.
         Body += "\\u" + QByteArray::number(static_cast<qint16>(code)) + '?';
@@ -291,7 +292,7 @@ QString RtfReader::Text()
         } else if (byte == '\\') {
             ReadControl();
         } else if (byte != '\r' && byte != '\n') {
-            Add(static_cast<unsigned char>(byte));
+            Add(AnsiCharacter(static_cast<std::uint8_t>(byte)));
         }
     }
     return Result;
@@ -354,7 +355,7 @@ void RtfReader::ReadHexCharacter()
     }
     const int code = HexDigit(Rtf[Position]) * 16 + HexDigit(Rtf[Position + 1]);
     Position += 2;
-    Add(static_cast<char16_t>(code));
+    Add(AnsiCharacter(static_cast<std::uint8_t>(code)));
 }
 
 void RtfReader::ReadControlWord()
@@ -490,7 +491,7 @@ QString PlainTextOfRichText(const QByteArray& rtf)
 QString LoadRichEditText(const QString& fileName)
 {
     const QByteArray contents = ReadFileBytes(fileName);
-    QString text = IsRichText(contents) ? PlainTextOfRichText(contents) : QString::fromLatin1(contents);
+    QString text = IsRichText(contents) ? PlainTextOfRichText(contents) : AnsiToText(contents);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;

@@ -21,8 +21,8 @@ QByteArray ReadFileBytes(const QString& fileName);
 // "Stream write error ..." when a write or the flush fails (a full disk).
 void SaveBytesToFile(const QString& fileName, const QByteArray& contents);
 
-// Saves the lines, each ended by CR LF, as SaveBytesToFile does; characters
-// outside Latin-1 are written as '?'.
+// Saves the lines in the program's code page, each ended by CR LF, as
+// SaveBytesToFile does.
 void SaveLinesToFile(const QString& fileName, const QStringList& lines);
 
 } // namespace platform

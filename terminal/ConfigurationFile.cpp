@@ -1,5 +1,6 @@
 #include "terminal/ConfigurationFile.h"
 
+#include "platform/AnsiText.h"
 #include "platform/Exceptions.h"
 #include "platform/InstallFolder.h"
 #include "platform/TextFile.h"
@@ -83,7 +84,7 @@ bool ItemReader::Word(QString& item)
     qsizetype length = 0;
     while (length < word.size() && !IsBlank(word[length]))
         ++length;
-    return Take(QString::fromLatin1(word.first(length)), item);
+    return Take(platform::AnsiToText(word.first(length)), item);
 }
 
 bool ItemReader::LineText(QString& item)
@@ -94,7 +95,7 @@ bool ItemReader::LineText(QString& item)
     qsizetype start = 0;
     while (start < line->size() && ((*line)[start] == ' ' || (*line)[start] == '\t'))
         ++start;
-    return Take(QString::fromLatin1(line->sliced(start)), item);
+    return Take(platform::AnsiToText(line->sliced(start)), item);
 }
 
 std::optional<std::int32_t> LeadingInteger(QByteArrayView text)
@@ -233,7 +234,7 @@ QByteArray WriteTerminalConfiguration(const TerminalConfiguration& configuration
 {
     QByteArray contents;
     const auto line = [&contents](const QString& text) {
-        contents += text.toLatin1();
+        contents += platform::TextToAnsi(text);
         contents += "\r\n";
     };
     line(configuration.PortName);

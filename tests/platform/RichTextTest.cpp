@@ -31,12 +31,14 @@ QByteArray Body(const QByteArray& rtf)
 // Written as plain ASCII, and read back as it was written.
 TEST(RichText, SpecialAndNonAsciiCharactersAreEscapedAsEightBitText)
 {
-    const QString text = QStringLiteral("a\\b{c}d\te") + QChar(0xE9) + QChar(0x01) + QChar(0x7F) + QChar(0x20AC);
+    const QString text = QStringLiteral("a\\b{c}d\te\u00E9\u0001\u007F\u20AC\u201C\u03A9");
     QTextDocument document;
     QTextCursor(&document).insertText(text);
 
+    // The code page's own characters as its bytes, any other as its code.
     const QByteArray rtf = platform::RichTextOf(document);
-    EXPECT_TRUE(Body(rtf).contains("a\\\\b\\{c\\}d\\tab e\\'e9\\'01\\'7f\\u8364?\\par")) << rtf.constData();
+    EXPECT_TRUE(Body(rtf).contains("a\\\\b\\{c\\}d\\tab e\\'e9\\'01\\'7f\\'80\\'93\\u937?\\par"))
+        << rtf.constData();
     EXPECT_TRUE(std::all_of(rtf.begin(), rtf.end(), [](char byte) { return static_cast<unsigned char>(byte) < 0x80; }));
     EXPECT_EQ(platform::PlainTextOfRichText(rtf), text + QLatin1Char('\n'));
 }
@@ -72,6 +74,7 @@ TEST(RichTextReader, GivesTheTextOfGroupsControlWordsEscapesAndCharacters)
         {R"({\rtf1\ansi{\fonttbl{\f0\fnil Arial;}}{\colortbl ;\red0\green0\blue0;}\pard\f0\fs22 a\par b})", "a\nb"},
         {R"({\rtf1 x\\y\{z\}\tab w\line v\~u\_t\-s\par})", QStringLiteral("x\\y{z}\tw\nv\u00A0u\u2011ts\n")},
         {R"({\rtf1 caf\'e9\'4a\'zz\'4})", QStringLiteral("caf\u00E9Jzz4")},
+        {"{\\rtf1 \\'93OK\\'94 \\'80\x92\x9d}", QStringLiteral("\u201COK\u201D \u20AC\u2019\u009D")},
         {R"({\rtf1\uc1 a\u8364?b\uc0 c\u-4064 d{\uc2\u233\'3f\'3fx}\u65 A})",
          QStringLiteral("a\u20ACbc\uF020d\u00E9xAA")},
         {R"({\rtf1{\*\generator Riched20;}{\info{\author me}}{\*\unknown {x}y}{\fldinst HYPER}text})", "text"},

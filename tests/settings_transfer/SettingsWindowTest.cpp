@@ -232,14 +232,15 @@ TEST_F(SettingsTransfer, OpeningTheWindowDuringARunEndsItWithNothingMoreOfItSent
 // any command or the save dialog.
 TEST_F(SettingsTransfer, ADownloadReadsPlainAndWordProcessorQueryFilesAlikeAndSavesTheRestoreFile)
 {
-    const QByteArray plain = "// Laser\r\nPower,:POW?\r\n/*\r\nMode,#:MODE 1\r\n*/\r\nSerial,:SYST:SERN?\r\n";
+    // A label in the code page: its byte in a plain file, its escape or symbol word in rich text.
+    const QByteArray plain = "// Laser\r\nOperator\x92s power,:POW?\r\n/*\r\nMode,#:MODE 1\r\n*/\r\nSerial,:SYST:SERN?\r\n";
     const QByteArray rich = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat{\\fonttbl{\\f0\\fnil\\fcharset0 "
                             "Calibri;}}\r\n{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n\\pard\\sa200"
-                            "\\sl276\\slmult1\\f0\\fs22\\lang9 // Laser\\par\r\nPower,:POW?\\par\r\n/*\\par\r\n"
+                            "\\sl276\\slmult1\\f0\\fs22\\lang9 // Laser\\par\r\nOperator\\'92s power,:POW?\\par\r\n/*\\par\r\n"
                             "Mode,#:MODE 1\\par\r\n*/\\par\r\nSerial,:SYST:SERN?\\par\r\n}\r\n";
     // Lines that end at a page and a section break, as Word writes them.
     const QByteArray word = R"({\rtf1\ansi\ansicpg1252\uc1\deff0{\fonttbl{\f0\froman\fcharset0 Times New Roman;}}
-{\info{\author Operator}}\pard\plain {\insrsid1 // Laser\rquote s settings\par }{\insrsid1 Power,:POW?}
+{\info{\author Operator}}\pard\plain {\insrsid1 // Laser\rquote s settings\par }{\insrsid1 Operator\rquote s power,:POW?}
 {\insrsid1 \page }{\insrsid1 /*\par Mode,#:MODE 1\sect }\sectd {\insrsid1 */\par Serial,:SYST:SERN?\par }})";
     AnswerByCommand({{":POW?", "5\r\n"}, {":MODE 1", "OK\r\n"}, {":SYST:SERN?", "SN 123\r\n"}});
     for (const QByteArray& contents : {plain, rich, word}) {
@@ -250,13 +251,13 @@ TEST_F(SettingsTransfer, ADownloadReadsPlainAndWordProcessorQueryFilesAlikeAndSa
         Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/laser"));
         WhileShown("DownloadSettings1", [&] {
             Click("cmdDownload");
-            EXPECT_EQ(SettingsText(), "Power,5\nSerial,SN 123");
+            EXPECT_EQ(SettingsText(), QStringLiteral("Operator\u2019s power,5\nSerial,SN 123"));
             EXPECT_EQ(QStringList({StatusText(0), StatusText(1), Label("lblDownloadProgress")}),
                       QStringList({"Action: Done", "Filename: " + query, "100% Complete"}));
             EXPECT_EQ(Window<QProgressBar>("pbDownloadProgress")->value(), 100);
         });
         EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/laser.irf")),
-                  "Power,:POW 5\r\nSerial,*SER 123\r\nMode,:MODE 1\r\n");
+                  "Operator\x92s power,:POW 5\r\nSerial,*SER 123\r\nMode,:MODE 1\r\n");
         ExpectWire(":POW?\r\n:MODE 1\r\n:SYST:SERN?\r\n");
         ASSERT_EQ(Ui.FileDialogs.size(), 2u);
         const platform::FileDialogRequest& open = Ui.FileDialogs[0].Request;

@@ -1,5 +1,6 @@
 #include "ConfigurationTestSupport.h"
 
+#include "platform/AnsiText.h"
 #include "support/FullFileSystem.h"
 #include "terminal/ComboDialog.h"
 #include "terminal/IncrementDialog.h"
@@ -40,7 +41,7 @@ TEST(ConfigurationItems, WordNumberAndLineTextForms)
     EXPECT_EQ(std::tuple(read.BaudRate, read.DataBits, read.CurrentGroup), std::tuple(38400, -4, 3));
     const auto& groups = read.Groups;
     EXPECT_EQ((QStringList{groups[0].GroupName, groups[1].GroupName, groups[2].GroupName, groups[2].CommandStrings[0]}),
-              (QStringList{"Inner  blanks kept  ", QString::fromLatin1(binary), "", "S 2.0"}));
+              (QStringList{"Inner  blanks kept  ", platform::AnsiToText(binary), "", "S 2.0"}));
     EXPECT_EQ(read.Groups[1].CommandStrings[0].size(), longLine.size());
 }
 

@@ -173,6 +173,28 @@ TEST_F(SendRoad, EchoAndReplyAreShownLoggedSavedAndPrintedAsTheDisplayOptionsSay
               std::tuple(QString("Communications Terminal"), QString("QUIET\n<b>OK</b>&amp;")));
 }
 
+// The program's 8-bit text is code page 1252 on the wire, in the pane, in the
+// last response and in a saved pane alike, whatever byte comes.
+TEST_F(SendRoad, TextMeetsTheWireAndFilesThroughTheCodePage)
+{
+    WaitLongForReplies();
+    MainEntry("TimeStampDisable1")->trigger();
+    const QByteArray reply("\x93OK\x94 \x80" "5 \x81\x9d\xff");
+    AnswerEveryCommand(reply);
+    // Pasted: the test keyboard types ASCII only.
+    CommandBox()->setText(QStringLiteral("\u201CQ\u2019\u201D \u03A9"));
+    QTest::keyClick(CommandBox(), Qt::Key_Return);
+    ASSERT_TRUE(Instrument->WaitForCommands(1));
+    EXPECT_EQ(Instrument->Commands().constFirst(), QByteArray("\x93Q\x92\x94 ?"));
+    const QString shown = QStringLiteral("\u201COK\u201D \u20AC") + QStringLiteral("5 \u0081\u009D\u00FF");
+    EXPECT_EQ(std::tuple(PaneLines().constLast(), CommTermForm->LastResponse), std::tuple(shown, shown));
+
+    Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/pane.doc"));
+    MainEntry("SaveCommTerminal1")->trigger();
+    EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/pane.doc")),
+              QByteArray("\x93Q\x92\x94 ?\r\n") + reply + "\r\n");
+}
+
 // Each code counts in its own row against the command that drew it; the
 // first code of the table's order found anywhere in the reply counts,
 // whatever its position; "?8", "?9" and "?0" without "E" are no codes.
