@@ -1,7 +1,6 @@
 #include "platform/ControlEvents.h"
 
 #include "platform/EventGuard.h"
-#include "platform/OneLine.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -115,6 +114,12 @@ QString KeyText(char key)
     return QString(QChar::fromLatin1(key));
 }
 
+bool IsLineBreak(QChar character)
+{
+    return character == QLatin1Char('\r') || character == QLatin1Char('\n')
+           || character == QChar::LineSeparator || character == QChar::ParagraphSeparator;
+}
+
 // Keeps a single-line edit's text on one line, however the text came in.
 class OneLineValidator : public QValidator
 {
@@ -123,18 +128,33 @@ public:
 
     State validate(QString& text, int& position) const override
     {
-        if (HasLineBreak(text))
-            text = OneLine(text, &position);
+        if (std::any_of(text.cbegin(), text.cend(), IsLineBreak))
+            JoinLines(text, position);
         return Acceptable;
     }
-};
 
-// An edit that already checks its text by its own rule keeps that rule.
-void KeepOnOneLine(QLineEdit& edit)
-{
-    if (edit.validator() == nullptr)
-        edit.setValidator(new OneLineValidator(&edit));
-}
+private:
+    // The caret keeps its place among the characters that stay.
+    static void JoinLines(QString& text, int& position)
+    {
+        QString line;
+        int linePosition = 0;
+        for (qsizetype start = 0; start < text.size();) {
+            qsizetype end = start;
+            while (end < text.size() && IsLineBreak(text.at(end)))
+                ++end;
+            if (end == start)
+                line += text.at(end++);
+            else if (start > 0 && end < text.size())
+                line += QLatin1Char(' ');
+            if (position >= end)
+                linePosition = static_cast<int>(line.size());
+            start = end;
+        }
+        text = line;
+        position = linePosition;
+    }
+};
 
 // A control's adapter is its child, so it lives exactly as long as the control.
 template <typename Adapter, typename Make>
@@ -146,6 +166,13 @@ Adapter& AdapterOf(QWidget* control, Make make)
 }
 
 } // namespace
+
+// An edit that already checks its text by its own rule keeps that rule.
+void KeepOnOneLine(QLineEdit& edit)
+{
+    if (edit.validator() == nullptr)
+        edit.setValidator(new OneLineValidator(&edit));
+}
 
 int VirtualKeyCode(const QKeyEvent& event)
 {

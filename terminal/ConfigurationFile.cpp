@@ -2,7 +2,6 @@
 
 #include "platform/Exceptions.h"
 #include "platform/InstallFolder.h"
-#include "platform/OneLine.h"
 #include "platform/TextFile.h"
 #include "serial/CommSettings.h"
 
@@ -231,13 +230,11 @@ int ReadTerminalConfiguration(const QByteArray& contents, TerminalConfiguration&
     return reader.ItemsRead();
 }
 
-// Whatever road a text came by, it takes one line of the file, so the file
-// keeps its 168 lines and reads back the groups it was given.
 QByteArray WriteTerminalConfiguration(const TerminalConfiguration& configuration)
 {
     QByteArray contents;
     const auto line = [&contents](const QString& text) {
-        contents += platform::OneLine(text).toLatin1();
+        contents += text.toLatin1();
         contents += "\r\n";
     };
     line(configuration.PortName);

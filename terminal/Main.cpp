@@ -3,6 +3,7 @@
 #include "panels/DravikControl.h"
 #include "panels/OrvaneControl.h"
 #include "panels/TessalineControl.h"
+#include "platform/ControlEvents.h"
 #include "platform/EditActions.h"
 #include "platform/EventGuard.h"
 #include "platform/HandOver.h"
@@ -139,7 +140,9 @@ void TCommTermForm::ConnectControls()
             platform::Guarded([this] { nbLaserSystemPageChanged(); }));
     connect(cmdStopCycle, &QPushButton::clicked, this, platform::Guarded([this] { cmdStopCycleClick(); }));
     // Typed text never becomes a port item; only a listed port is selected.
+    // The box's text names the port that the configuration file stores.
     cboCommTerminal->setInsertPolicy(QComboBox::NoInsert);
+    platform::KeepOnOneLine(*cboCommTerminal->lineEdit());
     platform::OnListSelect(cboCommTerminal, [this] { cboCommTerminalSelect(); });
 }
 

@@ -66,33 +66,6 @@ TEST(ConfigurationItems, ANumberLineIsReadUpToTheFirstCharacterThatIsNoDigit)
     }
 }
 
-// Whatever road a text with line breaks came by, the file gives it one line:
-// each run of breaks inside becomes a blank and breaks at either end go, so
-// the file keeps its 168 lines and every item reads back in its place.
-TEST(ConfigurationItems, ATextWithLineBreaksIsWrittenOnItsOneLine)
-{
-    using Item = std::function<QString&(TerminalConfiguration&)>;
-    const std::tuple<const char*, Item, QString, QString> cases[] = {
-        {"port name", [](auto& c) -> QString& { return c.PortName; }, "COM3\r\n", "COM3"},
-        {"terminator", [](auto& c) -> QString& { return c.TerminationString; }, "\n0D,0A", "0D,0A"},
-        {"first name", [](auto& c) -> QString& { return c.Groups[0].GroupName; }, "N\r\n\r\n0", "N 0"},
-        {"a string", [](auto& c) -> QString& { return c.Groups[4].CommandStrings[2]; }, "S\rT", "S T"},
-        {"last command", [](auto& c) -> QString& { return c.Groups[9].Commands[9]; }, "A\nB\r\n", "A B"},
-    };
-    for (const auto& [what, item, text, line] : cases) {
-        TerminalConfiguration written = DefaultTerminalConfiguration();
-        item(written) = text;
-        const QByteArray contents = WriteTerminalConfiguration(written);
-        TerminalConfiguration read;
-        EXPECT_EQ(std::tuple(contents.count('\n'), contents.count('\r'), ReadTerminalConfiguration(contents, read)),
-                  std::tuple(168, 168, ConfigurationLineCount)) << what;
-        item(written) = line;
-        EXPECT_EQ(contents, WriteTerminalConfiguration(written)) << what;
-        EXPECT_EQ(std::tuple(item(read), read.Groups[9].Commands[9]),
-                  std::tuple(line, written.Groups[9].Commands[9])) << what;
-    }
-}
-
 // ---- The file at start-up and at close ----
 
 using ConfigurationFile = ConfiguredWindows;
