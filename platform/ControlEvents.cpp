@@ -156,13 +156,6 @@ private:
     }
 };
 
-// An edit that already checks its text by its own rule keeps that rule.
-void KeepOnOneLine(QLineEdit& edit)
-{
-    if (edit.validator() == nullptr)
-        edit.setValidator(new OneLineValidator(&edit));
-}
-
 // A control's adapter is its child, so it lives exactly as long as the control.
 template <typename Adapter, typename Make>
 Adapter& AdapterOf(QWidget* control, Make make)
@@ -173,6 +166,13 @@ Adapter& AdapterOf(QWidget* control, Make make)
 }
 
 } // namespace
+
+// An edit that already checks its text by its own rule keeps that rule.
+void KeepOnOneLine(QLineEdit& edit)
+{
+    if (edit.validator() == nullptr)
+        edit.setValidator(new OneLineValidator(&edit));
+}
 
 int VirtualKeyCode(const QKeyEvent& event)
 {

@@ -7,6 +7,7 @@
 
 class QAbstractButton;
 class QKeyEvent;
+class QLineEdit;
 class QSlider;
 class QWidget;
 
@@ -64,6 +65,10 @@ private:
     QPointer<QWidget> Control;
     bool Replaying = false;
 };
+
+// Gives an edit the one-line rule above; for the edit of an editable combo
+// box whose text is stored, which ControlEvents does not serve.
+void KeepOnOneLine(QLineEdit& edit);
 
 // The virtual key code of a Qt key event, 0 for keys without one.
 int VirtualKeyCode(const QKeyEvent& event);

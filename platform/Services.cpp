@@ -58,6 +58,22 @@ public:
         ShowModal(box);
     }
 
+    // Above every window of the program, the panels that stay on top included;
+    // a window manager may hide a box with its minimised owner, so such a box
+    // has none.
+    Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Question, title, BoxText(text),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, BoxOwner(parent));
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        switch (ShowModal(box)) {
+        case QMessageBox::Yes: return Answer::Yes;
+        case QMessageBox::No: return Answer::No;
+        default: return Answer::Cancel;
+        }
+    }
+
     std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) override
     {
         const auto showDialog = [parent](const FileDialogRequest& shown) {

@@ -11,6 +11,9 @@ namespace platform {
 
 enum class MessageIcon { Exclamation, Error };
 
+// The user's answer to a question with Yes, No and Cancel buttons.
+enum class Answer { Yes, No, Cancel };
+
 // What a file dialog is asked for. Filter is in the component library's form,
 // pairs of "description|pattern" joined by '|'
 // ("Text File (*.txt)|*.txt|All Files (*.*)|*.*").
@@ -37,6 +40,9 @@ public:
     // A modal message box with one OK button.
     virtual void ShowMessage(QWidget* parent, const QString& title, const QString& text,
                              MessageIcon icon) = 0;
+    // A modal question with the buttons Yes, No and Cancel; Yes is the
+    // default, and closing the box is Cancel.
+    virtual Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) = 0;
     // The chosen file name, or nothing when the user cancelled.
     virtual std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) = 0;
     virtual std::optional<QString> SaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;

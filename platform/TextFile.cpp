@@ -8,9 +8,13 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
+#include <span>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -127,17 +131,92 @@ private:
     bool Committed = false;
 };
 
+EFileError OpenError(const QString& fileName, const RegularFile& file)
+{
+    const QString reason = file.IsOpen() ? qt_error_string(EIO) : file.Reason();
+    return EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), reason));
+}
+
+// Gathers a file's first lines from the chunks read one after another, and
+// says when no more are wanted.
+class LeadingLines
+{
+public:
+    LeadingLines(int lineCount, qsizetype longestLine) : LineCount(lineCount), Longest(longestLine) {}
+
+    // False once the lines are complete or a line has run too long.
+    bool Take(const char* bytes, qsizetype size)
+    {
+        Head.append(bytes, size);
+        while (Lines < LineCount) {
+            const qsizetype end = Head.indexOf('\n', LineStart);
+            if (end < 0)
+                break;
+            if (TooLong(end))
+                return Stop();
+            ++Lines;
+            LineStart = end + 1;
+        }
+        // A CR may still come before the line's LF; beyond that it is too long already.
+        if (Lines == LineCount || Head.size() - LineStart > Longest + 1)
+            return Stop();
+        return true;
+    }
+
+    // The lines, the file's last one included when it ends without a line end.
+    QByteArray Finish()
+    {
+        if (TooLong(Head.size()))
+            Stop();
+        return Head;
+    }
+
+private:
+    bool TooLong(qsizetype end) const
+    {
+        const qsizetype length = end - LineStart - (end > LineStart && Head.at(end - 1) == '\r' ? 1 : 0);
+        return length > Longest;
+    }
+    bool Stop()
+    {
+        Head.truncate(LineStart);
+        return false;
+    }
+
+    const int LineCount;
+    const qsizetype Longest;
+    QByteArray Head;
+    qsizetype LineStart = 0;
+    int Lines = 0;
+};
+
 } // namespace
 
 QByteArray ReadFileBytes(const QString& fileName)
 {
     const RegularFile file(fileName);
     std::optional<QByteArray> contents = file.ReadAll();
-    if (!contents) {
-        const QString reason = file.IsOpen() ? qt_error_string(EIO) : file.Reason();
-        throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), reason));
-    }
+    if (!contents)
+        throw OpenError(fileName, file);
     return *std::move(contents);
+}
+
+QByteArray ReadLeadingLines(const QString& fileName, int lineCount, qsizetype longestLine)
+{
+    const RegularFile file(fileName);
+    if (!file.IsOpen())
+        throw OpenError(fileName, file);
+    constexpr std::uint64_t ChunkSize = 4096;
+    std::array<std::uint8_t, ChunkSize> chunk;
+    LeadingLines lines(lineCount, longestLine);
+    for (std::uint64_t offset = 0; offset < file.Size(); offset += ChunkSize) {
+        const auto size = static_cast<std::size_t>(std::min(ChunkSize, file.Size() - offset));
+        if (!file.ReadAt(offset, std::span(chunk.data(), size)))
+            throw OpenError(fileName, file);
+        if (!lines.Take(reinterpret_cast<const char*>(chunk.data()), static_cast<qsizetype>(size)))
+            break;
+    }
+    return lines.Finish();
 }
 
 void SaveBytesToFile(const QString& fileName, const QByteArray& contents)

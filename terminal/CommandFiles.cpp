@@ -91,6 +91,7 @@ void TCommTermForm::LoadCommandFile(const QString& fileName)
     const QString text = ReadCommandFileText(fileName);
     reInputFile->setAcceptRichText(false);
     ChangeCommandFileByProgram([&] { reInputFile->setPlainText(text); });
+    CommandFileUnsaved = false;
 }
 
 // "Save Command File" saves only a pane someone has typed into; otherwise it
@@ -113,6 +114,22 @@ void TCommTermForm::SaveToFileCommandFileClick()
         return;
     SaveDialogInputFile.FileName = *chosen;
     platform::SaveLinesToFile(*chosen, CommandFileFormat::PaneLines(*reInputFile->document()));
+    CommandFileUnsaved = false;
+}
+
+// Edits that no save has taken are offered for saving, through the dialog of
+// "Save Command File"; false when the user keeps the program open: Cancel in
+// the question or in the dialog, or a save that failed.
+bool TCommTermForm::OfferToSaveCommandFile()
+{
+    if (!CommandFileUnsaved)
+        return true;
+    const platform::Answer answer = platform::Services().AskYesNoCancel(
+        this, QStringLiteral("Save Command File"),
+        QStringLiteral("The command file has been changed.\r\n\r\nDo you want to save the changes?"));
+    if (answer != platform::Answer::Yes)
+        return answer == platform::Answer::No;
+    return platform::RunGuarded([this] { SaveToFileCommandFileClick(); }) && !CommandFileUnsaved;
 }
 
 void TCommTermForm::CloseCommandFile2Click()
@@ -130,6 +147,7 @@ void TCommTermForm::ClearCommandFile1Click()
 void TCommTermForm::ClearCommandFilePane()
 {
     ChangeCommandFileByProgram([this] { reInputFile->clear(); });
+    CommandFileUnsaved = false;
 }
 
 void TCommTermForm::ClearCommandSequenceFile1Click()
@@ -172,8 +190,10 @@ void TCommTermForm::reInputFileKeyPress(char&)
 // offered for saving. What the program itself writes into the pane is not.
 void TCommTermForm::reInputFileChange()
 {
-    if (!CommandFileChangingByProgram)
-        CommandFileChanged = true;
+    if (CommandFileChangingByProgram)
+        return;
+    CommandFileChanged = true;
+    CommandFileUnsaved = true;
 }
 
 // The user's undo history is dropped as well: an undo could otherwise bring a

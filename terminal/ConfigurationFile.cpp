@@ -158,11 +158,12 @@ bool ReadGroups(ItemReader& reader, TerminalConfiguration& configuration)
     return true;
 }
 
-// Anything but a regular file counts as unreadable.
+// Anything but a regular file counts as unreadable. Only the lines that hold
+// items are read, so a huge file costs no more than a sound one.
 std::optional<QByteArray> ReadConfigurationBytes()
 {
     try {
-        return platform::ReadFileBytes(ConfigFileName());
+        return platform::ReadLeadingLines(ConfigFileName(), ConfigurationLineCount);
     } catch (const EFileError&) {
         return std::nullopt;
     }

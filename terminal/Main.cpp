@@ -3,6 +3,7 @@
 #include "panels/DravikControl.h"
 #include "panels/OrvaneControl.h"
 #include "panels/TessalineControl.h"
+#include "platform/ControlEvents.h"
 #include "platform/EditActions.h"
 #include "platform/EventGuard.h"
 #include "platform/HandOver.h"
@@ -133,7 +134,9 @@ void TCommTermForm::ConnectControls()
             platform::Guarded([this] { nbLaserSystemPageChanged(); }));
     connect(cmdStopCycle, &QPushButton::clicked, this, platform::Guarded([this] { cmdStopCycleClick(); }));
     // Typed text never becomes a port item; only a listed port is selected.
+    // The box's text names the port that the configuration file stores.
     cboCommTerminal->setInsertPolicy(QComboBox::NoInsert);
+    platform::KeepOnOneLine(*cboCommTerminal->lineEdit());
     platform::OnListSelect(cboCommTerminal, [this] { cboCommTerminalSelect(); });
 }
 
@@ -275,17 +278,22 @@ void TCommTermForm::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+// A close that a run refuses asks nothing; the question about an unsaved
+// command file comes before anything of the close happens, so that Cancel
+// leaves the lasers and the files as they were.
 void TCommTermForm::FormCloseQuery(bool& canClose)
 {
-    canClose = !StopActiveRun();
+    canClose = !StopActiveRun() && OfferToSaveCommandFile();
 }
 
 // From the start of the close no worker step runs, so nothing the worker
 // still has to do can send or reach a window, also while a failed save shows
-// its message.
+// its message. The panels let go of their lasers first, while the port and
+// the send road are still there.
 void TCommTermForm::FormClose()
 {
     CloseBegun = true;
+    ClosePanels();
     DelayTimer->stop();
     if (ConfigChanged)
         SaveConfigurationFile();
@@ -293,6 +301,17 @@ void TCommTermForm::FormClose()
     ReleasePort();
     Closing = true;
     QCoreApplication::quit();
+}
+
+// Each panel still open closes as its own close does: its laser-off
+// commands go out, its status timer stops and its file is written.
+void TCommTermForm::ClosePanels()
+{
+    QWidget* const panels[] = {DravikControlForm, TessalineControlForm, OrvaneControlForm};
+    for (QWidget* panel : panels) {
+        if (panel != nullptr && panel->isVisible())
+            panel->close();
+    }
 }
 
 // Another program may take the port once the window has closed.

@@ -188,6 +188,9 @@ public:
     bool LogEnabled = false;
     bool ConfigChanged = false;
     bool CommandFileChanged = false;
+    // The user has edited the command-file pane since it was last loaded,
+    // saved or cleared: closing the program offers to save it.
+    bool CommandFileUnsaved = false;
     bool CommandFileChangingByProgram = false;
     std::atomic<bool> PortBusy = false;
     int LineCount = 0;
@@ -233,6 +236,8 @@ private:
     void PaintLayoutColours();
     void SetCommControlsEnabled(bool enabled);
     bool StopActiveRun();
+    bool OfferToSaveCommandFile();
+    void ClosePanels();
     void ReleasePort();
     void ShowPanel(QWidget& panel);
     // Command files and cycle control.
@@ -274,6 +279,7 @@ private:
     void ConnectUnsolicitedInput();
     bool TakePortBusy();
     bool ReopenPortByName();
+    void RescanUnlessClosing();
     void EchoCommand(const QString& text, DeferredErrors& errors);
     bool RestartFullPane(DeferredErrors& errors);
     void AddEcho(const QString& stamp, const QString& text);

@@ -103,7 +103,7 @@ void TCommTermForm::eSendCommandKeyPress(char& key)
     if (!ReopenPortByName()) {
         claim.Release();
         cmdStopCycleClick();
-        CommPortScan1Click();
+        RescanUnlessClosing();
         return;
     }
     if (text != CommandArray[static_cast<std::size_t>(CommandIndex)])
@@ -133,6 +133,16 @@ void TCommTermForm::ClearToSend()
         }
         platform::WaitTurn();
     }
+}
+
+// A panel that lets go of its laser while the program closes finds the port
+// gone like any sender, but the program is ending: a rescan would only warn
+// about the port and clear the configuration-changed flag, so that the close
+// would not save what the user changed.
+void TCommTermForm::RescanUnlessClosing()
+{
+    if (!CloseBegun)
+        CommPortScan1Click();
 }
 
 bool TCommTermForm::ReopenPortByName()

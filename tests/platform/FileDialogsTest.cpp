@@ -156,7 +156,7 @@ ModalPlayer::Step CancelDialog()
     };
 }
 
-ModalPlayer::Step Answer(QStringList& asked, QMessageBox::StandardButton button)
+ModalPlayer::Step AnswerBox(QStringList& asked, QMessageBox::StandardButton button)
 {
     return [&asked, button](QWidget& window) {
         auto* box = qobject_cast<QMessageBox*>(&window);
@@ -191,10 +191,10 @@ TEST(ChooseFileToOpen, TheQtOpenDialogAsksBeforeItTakesANewName)
     };
     const Row rows[] = {
         {[&](QStringList&) { return std::deque{ChooseInDialog(there)}; }, there, 0},
-        {[&](QStringList& asked) { return std::deque{ChooseInDialog(missing), Answer(asked, QMessageBox::Yes)}; },
+        {[&](QStringList& asked) { return std::deque{ChooseInDialog(missing), AnswerBox(asked, QMessageBox::Yes)}; },
          missing, 1},
         {[&](QStringList& asked) {
-             return std::deque{ChooseInDialog(missing), Answer(asked, QMessageBox::No), CancelDialog()};
+             return std::deque{ChooseInDialog(missing), AnswerBox(asked, QMessageBox::No), CancelDialog()};
          },
          std::nullopt, 1},
     };

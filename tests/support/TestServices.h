@@ -18,6 +18,7 @@ class TestServices : public platform::UiServices
 {
 public:
     struct Message { QWidget* Parent; QString Title; QString Text; platform::MessageIcon Icon; };
+    struct Question { QWidget* Parent; QString Title; QString Text; };
     // Save: a save dialog, else an open dialog.
     struct FileDialog { bool Save; platform::FileDialogRequest Request; };
     // Text: the document's plain text.
@@ -31,15 +32,20 @@ public:
     // The answer to the next create prompt of an open dialog. With none
     // queued the user agrees, as one who typed a new name on purpose does.
     void AnswerCreatePrompt(bool create) { CreateAnswers.push_back(create); }
+    // The next question is answered so; with none queued the answer is No,
+    // so a test that does not look at a question goes on as before it.
+    void AnswerQuestion(platform::Answer answer) { QuestionAnswers.push_back(answer); }
 
     std::vector<QString> Exceptions;
     std::vector<Message> Messages;
+    std::vector<Question> Questions;
     std::vector<FileDialog> FileDialogs;
     std::vector<PrintJob> PrintJobs;
     std::deque<std::optional<QString>> FileAnswers;
     std::deque<bool> CreateAnswers;
     // The file names the create prompt asked about.
     std::vector<QString> CreatePrompts;
+    std::deque<platform::Answer> QuestionAnswers;
     // When not empty, printing fails with this message (no printer).
     QString PrintError;
 
@@ -48,6 +54,15 @@ public:
                      platform::MessageIcon icon) override
     {
         Messages.push_back({parent, title, text, icon});
+    }
+    platform::Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) override
+    {
+        Questions.push_back({parent, title, text});
+        if (QuestionAnswers.empty())
+            return platform::Answer::No;
+        const platform::Answer answer = QuestionAnswers.front();
+        QuestionAnswers.pop_front();
+        return answer;
     }
     std::optional<QString> OpenFileName(QWidget*, const platform::FileDialogRequest& request) override
     {

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <optional>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -175,6 +176,35 @@ TEST_F(ConfigurationFile, NoFileToReadOrWriteChoosesNoPortAndNothingHangs)
         EXPECT_EQ(std::tuple(Ui.Exceptions.size(), QFileInfo(ConfigFileName()).isFile()), std::tuple(1u, false));
     }
     DestroyWindows();
+}
+
+// The file is read only as far as its 168 items: a gigabyte after them costs
+// no memory, and a line longer than an edit box holds ends the reading there,
+// the items from it on keeping what they held (group names empty).
+TEST_F(ConfigurationFile, AHugeFileIsReadOnlyAsFarAsItsItems)
+{
+    QStringList names;
+    for (int g = 0; g < 10; ++g)
+        names << QStringLiteral("Name %1").arg(g);
+    QStringList longName = DistinctFileLines(3);
+    longName[8 + 5 * 16] = QString(32768, 'n');
+    const std::tuple<const char*, QByteArray, QStringList> cases[] = {
+        {"a gigabyte after the items", DistinctFile(3), names},
+        {"group 5 named longer than a box holds", CrLfLines(longName), names.mid(0, 5) + QStringList(5, "")},
+    };
+    for (const auto& [what, file, items] : cases) {
+        DestroyWindows();
+        WriteConfigFile(file);
+        ASSERT_EQ(::truncate(QFile::encodeName(ConfigFileName()).constData(), off_t{1} << 30), 0);
+        rusage usage{};
+        ::getrusage(RUSAGE_SELF, &usage);
+        const long before = usage.ru_maxrss;
+        Restart();
+        ::getrusage(RUSAGE_SELF, &usage);
+        EXPECT_LT(usage.ru_maxrss - before, 64 * 1024) << what;
+        EXPECT_EQ(std::tuple(Items(*GroupBox()), GroupBox()->currentText(), CommonString(5)->text()),
+                  std::tuple(items, QString("Name 3"), QString("S 3.4"))) << what;
+    }
 }
 
 // The install folder on a disk that runs full on demand.

@@ -192,7 +192,8 @@ bool QuitsTheApplication(const std::function<void()>& step)
 // port is free for another program. A worker replaced well before the close
 // has sent its pass and gone. A close during a run stops the run instead; the
 // next one closes. Destroying the windows ends the workers the same way. A
-// panel still shown does not keep the program running.
+// panel still shown is closed first, so its laser-off command is the last
+// thing on the wire, and no worker's command follows it.
 TEST_F(Closing, EndsEveryWorkerAtOnceAndReleasesThePort)
 {
     const QString wait = QStringLiteral("|:WAIT %1").arg(INT_MAX);
@@ -215,19 +216,19 @@ TEST_F(Closing, EndsEveryWorkerAtOnceAndReleasesThePort)
         {"port chosen again", [&] {
              cycleOfAB();
              ChooseFromList(*MainControl<QComboBox>("cboCommTerminal"), 0, ListGesture::ListMouse);
-         }, Close::AtOnce, true, {"A"}},
+         }, Close::AtOnce, true, {"A", ";LC:FL 0"}},
         {"rescan", [&] {
              cycleOfAB();
              MainEntry("CommPortScan1")->trigger();
              oldWorkerGone();
-         }, Close::InTheLoop, true, {"A", "B"}},
+         }, Close::InTheLoop, true, {"A", "B", ";LC:FL 0"}},
         {"Comm Properties", [&] {
              cycleOfAB();
              ModalScript dialog(*CommSettingForm);
              dialog.Then([](QDialog&) { CommSettingForm->cmdOK->click(); });
              MainEntry("CommProperties1")->trigger();
              oldWorkerGone();
-         }, Close::InTheLoop, true, {"A", "B"}},
+         }, Close::InTheLoop, true, {"A", "B", ";LC:FL 0"}},
         {"STOP, then the port removed", [&] {
              cycleOfAB();
              PressStop();
@@ -237,9 +238,9 @@ TEST_F(Closing, EndsEveryWorkerAtOnceAndReleasesThePort)
              ShowCommandFile(wait + "\nAFTER");
              PressStart();
              ASSERT_TRUE(WaitForMarkerOn(wait));
-         }, Close::SecondTime, true, {}},
+         }, Close::SecondTime, true, {";LC:FL 0"}},
         {"destroyed in the command delay", cycleOfAB, Close::DestroyOnly, true, {"A"}},
-        {"no worker held", [] { CommTermForm->ReplaceWorker(); }, Close::InTheLoop, true, {}},
+        {"no worker held", [] { CommTermForm->ReplaceWorker(); }, Close::InTheLoop, true, {";LC:FL 0"}},
     };
     for (const bool logging : {false, true}) {
         for (const auto& c : cases) {
