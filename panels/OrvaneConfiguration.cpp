@@ -1,6 +1,7 @@
 #include "panels/OrvaneConfiguration.h"
 
 #include "panels/OrvaneDialect.h"
+#include "platform/AnsiText.h"
 #include "platform/Conversions.h"
 #include "platform/Exceptions.h"
 #include "platform/InstallFolder.h"
@@ -78,7 +79,7 @@ QStringList ConfigurationItems(const QByteArray& contents)
         qsizetype end = contents.indexOf('\n', start);
         if (end < 0)
             end = contents.size();
-        items << QString::fromLatin1(contents.sliced(start, end - start)).trimmed();
+        items << platform::AnsiToText(contents.sliced(start, end - start)).trimmed();
         start = end + 1;
     }
     return items;

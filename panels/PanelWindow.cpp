@@ -1,6 +1,7 @@
 #include "panels/PanelWindow.h"
 
 #include "platform/EventGuard.h"
+#include "platform/Showing.h"
 #include "terminal/Main.h"
 
 #include <QCloseEvent>
@@ -18,8 +19,7 @@ PanelWindow::PanelWindow(QWidget* parent, Qt::WindowFlags flags)
 void PanelWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
-        platform::RunGuarded([this] { FormShow(); });
+    platform::OnShowing(*event, [this] { FormShow(); });
 }
 
 void PanelWindow::closeEvent(QCloseEvent* event)

@@ -1,6 +1,7 @@
 #include "panels/TessalineLanguage.h"
 
 #include "panels/PanelSend.h"
+#include "platform/AnsiText.h"
 #include "platform/Conversions.h"
 
 #include <QList>
@@ -71,7 +72,7 @@ QList<QString> Items(const QByteArray& contents)
         QByteArray line = contents.sliced(position, end - position);
         if (line.endsWith('\r'))
             line.chop(1);
-        items << TrimBlanks(QString::fromLatin1(line));
+        items << TrimBlanks(platform::AnsiToText(line));
         position = end + 1;
     }
     while (items.size() < ConfigurationLineCount)
@@ -98,7 +99,7 @@ void ReadItem(const QString& item, WholeNumberRange range, std::int32_t& field)
 // A line never holds a line end: one inside an item would shift every line after it.
 QByteArray Line(const QString& item)
 {
-    QByteArray line = item.toLatin1();
+    QByteArray line = platform::TextToAnsi(item);
     line.replace('\r', ' ').replace('\n', ' ');
     return line + "\r\n";
 }

@@ -1,5 +1,6 @@
 #include "platform/Application.h"
 
+#include "platform/EditFocus.h"
 #include "platform/Exceptions.h"
 #include "platform/Services.h"
 #include "platform/WindowThread.h"
@@ -8,6 +9,7 @@ CommApplication::CommApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     platform::BeginWindowThread();
+    platform::SelectWholeTextOnFocus(*this);
 }
 
 CommApplication::~CommApplication()

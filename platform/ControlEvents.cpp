@@ -1,7 +1,7 @@
 #include "platform/ControlEvents.h"
 
+#include "platform/AnsiText.h"
 #include "platform/EventGuard.h"
-#include "platform/OneLine.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -85,9 +85,13 @@ std::optional<char> KeyCharacter(const QKeyEvent& event)
     const QString text = event.text();
     if (text.size() != 1 || text.at(0).unicode() < 32 || text.at(0).unicode() == 127)
         return std::nullopt;
-    // Characters outside Latin-1 have no 8-bit form and arrive as '?'.
-    const char16_t unicode = text.at(0).unicode();
-    return unicode <= 0xFF ? static_cast<char>(unicode) : '?';
+    // A character outside the code page has no 8-bit form and arrives as '?'.
+    return TextToAnsi(text).at(0);
+}
+
+QString KeyText(char key)
+{
+    return AnsiToText(QByteArrayView(&key, 1));
 }
 
 int QtKeyFor(char key)
@@ -100,7 +104,7 @@ int QtKeyFor(char key)
     }
     if (IsControlLetter(key))
         return Qt::Key_A + (key - FirstControlLetter);
-    return QChar::fromLatin1(key).toUpper().unicode();
+    return KeyText(key).at(0).toUpper().unicode();
 }
 
 // A control character reaches the edit as Ctrl with its letter, and any
@@ -110,9 +114,10 @@ Qt::KeyboardModifiers ModifiersFor(char key, Qt::KeyboardModifiers pressed)
     return IsControlLetter(key) ? (pressed | Qt::ControlModifier) : (pressed & ~Qt::ControlModifier);
 }
 
-QString KeyText(char key)
+bool IsLineBreak(QChar character)
 {
-    return QString(QChar::fromLatin1(key));
+    return character == QLatin1Char('\r') || character == QLatin1Char('\n')
+           || character == QChar::LineSeparator || character == QChar::ParagraphSeparator;
 }
 
 // Keeps a single-line edit's text on one line, however the text came in.
@@ -123,18 +128,33 @@ public:
 
     State validate(QString& text, int& position) const override
     {
-        if (HasLineBreak(text))
-            text = OneLine(text, &position);
+        if (std::any_of(text.cbegin(), text.cend(), IsLineBreak))
+            JoinLines(text, position);
         return Acceptable;
     }
-};
 
-// An edit that already checks its text by its own rule keeps that rule.
-void KeepOnOneLine(QLineEdit& edit)
-{
-    if (edit.validator() == nullptr)
-        edit.setValidator(new OneLineValidator(&edit));
-}
+private:
+    // The caret keeps its place among the characters that stay.
+    static void JoinLines(QString& text, int& position)
+    {
+        QString line;
+        int linePosition = 0;
+        for (qsizetype start = 0; start < text.size();) {
+            qsizetype end = start;
+            while (end < text.size() && IsLineBreak(text.at(end)))
+                ++end;
+            if (end == start)
+                line += text.at(end++);
+            else if (start > 0 && end < text.size())
+                line += QLatin1Char(' ');
+            if (position >= end)
+                linePosition = static_cast<int>(line.size());
+            start = end;
+        }
+        text = line;
+        position = linePosition;
+    }
+};
 
 // A control's adapter is its child, so it lives exactly as long as the control.
 template <typename Adapter, typename Make>
@@ -146,6 +166,13 @@ Adapter& AdapterOf(QWidget* control, Make make)
 }
 
 } // namespace
+
+// An edit that already checks its text by its own rule keeps that rule.
+void KeepOnOneLine(QLineEdit& edit)
+{
+    if (edit.validator() == nullptr)
+        edit.setValidator(new OneLineValidator(&edit));
+}
 
 int VirtualKeyCode(const QKeyEvent& event)
 {

@@ -7,6 +7,7 @@
 
 class QAbstractButton;
 class QKeyEvent;
+class QLineEdit;
 class QSlider;
 class QWidget;
 
@@ -27,9 +28,9 @@ namespace platform {
 // control instead.
 //
 // A single-line edit (QLineEdit) holds one line, whatever a paste, a drop or
-// code puts into it, by the rule of OneLine (platform/OneLine.h). So what it
-// shows is what is sent and stored, and a stored text never spans two lines
-// of a file.
+// code puts into it: each run of line breaks inside its text becomes one
+// blank and line breaks at either end go. So what it shows is what is sent
+// and stored, and a stored text never spans two lines of a file.
 class ControlEvents : public QObject
 {
     Q_OBJECT
@@ -64,6 +65,10 @@ private:
     QPointer<QWidget> Control;
     bool Replaying = false;
 };
+
+// Gives an edit the one-line rule above; for the edit of an editable combo
+// box whose text is stored, which ControlEvents does not serve.
+void KeepOnOneLine(QLineEdit& edit);
 
 // The virtual key code of a Qt key event, 0 for keys without one.
 int VirtualKeyCode(const QKeyEvent& event);

@@ -40,4 +40,21 @@ QString WithDefaultExt(const QString& fileName, const QString& extension)
     return fileName + QLatin1Char('.') + ext;
 }
 
+std::optional<QString> ChooseFileToOpen(const FileDialogRequest& request, const OpenDialogShowing& showDialog,
+                                        const CreateQuestion& agreeToCreate)
+{
+    FileDialogRequest shown = request;
+    for (;;) {
+        const std::optional<QString> chosen = showDialog(shown);
+        if (!chosen || !request.CreatePrompt || QFileInfo::exists(*chosen) || agreeToCreate(*chosen))
+            return chosen;
+        shown.FileName = *chosen;
+    }
+}
+
+QString CreatePromptText(const QString& fileName)
+{
+    return fileName + QStringLiteral("\r\nThis file does not exist.\r\nDo you want to create it?");
+}
+
 } // namespace platform

@@ -1,9 +1,11 @@
 #include "platform/RichText.h"
 
+#include "platform/AnsiText.h"
 #include "platform/TextFile.h"
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QTextBlock>
@@ -63,7 +65,7 @@ QByteArray RtfBuilder::Header() const
     QByteArray header = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
     for (qsizetype index = 0; index < Fonts.size(); ++index) {
         header += "{\\f" + QByteArray::number(index) + "\\fnil\\fcharset0 ";
-        header += Fonts[index].toLatin1() + ";}";
+        header += TextToAnsi(Fonts[index]) + ";}";
     }
     header += "}\r\n{\\colortbl ;";
     for (const QColor& colour : Colours) {
@@ -154,8 +156,8 @@ void RtfBuilder::AddCharacter(QChar character)
         Body += "\\line ";
     } else if (code >= 0x20 && code < 0x7F) {
         Body += static_cast<char>(code);
-    } else if (code <= 0xFF) {
-        AddHexCode(code);
+    } else if (const std::optional<std::uint8_t> byte = AnsiByte(code)) {
+        AddHexCode(*byte);
     } else {
         // RTF gives a 16-bit unit as a signed number.
         Body += "\\u" + QByteArray::number(static_cast<qint16>(code)) + '?';
@@ -189,6 +191,32 @@ bool IsHiddenDestination(const QByteArray& word)
         "pntxtb", "listtext", "filetbl", "revtbl", "bkmkstart", "bkmkend", "nonshppict",
     };
     return hidden.contains(word);
+}
+
+// Control words that stand for one character, as word processors write
+// typographic quotes, dashes and spaces.
+std::optional<char16_t> SymbolOf(const QByteArray& word)
+{
+    static const QHash<QByteArray, char16_t> symbols = {
+        {"lquote", u'\u2018'},  {"rquote", u'\u2019'}, {"ldblquote", u'\u201C'}, {"rdblquote", u'\u201D'},
+        {"endash", u'\u2013'},  {"emdash", u'\u2014'}, {"bullet", u'\u2022'},    {"emspace", u'\u2003'},
+        {"enspace", u'\u2002'}, {"tab", u'\t'},
+    };
+    const auto symbol = symbols.constFind(word);
+    return symbol == symbols.cend() ? std::nullopt : std::optional<char16_t>(*symbol);
+}
+
+// Breaks that end a line as a paragraph's end does: a line break in the
+// paragraph, a page or section break, the end of a table row.
+bool EndsLine(const QByteArray& word)
+{
+    static const QSet<QByteArray> breaks = {"par", "line", "page", "sect", "row", "nestrow"};
+    return breaks.contains(word);
+}
+
+bool EndsCell(const QByteArray& word)
+{
+    return word == "cell" || word == "nestcell";
 }
 
 bool IsLetter(char c)
@@ -237,6 +265,8 @@ private:
     void ControlWord(const QByteArray& word, std::optional<int> parameter);
     void SkipBinary(std::optional<int> length);
     void AddUnicode(std::optional<int> code);
+    void EndCell();
+    void EndLine();
     void Add(char16_t character);
     void PassOver();
 
@@ -246,6 +276,7 @@ private:
     std::vector<GroupState> Outer;
     std::size_t DroppedDepth = 0;  // groups open beyond MaxDepth
     int FallbackLeft = 0;         // stand-in characters of the last \uN still to skip
+    qsizetype CellSeparator = -1; // where the last cell's separator stands in the text
     QString Result;
 };
 
@@ -261,7 +292,7 @@ QString RtfReader::Text()
         } else if (byte == '\\') {
             ReadControl();
         } else if (byte != '\r' && byte != '\n') {
-            Add(static_cast<unsigned char>(byte));
+            Add(AnsiCharacter(static_cast<std::uint8_t>(byte)));
         }
     }
     return Result;
@@ -310,7 +341,7 @@ void RtfReader::ReadControlSymbol(char symbol)
     case '\\': case '{': case '}': Add(static_cast<unsigned char>(symbol)); break;
     case '*': State.Hidden = true; break;
     case '~': Add(u'\u00A0'); break;
-    case '_': Add(u'-'); break;
+    case '_': Add(u'\u2011'); break;
     case '\r': case '\n': Add(u'\n'); break;
     default: PassOver(); break;
     }
@@ -324,7 +355,7 @@ void RtfReader::ReadHexCharacter()
     }
     const int code = HexDigit(Rtf[Position]) * 16 + HexDigit(Rtf[Position + 1]);
     Position += 2;
-    Add(static_cast<char16_t>(code));
+    Add(AnsiCharacter(static_cast<std::uint8_t>(code)));
 }
 
 void RtfReader::ReadControlWord()
@@ -362,10 +393,12 @@ void RtfReader::ControlWord(const QByteArray& word, std::optional<int> parameter
         SkipBinary(parameter);
     else if (DroppedDepth > 0)
         return;
-    else if (word == "par" || word == "line")
-        Add(u'\n');
-    else if (word == "tab")
-        Add(u'\t');
+    else if (EndsLine(word))
+        EndLine();
+    else if (EndsCell(word))
+        EndCell();
+    else if (const std::optional<char16_t> symbol = SymbolOf(word))
+        Add(*symbol);
     else if (word == "u")
         AddUnicode(parameter);
     else if (word == "uc")
@@ -390,6 +423,24 @@ void RtfReader::AddUnicode(std::optional<int> code)
     const int unit = *code < 0 ? *code + 0x10000 : *code;
     Add(static_cast<char16_t>(std::clamp(unit, 0, 0xFFFF)));
     FallbackLeft = State.FallbackLength;
+}
+
+// Cells of a table row are never glued together: a tab stands between them,
+// as between the columns of a table copied as text.
+void RtfReader::EndCell()
+{
+    const qsizetype before = Result.size();
+    Add(u'\t');
+    CellSeparator = Result.size() > before ? before : -1;
+}
+
+// The last cell of a row is followed by no separator: the row's line ends there.
+void RtfReader::EndLine()
+{
+    if (!State.Hidden && CellSeparator >= 0 && CellSeparator == Result.size() - 1)
+        Result.chop(1);
+    CellSeparator = -1;
+    Add(u'\n');
 }
 
 void RtfReader::Add(char16_t character)
@@ -440,7 +491,7 @@ QString PlainTextOfRichText(const QByteArray& rtf)
 QString LoadRichEditText(const QString& fileName)
 {
     const QByteArray contents = ReadFileBytes(fileName);
-    QString text = IsRichText(contents) ? PlainTextOfRichText(contents) : QString::fromLatin1(contents);
+    QString text = IsRichText(contents) ? PlainTextOfRichText(contents) : AnsiToText(contents);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;

@@ -23,13 +23,15 @@ void SaveRichTextToFile(const QString& fileName, const QTextDocument& document);
 // else as plain text.
 bool IsRichText(const QByteArray& contents);
 
-// The text of a rich-text stream, each paragraph ended by '\n'. Formatting,
-// pictures and every destination the text does not show (font and colour
-// tables, style sheet, document information, fields' instructions, "\*"
-// groups) are dropped. \'hh gives the 8-bit character hh, \uN the Unicode
-// character N and skips its \ucN fallback characters. Any byte sequence is
-// read without fault: groups nest to any depth, a stream cut short ends the
-// text where it stops.
+// The text of a rich-text stream as a word processor shows it: each
+// paragraph, line, page, section and table row ended by '\n', the cells of a
+// row separated by a tab, typographic quotes, dashes, bullets and special
+// spaces as their characters. Formatting, pictures and every destination the
+// text does not show (font and colour tables, style sheet, document
+// information, fields' instructions, "\*" groups) are dropped. \'hh gives
+// the 8-bit character hh, \uN the Unicode character N and skips its \ucN
+// fallback characters. Any byte sequence is read without fault: groups nest
+// to any depth, a stream cut short ends the text where it stops.
 QString PlainTextOfRichText(const QByteArray& rtf);
 
 // A file as the rich edit loads it, its lines joined by '\n': rich text as

@@ -2,6 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/FileDialogs.h"
+#include "platform/WindowShowing.h"
 
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -28,11 +29,13 @@ std::optional<QString> RunFileDialog(QFileDialog& dialog, const FileDialogReques
     dialog.setWindowTitle(request.Title);
     dialog.setNameFilters(QtNameFilters(request.Filter));
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+    // The desktop's own dialog would not stand above the stay-on-top windows.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     QString suffix = request.DefaultExt;
     dialog.setDefaultSuffix(suffix.startsWith(QLatin1Char('.')) ? suffix.mid(1) : suffix);
     if (!request.FileName.isEmpty())
         dialog.selectFile(request.FileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ShowModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return WithDefaultExt(dialog.selectedFiles().constFirst(), request.DefaultExt);
 }
@@ -43,16 +46,16 @@ public:
     void ShowException(const QString& message) override
     {
         QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(),
-                        BoxText(message), QMessageBox::Ok);
-        box.exec();
+                        BoxText(message), QMessageBox::Ok, BoxOwner(nullptr));
+        ShowModal(box);
     }
 
     void ShowMessage(QWidget* parent, const QString& title, const QString& text,
                      MessageIcon icon) override
     {
         const auto qtIcon = icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Warning;
-        QMessageBox box(qtIcon, title, BoxText(text), QMessageBox::Ok, parent);
-        box.exec();
+        QMessageBox box(qtIcon, title, BoxText(text), QMessageBox::Ok, BoxOwner(parent));
+        ShowModal(box);
     }
 
     // Above every window of the program, the panels that stay on top included;
@@ -60,13 +63,11 @@ public:
     // has none.
     Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) override
     {
-        QWidget* owner = parent != nullptr && !parent->isMinimized() ? parent : nullptr;
         QMessageBox box(QMessageBox::Question, title, BoxText(text),
-                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner);
-        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, BoxOwner(parent));
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);
-        switch (box.exec()) {
+        switch (ShowModal(box)) {
         case QMessageBox::Yes: return Answer::Yes;
         case QMessageBox::No: return Answer::No;
         default: return Answer::Cancel;
@@ -75,16 +76,25 @@ public:
 
     std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) override
     {
-        QFileDialog dialog(parent);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        // With the create prompt a name that does not exist yet is accepted.
-        dialog.setFileMode(request.CreatePrompt ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        return RunFileDialog(dialog, request);
+        const auto showDialog = [parent](const FileDialogRequest& shown) {
+            QFileDialog dialog(BoxOwner(parent));
+            dialog.setAcceptMode(QFileDialog::AcceptOpen);
+            // With the create prompt a name that does not exist yet may be chosen.
+            dialog.setFileMode(shown.CreatePrompt ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+            return RunFileDialog(dialog, shown);
+        };
+        const auto agreeToCreate = [parent, &request](const QString& fileName) {
+            QMessageBox box(QMessageBox::Warning, request.Title, BoxText(CreatePromptText(fileName)),
+                            QMessageBox::Yes | QMessageBox::No, BoxOwner(parent));
+            box.setDefaultButton(QMessageBox::Yes);
+            return ShowModal(box) == QMessageBox::Yes;
+        };
+        return ChooseFileToOpen(request, showDialog, agreeToCreate);
     }
 
     std::optional<QString> SaveFileName(QWidget* parent, const FileDialogRequest& request) override
     {
-        QFileDialog dialog(parent);
+        QFileDialog dialog(BoxOwner(parent));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.OverwritePrompt);

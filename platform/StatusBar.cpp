@@ -2,11 +2,37 @@
 
 #include "platform/Exceptions.h"
 
+#include <QEvent>
 #include <QLabel>
+
+#include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace {
 
 constexpr int DefaultPanelWidth = 50;
+
+// A panel measures its text again once it has taken a new font.
+class PanelLabel : public QLabel
+{
+public:
+    PanelLabel(const QString& text, QWidget* parent, std::function<void()> fit)
+        : QLabel(text, parent), Fit(std::move(fit))
+    {
+    }
+
+protected:
+    void changeEvent(QEvent* event) override
+    {
+        QLabel::changeEvent(event);
+        if (event->type() == QEvent::FontChange)
+            Fit();
+    }
+
+private:
+    std::function<void()> Fit;
+};
 
 } // namespace
 
@@ -38,6 +64,7 @@ void TStatusBar::SetPanelText(int index, const QString& text)
 {
     Panel(index)->setText(text);
     Texts[index] = text;
+    FitPanel(index);
 }
 
 int TStatusBar::PanelWidth(int index) const
@@ -79,6 +106,18 @@ void TStatusBar::SetPanelWidths(const QStringList& widths)
     RebuildPanels();
 }
 
+bool TStatusBar::LastPanelClips() const
+{
+    return ClipsLastPanel;
+}
+
+void TStatusBar::SetLastPanelClips(bool clips)
+{
+    ClipsLastPanel = clips;
+    if (!Labels.empty())
+        FitPanel(PanelCount() - 1);
+}
+
 void TStatusBar::RebuildPanels()
 {
     for (QLabel* label : Labels) {
@@ -87,18 +126,30 @@ void TStatusBar::RebuildPanels()
     }
     Labels.clear();
     for (int i = 0; i < Texts.size(); ++i) {
-        auto* label = new QLabel(Texts[i], this);
+        auto* label = new PanelLabel(Texts[i], this, [this, i] {
+            if (i < PanelCount())
+                FitPanel(i);
+        });
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         const bool last = i == Texts.size() - 1;
-        if (last) {
-            // A long text must not widen the window: the last panel only takes what is left.
+        // The last panel takes what is left of the bar; its minimum is what it needs.
+        if (last)
             label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-            label->setMinimumWidth(GivenWidth(i));
-        } else {
-            label->setFixedWidth(GivenWidth(i));
-        }
         addWidget(label, last ? 1 : 0);
         Labels.push_back(label);
     }
+    for (int i = 0; i < PanelCount(); ++i)
+        FitPanel(i);
+}
+
+void TStatusBar::FitPanel(int index)
+{
+    QLabel* label = Panel(index);
+    const int given = GivenWidth(index);
+    const int fitting = std::max(given, label->sizeHint().width());
+    if (index < PanelCount() - 1)
+        label->setFixedWidth(fitting);
+    else
+        label->setMinimumWidth(ClipsLastPanel ? given : fitting);
 }

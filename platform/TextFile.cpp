@@ -1,5 +1,6 @@
 #include "platform/TextFile.h"
 
+#include "platform/AnsiText.h"
 #include "platform/Exceptions.h"
 #include "platform/RegularFile.h"
 
@@ -229,7 +230,7 @@ void SaveLinesToFile(const QString& fileName, const QStringList& lines)
 {
     QByteArray text;
     for (const QString& line : lines)
-        text += line.toLatin1() + "\r\n";
+        text += TextToAnsi(line) + "\r\n";
     SaveBytesToFile(fileName, text);
 }
 

@@ -18,9 +18,10 @@ inline constexpr qsizetype LongestLine = 32767;
 // The first lineCount lines of a regular file, each with the line end the
 // file gives it (LF or CR LF; the file's last line may have none), for a
 // reader that uses no more. The file is read only as far as those lines
-// reach, and a line longer than longestLine bytes, its line end not counted,
-// ends the lines before it: however large the file, no more than lineCount
-// lines of longestLine bytes are read. Refuses and throws as ReadFileBytes.
+// reach; a line longer than longestLine bytes, its line end not counted, is
+// left out with everything after it. So however large the file, no more than
+// lineCount lines of longestLine bytes are read. Refuses and throws as
+// ReadFileBytes.
 QByteArray ReadLeadingLines(const QString& fileName, int lineCount, qsizetype longestLine = LongestLine);
 
 // Replaces the file with the bytes, or leaves it as it was. The bytes go to a
@@ -32,8 +33,8 @@ QByteArray ReadLeadingLines(const QString& fileName, int lineCount, qsizetype lo
 // "Stream write error ..." when a write or the flush fails (a full disk).
 void SaveBytesToFile(const QString& fileName, const QByteArray& contents);
 
-// Saves the lines, each ended by CR LF, as SaveBytesToFile does; characters
-// outside Latin-1 are written as '?'.
+// Saves the lines in the program's code page, each ended by CR LF, as
+// SaveBytesToFile does.
 void SaveLinesToFile(const QString& fileName, const QStringList& lines);
 
 } // namespace platform

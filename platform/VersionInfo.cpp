@@ -1,5 +1,6 @@
 #include "platform/VersionInfo.h"
 
+#include "platform/AnsiText.h"
 #include "platform/ElfSection.h"
 #include "platform/RegularFile.h"
 #include "platform/VersionBlock.h"
@@ -94,7 +95,7 @@ bool VerQueryValue(const void* block, std::uint32_t blockSize, const QString& su
         return false;
     }
     const std::span bytes(static_cast<const std::uint8_t*>(block), blockSize);
-    const QByteArray path = subBlock.toLatin1();
+    const QByteArray path = TextToAnsi(subBlock);
     const auto found = FindVersionValue(bytes, std::string_view(path.constData(), path.size()));
     if (!found) {
         SetLastError(VersionError::ValueNotFound);

@@ -2,6 +2,7 @@
 
 #include "platform/ControlEvents.h"
 #include "platform/EventGuard.h"
+#include "platform/Showing.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -88,8 +89,7 @@ void TfrmAvailableCommPorts::WriteValue(int row, const QString& text)
 void TfrmAvailableCommPorts::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
-        platform::RunGuarded([this] { FormShow(); });
+    platform::OnShowing(*event, [this] { FormShow(); });
 }
 
 void TfrmAvailableCommPorts::FormShow()

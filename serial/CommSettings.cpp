@@ -3,7 +3,9 @@
 #include "platform/ControlEvents.h"
 #include "platform/Conversions.h"
 #include "platform/EventGuard.h"
+#include "platform/Showing.h"
 #include "platform/Services.h"
+#include "terminal/DialogPlacement.h"
 #include "terminal/Main.h"
 
 #include <QShowEvent>
@@ -163,9 +165,11 @@ void TCommSettingForm::SetStopBits(std::int32_t stopBitsCode)
 void TCommSettingForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    // A window restored by the window system is no new showing.
-    if (!event->spontaneous())
-        platform::RunGuarded([this] { FormShow(); });
+    platform::OnShowing(*event, [this] {
+        if (parentWidget() != nullptr)
+            CentreOnWindow(*this, *parentWidget());
+        FormShow();
+    });
 }
 
 void TCommSettingForm::FormShow()

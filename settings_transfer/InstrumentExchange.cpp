@@ -1,5 +1,6 @@
 #include "settings_transfer/InstrumentSetting.h"
 
+#include "platform/AnsiText.h"
 #include "serial/CommPort.h"
 
 namespace {
@@ -37,7 +38,7 @@ QString TInstrumentSettingForm::SendInstrumentCommand(const QString& command, in
 {
     ReopenIfClosed();
     CommPort->PurgeRxBuffer();
-    if (!CommPort->WriteCommPort(command.toLatin1(), FirstTerminator))
+    if (!CommPort->WriteCommPort(platform::TextToAnsi(command), FirstTerminator))
         ErrorInstrumentWrite(command);
     QString reply;
     if (mode == AcknowledgedCommand)
@@ -77,7 +78,7 @@ bool TInstrumentSettingForm::ReadReply(QString& reply)
 {
     QByteArray bytes;
     const int count = CommPort->ReadCommPortLongWait(bytes);
-    reply = QString::fromLatin1(bytes);
+    reply = platform::AnsiToText(bytes);
     return count > 0;
 }
 
@@ -93,7 +94,7 @@ bool TInstrumentSettingForm::ResendTwice(const QString& command, QString& reply)
 void TInstrumentSettingForm::ResendInstrumentCommand(const QString& command)
 {
     CommPort->PurgeRxBuffer();
-    if (!CommPort->WriteCommPort(command.toLatin1(), ResendTerminator))
+    if (!CommPort->WriteCommPort(platform::TextToAnsi(command), ResendTerminator))
         ErrorInstrumentWrite(command);
 }
 

@@ -3,8 +3,10 @@
 #include "platform/EventGuard.h"
 #include "platform/PopupMenu.h"
 #include "platform/RichText.h"
+#include "platform/Showing.h"
 #include "platform/StatusBar.h"
 #include "platform/TextFile.h"
+#include "terminal/DialogPlacement.h"
 #include "terminal/Main.h"
 #include "terminal/commcyclethread.h"
 
@@ -98,20 +100,21 @@ void TInstrumentSettingForm::BuildPopupMenu()
     platform::AttachPopupMenu(*reInstrumentSettingFile, *PopupMenuInstrumentSettings);
 }
 
+// A restore from minimised, also while a save dialog or a message box of a
+// transfer is open, leaves the window as it was.
 void TInstrumentSettingForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    CentreOnMainWindow();
-    platform::RunGuarded([this] { FormShow(); });
+    platform::OnShowing(*event, [this] {
+        CentreOnMainWindow();
+        FormShow();
+    });
 }
 
 void TInstrumentSettingForm::CentreOnMainWindow()
 {
-    if (parentWidget() == nullptr)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(parentWidget()->window()->frameGeometry().center());
-    move(frame.topLeft());
+    if (parentWidget() != nullptr)
+        CentreOnWindow(*this, *parentWidget());
 }
 
 // Every showing starts afresh, with the port the main window holds now.

@@ -26,6 +26,14 @@ QString From(const QString& text, qsizetype from)
     return SubString(text, from, text.size());
 }
 
+QString OneLine(QString text)
+{
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    text.remove(QChar(u'\0'));
+    return text;
+}
+
 QString WithoutLastCharacter(const QString& text)
 {
     return SubString(text, 1, text.size() - 1);

@@ -19,6 +19,12 @@ QString SubString(const QString& text, qsizetype from, qsizetype count);
 // From position from to the end, with the rules of SubString.
 QString From(const QString& text, qsizetype from);
 
+// The text without carriage returns, line feeds and zero characters. A reply
+// from a noisy line may hold them anywhere; in a restore line they would
+// split one setting into two lines, and the second would be sent as a
+// command of its own.
+QString OneLine(QString text);
+
 // A query ending in "?" becomes the matching set command.
 QString WithoutLastCharacter(const QString& text);
 

@@ -85,7 +85,7 @@ void SettingsQuery::QueryInstrumentSettings(const QStringList& lines)
     ProgressTicks progress(lines.size());
     for (qsizetype index = 0; index < lines.size(); ++index) {
         PaceLine(Window, Walk::Download, progress);
-        const QString& line = lines[index];
+        const QString line = OneLine(lines[index]);
         if (IsDataLine(line)) {
             RunDataLine(line);
             Window.LineDone(Walk::Download, static_cast<int>(index + 1));
@@ -101,9 +101,9 @@ void SettingsQuery::QueryInstrumentSettings(const QStringList& lines)
 void SettingsQuery::AddRestoreLine(const QString& line)
 {
     if (DeferRestoreLines)
-        DeferredRestoreLines.append(line);
+        DeferredRestoreLines.append(OneLine(line));
     else
-        Window.AddToRestoreFile(line);
+        Window.AddToRestoreFile(OneLine(line));
 }
 
 void SettingsQuery::ClearValueMap()
@@ -159,7 +159,7 @@ void SettingsQuery::RunSerialNumberQuery(const QString& label, const QString& re
     const qsizetype blank = Pos(QStringLiteral(" "), reply);
     const QString serial = blank > 0 ? From(reply, blank + 1) : WithoutLastCharacter(reply);
     AddRestoreLine(label + QStringLiteral(",*SER ") + serial);
-    Window.AddSettingLine(label + QLatin1Char(',') + reply);
+    AddSettingLine(label, reply);
 }
 
 void SettingsQuery::RunDisplayOnlyQuery(const QString& label, const QString& rest)
@@ -167,7 +167,7 @@ void SettingsQuery::RunDisplayOnlyQuery(const QString& label, const QString& res
     const QString reply = Reply(AfterFirst(QStringLiteral("@"), rest), TransferWindow::InstrumentQuery, LineEnd);
     if (IsRefused(reply))
         return;
-    Window.AddSettingLine(label + QLatin1Char(',') + reply);
+    AddSettingLine(label, reply);
 }
 
 void SettingsQuery::RunCommandLine(const QString& label, const QString& rest)
@@ -260,7 +260,7 @@ void SettingsQuery::RunListLine(const QString& label, QString fields)
             return;
         AddRestoreLine(label + QLatin1Char(',') + WithoutLastCharacter(command) + QLatin1Char(' ')
                        + QString::number(number) + QLatin1Char(' ') + token);
-        Window.AddSettingLine(label + QLatin1Char(',') + token);
+        AddSettingLine(label, token);
     }
 }
 
@@ -309,7 +309,12 @@ QString SettingsQuery::Reply(const QString& command, int mode, const QString& te
 void SettingsQuery::AddSetting(const QString& label, const QString& command, const QString& value)
 {
     AddRestoreLine(label + QLatin1Char(',') + WithoutLastCharacter(command) + QLatin1Char(' ') + value);
-    Window.AddSettingLine(label + QLatin1Char(',') + value);
+    AddSettingLine(label, value);
+}
+
+void SettingsQuery::AddSettingLine(const QString& label, const QString& value)
+{
+    Window.AddSettingLine(label + QLatin1Char(',') + OneLine(value));
 }
 
 void RestoreInstrumentSettings(TransferWindow& window, const QStringList& lines)
@@ -317,7 +322,7 @@ void RestoreInstrumentSettings(TransferWindow& window, const QStringList& lines)
     ProgressTicks progress(lines.size());
     for (qsizetype index = 0; index < lines.size(); ++index) {
         PaceLine(window, Walk::Upload, progress);
-        const QString& line = lines[index];
+        const QString line = OneLine(lines[index]);
         if (line.isEmpty() || line.contains(QLatin1String("//")) || !line.contains(QLatin1Char(',')))
             continue;
         const QString command = AfterFirst(QStringLiteral(","), line);

@@ -46,7 +46,8 @@ public:
     explicit SettingsQuery(TransferWindow& window) : Window(window) {}
 
     // Sends the file's commands, adds each setting line as it comes and its
-    // restore line in file order, the held-back ones last.
+    // restore line in file order, the held-back ones last. Every line sent
+    // or added is one line (OneLine).
     void QueryInstrumentSettings(const QStringList& lines);
 
     void AddRestoreLine(const QString& line);
@@ -77,11 +78,12 @@ private:
     QString LookUp(const QString& reply, std::size_t pairs) const;
     void CollectValueList(const QString& reply, const QString& separator, const QueryFile::Markers& markers);
     QString Reply(const QString& command, int mode, const QString& terminator);
+    void AddSettingLine(const QString& label, const QString& value);
     void AddSetting(const QString& label, const QString& command, const QString& value);
 
     TransferWindow& Window;
 };
 
-// The upload's walk over the lines of a restore file: each command is sent
-// and its value shown as a setting line.
+// The upload's walk over the lines of a restore file: each command is sent,
+// as one line, and its value shown as a setting line.
 void RestoreInstrumentSettings(TransferWindow& window, const QStringList& lines);

@@ -1,5 +1,6 @@
 #include "terminal/ComboDialog.h"
 
+#include "platform/Showing.h"
 #include "terminal/DialogPlacement.h"
 
 TOKRightDlg* OKRightDlg = nullptr;
@@ -15,5 +16,6 @@ TOKRightDlg::TOKRightDlg(QWidget* parent)
 void TOKRightDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    CentreOnScreen(*this);
+    if (platform::BeginsShowing(*event))
+        CentreOnScreen(*this);
 }

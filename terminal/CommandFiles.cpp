@@ -1,5 +1,6 @@
 #include "terminal/Main.h"
 
+#include "platform/AnsiText.h"
 #include "platform/ControlEvents.h"
 #include "platform/EditActions.h"
 #include "platform/EventGuard.h"
@@ -26,7 +27,7 @@ constexpr int CommandFileNamePanel = 2;
 // The file's 8-bit text with its line breaks as the pane keeps them.
 QString ReadCommandFileText(const QString& fileName)
 {
-    QString text = QString::fromLatin1(platform::ReadFileBytes(fileName));
+    QString text = platform::AnsiToText(platform::ReadFileBytes(fileName));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
 }

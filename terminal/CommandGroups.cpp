@@ -4,6 +4,7 @@
 #include "platform/EventGuard.h"
 #include "platform/ListSelection.h"
 #include "platform/PopupMenu.h"
+#include "platform/WindowShowing.h"
 #include "terminal/ComboDialog.h"
 #include "terminal/IncrementDialog.h"
 
@@ -166,7 +167,7 @@ void TCommTermForm::RenameGroup1Click()
     IncrementForm->setWindowTitle(QStringLiteral("Rename Group"));
     IncrementForm->lblIncValue->setText(QStringLiteral("Group Name"));
     IncrementForm->leIncValue->setText(name);
-    if (IncrementForm->exec() == QDialog::Accepted)
+    if (platform::ShowModal(*IncrementForm) == QDialog::Accepted)
         name = IncrementForm->leIncValue->text();
     cboCommandGroup->setItemText(CurrentGroup, name);
     cboCommandGroup->setEditText(name);
@@ -186,7 +187,7 @@ void TCommTermForm::CopytoGroup1Click()
         targets.addItem(group.GroupName);
     targets.setCurrentIndex(-1);
     targets.setPlaceholderText(QStringLiteral("Group Name"));
-    if (OKRightDlg->exec() != QDialog::Accepted)
+    if (platform::ShowModal(*OKRightDlg) != QDialog::Accepted)
         return;
     const int target = targets.currentIndex();
     if (!IsGroupIndex(target) || target == CurrentGroup)

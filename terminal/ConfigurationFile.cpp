@@ -1,8 +1,8 @@
 #include "terminal/ConfigurationFile.h"
 
+#include "platform/AnsiText.h"
 #include "platform/Exceptions.h"
 #include "platform/InstallFolder.h"
-#include "platform/OneLine.h"
 #include "platform/TextFile.h"
 #include "serial/CommSettings.h"
 
@@ -84,7 +84,7 @@ bool ItemReader::Word(QString& item)
     qsizetype length = 0;
     while (length < word.size() && !IsBlank(word[length]))
         ++length;
-    return Take(QString::fromLatin1(word.first(length)), item);
+    return Take(platform::AnsiToText(word.first(length)), item);
 }
 
 bool ItemReader::LineText(QString& item)
@@ -95,7 +95,7 @@ bool ItemReader::LineText(QString& item)
     qsizetype start = 0;
     while (start < line->size() && ((*line)[start] == ' ' || (*line)[start] == '\t'))
         ++start;
-    return Take(QString::fromLatin1(line->sliced(start)), item);
+    return Take(platform::AnsiToText(line->sliced(start)), item);
 }
 
 std::optional<std::int32_t> LeadingInteger(QByteArrayView text)
@@ -231,13 +231,11 @@ int ReadTerminalConfiguration(const QByteArray& contents, TerminalConfiguration&
     return reader.ItemsRead();
 }
 
-// Whatever road a text came by, it takes one line of the file, so the file
-// keeps its 168 lines and reads back the groups it was given.
 QByteArray WriteTerminalConfiguration(const TerminalConfiguration& configuration)
 {
     QByteArray contents;
     const auto line = [&contents](const QString& text) {
-        contents += platform::OneLine(text).toLatin1();
+        contents += platform::TextToAnsi(text);
         contents += "\r\n";
     };
     line(configuration.PortName);

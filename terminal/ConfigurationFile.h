@@ -46,6 +46,5 @@ TerminalConfiguration DefaultTerminalConfiguration();
 // keep what they held. Lines end in CR LF or LF. Returns the items read.
 int ReadTerminalConfiguration(const QByteArray& contents, TerminalConfiguration& configuration);
 
-// The 168 lines, each ending in CR LF. Texts are 8-bit (Latin-1), each kept
-// on its one line by the rule of platform::OneLine.
+// The 168 lines, each ending in CR LF. Texts are 8-bit (Latin-1).
 QByteArray WriteTerminalConfiguration(const TerminalConfiguration& configuration);

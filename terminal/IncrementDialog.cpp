@@ -1,6 +1,7 @@
 #include "terminal/IncrementDialog.h"
 
 #include "platform/ControlEvents.h"
+#include "platform/Showing.h"
 #include "terminal/DialogPlacement.h"
 
 TIncrementForm* IncrementForm = nullptr;
@@ -34,7 +35,8 @@ void TIncrementForm::ConnectControls()
 void TIncrementForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    CentreOnScreen(*this);
+    if (platform::BeginsShowing(*event))
+        CentreOnScreen(*this);
 }
 
 // Enter ends the dialog through OK; the key itself goes no further, so the

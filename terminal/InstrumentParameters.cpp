@@ -1,7 +1,23 @@
 #include "terminal/Main.h"
 
+#include "platform/WindowShowing.h"
 #include "settings_transfer/InstrumentSetting.h"
 #include "terminal/TerminalTraffic.h"
+
+#include <QScopeGuard>
+
+namespace {
+
+// As at the close, the run ends where it is: a cycle pass or a command file
+// sends nothing more, neither while the window is open nor after it.
+void EndRunForSettingsWindow(TCommTermForm& form)
+{
+    form.WorkerSendsRefused = true;
+    const auto sendAgain = qScopeGuard([&form] { form.WorkerSendsRefused = false; });
+    form.EndWorker();
+}
+
+} // namespace
 
 // The settings window has the port to itself while it is shown: the worker is
 // ended before the window takes the port-busy flag, since a send it still
@@ -11,11 +27,11 @@ void TCommTermForm::DownloadSettings1Click()
 {
     if (!CommPort->IsCommPortOpen())
         return;
-    EndWorker();
+    EndRunForSettingsWindow(*this);
     ClearToSend();
     PortClaim claim(PortBusy);
     EnableCommActiveObjects();
-    InstrumentSettingForm->exec();
+    platform::ShowModal(*InstrumentSettingForm);
     StartWorker();
 }
 

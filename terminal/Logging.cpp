@@ -1,5 +1,7 @@
-#include "terminal/CommLog.h"
 #include "terminal/Main.h"
+
+#include "platform/WindowShowing.h"
+#include "terminal/CommLog.h"
 
 void TCommTermForm::ResetCommErrorArray()
 {
@@ -10,9 +12,7 @@ void TCommTermForm::ResetCommErrorArray()
 void TCommTermForm::ViewLog2Click()
 {
     EnableLog1Click();
-    CommLogForm->show();
-    CommLogForm->raise();
-    CommLogForm->activateWindow();
+    platform::BringToFront(*CommLogForm);
 }
 
 void TCommTermForm::EnableLog1Click()

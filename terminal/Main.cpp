@@ -3,12 +3,14 @@
 #include "panels/DravikControl.h"
 #include "panels/OrvaneControl.h"
 #include "panels/TessalineControl.h"
+#include "platform/ControlEvents.h"
 #include "platform/EditActions.h"
 #include "platform/EventGuard.h"
 #include "platform/HandOver.h"
 #include "platform/ListSelection.h"
 #include "platform/MenuShortcuts.h"
 #include "platform/Painting.h"
+#include "platform/WindowShowing.h"
 #include "terminal/VerInfo.h"
 #include "terminal/commcyclethread.h"
 
@@ -25,13 +27,6 @@ TCommTermForm* CommTermForm = nullptr;
 namespace {
 
 constexpr int PollInterval = 500;
-
-void BringForward(QWidget& window)
-{
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
 
 } // namespace
 
@@ -139,7 +134,9 @@ void TCommTermForm::ConnectControls()
             platform::Guarded([this] { nbLaserSystemPageChanged(); }));
     connect(cmdStopCycle, &QPushButton::clicked, this, platform::Guarded([this] { cmdStopCycleClick(); }));
     // Typed text never becomes a port item; only a listed port is selected.
+    // The box's text names the port that the configuration file stores.
     cboCommTerminal->setInsertPolicy(QComboBox::NoInsert);
+    platform::KeepOnOneLine(*cboCommTerminal->lineEdit());
     platform::OnListSelect(cboCommTerminal, [this] { cboCommTerminalSelect(); });
 }
 
@@ -221,7 +218,7 @@ void TCommTermForm::nbLaserSystemPageChanged()
 
 void TCommTermForm::ShowPanel(QWidget& panel)
 {
-    BringForward(panel);
+    platform::BringToFront(panel);
     if (!ShowCommTerminal1->isChecked())
         setWindowState(windowState() | Qt::WindowMinimized);
 }
@@ -250,7 +247,7 @@ void TCommTermForm::HideCommTerminal1Click()
 
 void TCommTermForm::DravikControl1Click()
 {
-    BringForward(*DravikControlForm);
+    platform::BringToFront(*DravikControlForm);
 }
 
 // A close is refused while the worker runs a cycle or a command file: the run

@@ -199,6 +199,9 @@ public:
     // workers end (Closing follows once they have ended), or when the windows
     // are destroyed: from then on no worker step runs and no worker starts.
     bool CloseBegun = false;
+    // Set while the instrument settings window's menu entry ends the worker:
+    // the run ends where it is, and a send it still has to make is dropped.
+    bool WorkerSendsRefused = false;
     int CommandsSent = 0;
     std::atomic<bool> SendDisplayBusy = false;
     std::atomic<bool> ReplyDisplayBusy = false;

@@ -1,6 +1,7 @@
 #include "terminal/Main.h"
 
 #include "platform/Services.h"
+#include "platform/WindowShowing.h"
 #include "serial/CommSettings.h"
 #include "terminal/commcyclethread.h"
 
@@ -239,7 +240,7 @@ void TCommTermForm::Properties1Click()
 {
     OpenPortForSetUp();
     PrepareSettingsDialog();
-    CommSettingForm->exec();
+    platform::ShowModal(*CommSettingForm);
     if (TerminationChanged)
         TakeTerminatorFromDialog();
     ApplyPortProperties();
@@ -253,7 +254,7 @@ void TCommTermForm::TakeTerminatorFromDialog()
 {
     while (TerminationTextNeedsComma(CommSettingForm->leTerminationString->text())) {
         CommSettingForm->ErrorMissingComma();
-        CommSettingForm->exec();
+        platform::ShowModal(*CommSettingForm);
     }
     ApplyTerminationString(CommSettingForm->leTerminationString->text());
     TerminationChanged = false;

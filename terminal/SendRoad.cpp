@@ -1,5 +1,6 @@
 #include "terminal/Main.h"
 
+#include "platform/AnsiText.h"
 #include "platform/Application.h"
 #include "platform/ControlEvents.h"
 #include "platform/HandOver.h"
@@ -188,11 +189,11 @@ QString TCommTermForm::SendCommand(const QString& command, [[maybe_unused]] int 
     PortClaim claim(PortBusy);
     LastCommand = command;
     CommPort->PurgeRxBuffer();
-    CommPort->WriteCommPort(command.toLatin1(), TerminationBytes);
+    CommPort->WriteCommPort(platform::TextToAnsi(command), TerminationBytes);
     QByteArray replyBytes;
     QString timeText;
     const int count = CommPort->ReadCommPort(replyBytes, timeText);
-    const QString reply = QString::fromLatin1(replyBytes);
+    const QString reply = platform::AnsiToText(replyBytes);
     if (count > 0)
         isCommandError(command, reply);
     claim.Release();

@@ -1,5 +1,6 @@
 #include "terminal/Main.h"
 
+#include "platform/AnsiText.h"
 #include "platform/EventGuard.h"
 #include "platform/SerialDevice.h"
 #include "terminal/TerminalTraffic.h"
@@ -65,5 +66,5 @@ QString TCommTermForm::ReadWaitingInput()
         QThread::msleep(PollChunkPauseMs);
     } while (!CommPort->RxQueueEmpty() && offset < PollByteLimit);
     // 8-bit text ends at its first zero byte.
-    return QString::fromLatin1(buffer, static_cast<qsizetype>(strnlen(buffer, offset)));
+    return platform::AnsiToText(QByteArrayView(buffer, static_cast<qsizetype>(strnlen(buffer, offset))));
 }

@@ -1,5 +1,6 @@
 #include "terminal/VerInfo.h"
 
+#include "platform/AnsiText.h"
 #include "platform/InstallFolder.h"
 #include "platform/VersionInfo.h"
 
@@ -109,7 +110,7 @@ void VerInfo::ReadStrings(const QByteArray& block)
     for (const auto& [key, member] : StringKeys) {
         QByteArray value;
         const QString path = QStringLiteral("\\StringFileInfo\\") + prefix + QLatin1Char('\\') + QLatin1String(key);
-        this->*member = Query(block, path, value) ? QString::fromLatin1(value) : QString();
+        this->*member = Query(block, path, value) ? platform::AnsiToText(value) : QString();
     }
 }
 

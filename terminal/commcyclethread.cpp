@@ -421,6 +421,16 @@ void TCommCycleThread::OnWindow(const std::function<void(TCommTermForm& form)>& 
     });
 }
 
+// A send the main window refuses is dropped; the run goes on to its next
+// check, which ends it, and leaves the pane and START as a run's end does.
+void TCommCycleThread::SendOnWindow(const std::function<void(TCommTermForm& form)>& send)
+{
+    OnWindow([&send](TCommTermForm& form) {
+        if (!form.WorkerSendsRefused)
+            send(form);
+    });
+}
+
 int TCommCycleThread::BoxNumber(QLineEdit* Ui::TCommTermForm::*box, int fallback)
 {
     int number = fallback;
@@ -464,7 +474,7 @@ void TCommCycleThread::SendCommonString(int n)
         &TCommTermForm::bbSendString1Click, &TCommTermForm::bbSendString2Click, &TCommTermForm::bbSendString3Click,
         &TCommTermForm::bbSendString4Click, &TCommTermForm::bbSendString5Click};
     const Click click = clicks.at(static_cast<std::size_t>(n - 1));
-    OnWindow([click](TCommTermForm& form) { (form.*click)(); });
+    SendOnWindow([click](TCommTermForm& form) { (form.*click)(); });
 }
 
 std::optional<QString> TCommCycleThread::PaneLine(int index)
@@ -499,7 +509,7 @@ void TCommCycleThread::RestorePaneLine(int index, const QString& text)
 
 void TCommCycleThread::SendCommand(const QString& text)
 {
-    OnWindow([&](TCommTermForm& form) {
+    SendOnWindow([&](TCommTermForm& form) {
         form.eSendCommand->setText(text);
         form.SendCommandBoxText();
     });

@@ -128,6 +128,7 @@ private:
     void Sleep(int milliseconds);
 
     void OnWindow(const std::function<void(TCommTermForm& form)>& step);
+    void SendOnWindow(const std::function<void(TCommTermForm& form)>& send);
     int BoxNumber(QLineEdit* Ui::TCommTermForm::*box, int fallback);
     int TakeCommandDelay();
     void ShowCurrentCycle();

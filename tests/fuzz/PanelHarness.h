@@ -12,6 +12,7 @@
 #include "panels/PanelSend.h"
 #include "panels/TessalineControl.h"
 #include "panels/TessalineLanguage.h"
+#include "platform/AnsiText.h"
 #include "platform/EventGuard.h"
 #include "platform/InstallFolder.h"
 #include "support/TestServices.h"
@@ -47,7 +48,7 @@ public:
     void Send(const QString& command) override
     {
         Sent << command;
-        Last = Replies.isEmpty() ? QString() : QString::fromLatin1(Replies.at(Next++ % Replies.size()));
+        Last = Replies.isEmpty() ? QString() : platform::AnsiToText(Replies.at(Next++ % Replies.size()));
     }
     QString& LastResponse() override { return Last; }
 
@@ -211,7 +212,7 @@ inline void RequireSoundTessalineFile(const QByteArray& written, const TTessalin
     QStringList items;
     for (const QByteArray& line : lines) {
         Require(line.endsWith('\r'));
-        items << QString::fromLatin1(line.chopped(1));
+        items << platform::AnsiToText(line.chopped(1));
     }
     const QStringList energy = items[0].split(QLatin1Char(','));
     Require(energy.size() == 2 && Whole(energy[0], 0, 1) && Whole(energy[1], 0, 1000));

@@ -73,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QList<QByteArray> replies = input.split('\x01');
     for (const QByteArray& reply : replies) {
-        RequireCutAtCarriageReturn(QString::fromLatin1(reply));
-        RequireErrorRow(QString::fromLatin1(reply));
+        RequireCutAtCarriageReturn(platform::AnsiToText(reply));
+        RequireErrorRow(platform::AnsiToText(reply));
     }
 
     fuzz::World& world = fuzz::World::Get();

@@ -72,6 +72,8 @@ TEST(SettingsDownload, LineKindsInTheirOrderAndTheQuestionMarkRule)
         {"X,Q?|9,a", "Q?|9,a", "5", {}, {}, {}},
         {"SN,x,:SYST:SERN?", ":SYST:SERN?", "SN 12 34\r\n", {"3 :SYST:SERN?"}, {"SN,SN 12 34"}, {"SN,*SER 12 34"}},
         {"SN,:SYST:SERN?", ":SYST:SERN?", "12345X", {"3 :SYST:SERN?"}, {"SN,12345X"}, {"SN,*SER 12345"}},
+        {"SN,:SYST:SERN?", ":SYST:SERN?", "SN ?", {"3 :SYST:SERN?"}, {}, {}},
+        {"Temp,@:TEMP?", ":TEMP?", "?5\r\n", {"3 :TEMP?"}, {}, {}},
     };
     for (const DownloadCase& row : rows)
         ExpectDownload(row);
@@ -79,6 +81,11 @@ TEST(SettingsDownload, LineKindsInTheirOrderAndTheQuestionMarkRule)
 
 TEST(SettingsDownload, TypedLinesTakeTheirValueByTheirFields)
 {
+    // Forty pairs are read; a forty-first is not.
+    QByteArray pairs;
+    for (int n = 0; n <= 40; ++n)
+        pairs += QByteArray::number(n) + ",V" + QByteArray::number(n) + ',';
+    const QByteArray manyPairs = "S,|2,Q?," + pairs;
     const DownloadCase rows[] = {
         // Extract: markers and offsets counted from 1; the reply cut at its first line end.
         {"W,|1,:WAV?,WL=,3,nm,-1", ":WAV?", "WL=532nm\r\nX", {"1 :WAV?"}, {"W,532"}, {"W,:WAV 532"}},
@@ -90,9 +97,11 @@ TEST(SettingsDownload, TypedLinesTakeTheirValueByTheirFields)
         {"S,|2,:SH?,0,OFF,1,ON,", ":SH?", "2", {"1 :SH?"}, {"S,2"}, {"S,:SH 2"}},
         {"S,|2,Q?,1,A,1,B,", "Q?", "1", {"1 Q?"}, {"S,B"}, {"S,Q B"}},
         {"S,|2,Q?,0,OFF,1,ON", "Q?", "1", {"1 Q?"}, {"S,"}, {"S,Q "}},
+        {manyPairs.constData(), "Q?", "39", {"1 Q?"}, {"S,V39"}, {"S,Q V39"}},
+        {manyPairs.constData(), "Q?", "40", {"1 Q?"}, {"S,40"}, {"S,Q 40"}},
         // List: the text after the last separator is no entry.
         {"L,|3,:LIST?,,", ":LIST?", "A,B,C", {"1 :LIST?"}, {"L,A", "L,B"}, {"L,:LIST 0 A", "L,:LIST 1 B"}},
-        {"L,|3,Q?,\\r", "Q?", "A\r\nB\r\nC", {"1 Q?"}, {"L,A", "L,\nB"}, {"L,Q 0 A", "L,Q 1 \nB"}},
+        {"L,|3,Q?,\\r", "Q?", "A\r\nB\r\nC", {"1 Q?"}, {"L,A", "L,B"}, {"L,Q 0 A", "L,Q 1 B"}},
         {"L,|3,Q?,,", "Q?", ",A,B", {"1 Q?"}, {}, {}},
         // Pick: the values after each separator, chosen by index.
         {"P,|4,Q?,=,1,;,-1,;,1", "Q?", "H;a=1;b=2;c=3;", {"1 Q?"}, {"P,2"}, {"P,Q 2"}},
@@ -101,11 +110,44 @@ TEST(SettingsDownload, TypedLinesTakeTheirValueByTheirFields)
         {"P,|4,Q?,=,1,;,-1,;,2", "Q?", "H;a=1;", {"1 Q?"}, {"P,"}, {"P,Q "}},
         {"P,|4,Q?,,0,;,-1,;,1", "Q?", "H;a;b;c;", {"1 Q?"}, {"P,b"}, {"P,Q b"}},
         {"P,|4,Q?,=,1,;,-1,;,0", "Q?", "H;a=?;", {"1 Q?"}, {}, {}},
+        // The "?" rule, on the reply each type uses.
+        {"W,|1,Q?,=,1,,0", "Q?", "A=?E1", {"1 Q?"}, {}, {}},
+        {"S,|2,Q?,1,ON,", "Q?", "1?\r\n", {"1 Q?"}, {}, {}},
+        {"L,|3,Q?,,", "Q?", "A,B,?", {"1 Q?"}, {}, {}},
         {"T,|5,Q?,x", "Q?", "1", {}, {}, {}},
         {"T,|x,Q?,x", "Q?", "1", {}, {}, {}},
     };
     for (const DownloadCase& row : rows)
         ExpectDownload(row);
+}
+
+// A line end or a zero inside a reply or a file line never splits a setting
+// into two lines, nor reaches the wire.
+TEST(SettingsDownload, EveryLineSentOrAddedIsOneLine)
+{
+    const DownloadCase rows[] = {
+        {"P,:POW?", ":POW?", "5\nFire,;LC:FL 3", {"3 :POW?"}, {"P,5Fire,;LC:FL 3"}, {"P,:POW 5Fire,;LC:FL 3"}},
+        {"L,|3,:LIST?,\\r", ":LIST?", "A\r\nB\r\nC\r\n", {"1 :LIST?"}, {"L,A", "L,B", "L,C"},
+         {"L,:LIST 0 A", "L,:LIST 1 B", "L,:LIST 2 C"}},
+        {"L,|3,Q?,;", "Q?", "A\n;\r;", {"1 Q?"}, {"L,A", "L,"}, {"L,Q 0 A", "L,Q 1 "}},
+        {"S,:SYST:SERN?", ":SYST:SERN?", "SN 1\n2\r\n", {"3 :SYST:SERN?"}, {"S,SN 12"}, {"S,*SER 12"}},
+        {"T,@:TEMP?", ":TEMP?", "2\n1", {"3 :TEMP?"}, {"T,21"}, {}},
+        {"W,|1,Q?,=,1,,0", "Q?", "A=7\n8", {"1 Q?"}, {"W,78"}, {"W,Q 78"}},
+        {"S,|2,Q?,1,O\rN,", "Q?", "1", {"1 Q?"}, {"S,ON"}, {"S,Q ON"}},
+        {"S,|2,Q?,0,OFF,", "Q?", "1\n2", {"1 Q?"}, {"S,12"}, {"S,Q 12"}},
+        {"P,|4,Q?,=,1,;,-1,;,0", "Q?", "H;a=1\n;", {"1 Q?"}, {"P,1"}, {"P,Q 1"}},
+    };
+    for (const DownloadCase& row : rows)
+        ExpectDownload(row);
+
+    // Zeros, and the lines of the files themselves.
+    RecordingWindow window;
+    window.Replies[QStringLiteral(":POW?")] = QString::fromLatin1("1\0" "2\r\n", 5);
+    SettingsQuery(window).QueryInstrumentSettings({QStringLiteral("P,:P\0OW?\r"), QStringLiteral("M,#:MO\rDE 1")});
+    RestoreInstrumentSettings(window, {QStringLiteral("P,:POW\0 5\r"), QStringLiteral("\nM,:MODE\r\n")});
+    EXPECT_EQ(window.Sent, (QStringList{"3 :POW?", "1 :MODE 1", "1 :POW 5", "1 :MODE"}));
+    EXPECT_EQ(window.Restore, (QStringList{"P,:POW 12", "M,:MODE 1"}));
+    EXPECT_EQ(window.Settings, (QStringList{"P,12", "P,5", "M,:MODE"}));
 }
 
 TEST(SettingsDownload, HeldBackRestoreLinesComeLastInTheirOrderHoweverMany)

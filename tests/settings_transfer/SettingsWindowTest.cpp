@@ -1,5 +1,6 @@
 #include "terminal/TrafficFixture.h"
 
+#include "serial/CommSettings.h"
 #include "settings_transfer/InstrumentSetting.h"
 #include "support/ModalScript.h"
 #include "terminal/commcyclethread.h"
@@ -10,6 +11,7 @@
 #include <QPushButton>
 
 #include <atomic>
+#include <map>
 
 #include <termios.h>
 
@@ -55,6 +57,7 @@ protected:
     Control* Window(const char* name) const { return Child<Control>(*InstrumentSettingForm, name); }
     void Click(const char* button) const { QTest::mouseClick(Window<QPushButton>(button), Qt::LeftButton); }
     QString SettingsText() const { return Window<QPlainTextEdit>("reInstrumentSettingFile")->toPlainText(); }
+    QString RestoreText() const { return Window<QPlainTextEdit>("reInstrumentRestoreFile")->toPlainText(); }
     QString StatusText(int panel) const { return Window<TStatusBar>("StatusBar1")->PanelText(panel); }
     QString Label(const char* name) const { return Window<QLabel>(name)->text(); }
 
@@ -74,6 +77,22 @@ protected:
             texts << message.Text;
         }
         return texts;
+    }
+
+    // Everything a showing sets, and where the window stands.
+    QStringList WindowState() const
+    {
+        const QPoint at = InstrumentSettingForm->pos();
+        return {SettingsText(), RestoreText(), StatusText(0), StatusText(1), Label("lblDownloadProgress"),
+                QString::number(Window<QProgressBar>("pbDownloadProgress")->value()),
+                QStringLiteral("%1,%2").arg(at.x()).arg(at.y())};
+    }
+
+    // As a user does it from the task bar, while the window is shown.
+    static void MinimiseAndRestore()
+    {
+        InstrumentSettingForm->setWindowState(Qt::WindowMinimized);
+        InstrumentSettingForm->setWindowState(Qt::WindowNoState);
     }
 
     // The instrument heard these bytes and nothing else.
@@ -169,37 +188,62 @@ TEST_F(SettingsTransfer, BothEntriesOpenTheFreshWindowHoldingThePortWithNoWorker
               std::tuple(0, worker, false));
 }
 
-TEST_F(SettingsTransfer, ACycleRunningWhenTheWindowOpensEndsBeforeTheWindowTakesThePort)
+// Opened while a cycle or a command file waits between its commands: the
+// run ends there, as at the close. No worker is left to send into the window,
+// nothing more of the run goes out, then or after the window has closed, and
+// the main window is left as at the end of a run.
+TEST_F(SettingsTransfer, OpeningTheWindowDuringARunEndsItWithNothingMoreOfItSent)
 {
-    AnswerByCommand({{"CYCLE1", "OK"}, {"CYCLE2", "OK"}, {"Q?", "5"}});
-    for (const char* string : {"1", "2"}) {
+    AnswerEveryCommand("OK");
+    for (const char* string : {"1", "2", "3"}) {
         MainControl<QLineEdit>(qPrintable(QStringLiteral("edString") + string))->setText(QString("CYCLE") + string);
         MainControl<QCheckBox>(qPrintable(QStringLiteral("cbCycleString") + string))->setChecked(true);
     }
     MainControl<QLineEdit>("leCycleCount")->setText(QStringLiteral("0"));
-    MainControl<QLineEdit>("leCommandDelay")->setText(QStringLiteral("300"));
-    QTest::mouseClick(MainControl<QPushButton>("cmdStartCycle"), Qt::LeftButton);
-    // Opened between the two strings of a pass: the pass ends before the
-    // window takes the port, and no worker is left to send into it.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Instrument->Commands().contains("CYCLE1"); }));
-    WhileShown("DownloadSettings1", [&] {
-        TCommCycleThread::WaitUntilAllEnded();
-        EXPECT_EQ(InstrumentSettingForm->SendInstrumentCommand(QStringLiteral("Q?"), 3), "5");
-        ExpectWire("CYCLE1\r\nCYCLE2\r\nQ?\r\n");
-    });
+    MainControl<QLineEdit>("leCommandDelay")->setText(QStringLiteral("500"));
+    const QString file = QStringLiteral("FILE1\nFILE2\nFILE3");
+    struct Row { const char* Run; QByteArray First; QString Pane; };
+    const Row rows[] = {{"cycle", "CYCLE1", QString()}, {"command file", "FILE1", file}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Run);
+        if (!row.Pane.isEmpty()) {
+            MainEntry("ViewCommandFileWindow1")->trigger();
+            FilePane()->setPlainText(row.Pane);
+        }
+        Instrument->ClearReceived();
+        QTest::mouseClick(MainControl<QPushButton>("cmdStartCycle"), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Instrument->Commands().contains(row.First); }));
+        WhileShown("DownloadSettings1", [&] {
+            EXPECT_EQ(std::tuple(TCommCycleThread::LiveWorkers(), CycleThread), std::tuple(0, nullptr));
+            EXPECT_EQ(InstrumentSettingForm->SendInstrumentCommand(QStringLiteral("Q?"), 3), "OK");
+            ExpectWire(row.First + "\r\nQ?\r\n");
+        });
+        ASSERT_NE(CycleThread, nullptr);
+        EXPECT_EQ(std::tuple(CycleThread->RunCycle.load(), CycleThread->RunFile.load(),
+                             CommTermForm->WorkerSendsRefused, MainControl<QPushButton>("cmdStartCycle")->text()),
+                  std::tuple(false, false, false, QStringLiteral("&START")));
+        EXPECT_EQ(FilePane()->toPlainText(), row.Pane);
+        Send(QStringLiteral("TYPED"));
+        ExpectWire(row.First + "\r\nQ?\r\nTYPED\r\n");
+    }
 }
 
 // A query file that cannot be read ends the download in the error box, before
 // any command or the save dialog.
 TEST_F(SettingsTransfer, ADownloadReadsPlainAndWordProcessorQueryFilesAlikeAndSavesTheRestoreFile)
 {
-    const QByteArray plain = "// Laser\r\nPower,:POW?\r\n/*\r\nMode,#:MODE 1\r\n*/\r\nSerial,:SYST:SERN?\r\n";
+    // A label in the code page: its byte in a plain file, its escape or symbol word in rich text.
+    const QByteArray plain = "// Laser\r\nOperator\x92s power,:POW?\r\n/*\r\nMode,#:MODE 1\r\n*/\r\nSerial,:SYST:SERN?\r\n";
     const QByteArray rich = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat{\\fonttbl{\\f0\\fnil\\fcharset0 "
                             "Calibri;}}\r\n{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n\\pard\\sa200"
-                            "\\sl276\\slmult1\\f0\\fs22\\lang9 // Laser\\par\r\nPower,:POW?\\par\r\n/*\\par\r\n"
+                            "\\sl276\\slmult1\\f0\\fs22\\lang9 // Laser\\par\r\nOperator\\'92s power,:POW?\\par\r\n/*\\par\r\n"
                             "Mode,#:MODE 1\\par\r\n*/\\par\r\nSerial,:SYST:SERN?\\par\r\n}\r\n";
+    // Lines that end at a page and a section break, as Word writes them.
+    const QByteArray word = R"({\rtf1\ansi\ansicpg1252\uc1\deff0{\fonttbl{\f0\froman\fcharset0 Times New Roman;}}
+{\info{\author Operator}}\pard\plain {\insrsid1 // Laser\rquote s settings\par }{\insrsid1 Operator\rquote s power,:POW?}
+{\insrsid1 \page }{\insrsid1 /*\par Mode,#:MODE 1\sect }\sectd {\insrsid1 */\par Serial,:SYST:SERN?\par }})";
     AnswerByCommand({{":POW?", "5\r\n"}, {":MODE 1", "OK\r\n"}, {":SYST:SERN?", "SN 123\r\n"}});
-    for (const QByteArray& contents : {plain, rich}) {
+    for (const QByteArray& contents : {plain, rich, word}) {
         Ui.FileDialogs.clear();
         Instrument->ClearReceived();
         const QString query = WriteFile("laser.iqf", contents);
@@ -207,13 +251,13 @@ TEST_F(SettingsTransfer, ADownloadReadsPlainAndWordProcessorQueryFilesAlikeAndSa
         Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/laser"));
         WhileShown("DownloadSettings1", [&] {
             Click("cmdDownload");
-            EXPECT_EQ(SettingsText(), "Power,5\nSerial,SN 123");
+            EXPECT_EQ(SettingsText(), QStringLiteral("Operator\u2019s power,5\nSerial,SN 123"));
             EXPECT_EQ(QStringList({StatusText(0), StatusText(1), Label("lblDownloadProgress")}),
                       QStringList({"Action: Done", "Filename: " + query, "100% Complete"}));
             EXPECT_EQ(Window<QProgressBar>("pbDownloadProgress")->value(), 100);
         });
         EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/laser.irf")),
-                  "Power,:POW 5\r\nSerial,*SER 123\r\nMode,:MODE 1\r\n");
+                  "Operator\x92s power,:POW 5\r\nSerial,*SER 123\r\nMode,:MODE 1\r\n");
         ExpectWire(":POW?\r\n:MODE 1\r\n:SYST:SERN?\r\n");
         ASSERT_EQ(Ui.FileDialogs.size(), 2u);
         const platform::FileDialogRequest& open = Ui.FileDialogs[0].Request;
@@ -279,6 +323,163 @@ TEST_F(SettingsTransfer, TheSettingsArePrintedAndSavedWithoutAPromptAndAFailedSa
                          QStringLiteral("Text File (*.csv)|*.csv|All Files (*.*)|*.*"), QStringLiteral(".csv"), false));
     EXPECT_EQ(std::tuple(Ui.Exceptions.size(), QDir(folder).entryList(QDir::Files)),
               std::tuple(1u, QStringList({"old.csv"})));
+}
+
+// Only the menu entry starts a showing afresh. Brought back from minimised
+// the window keeps what a download left in it, and its place.
+TEST_F(SettingsTransfer, RestoredFromMinimisedTheWindowKeepsItsDownloadOnlyTheMenuEntryStartsAfresh)
+{
+    AnswerByCommand({{":POW?", "5\r\n"}, {":MODE?", "2\r\n"}});
+    Ui.AnswerFileDialog(WriteFile("laser.iqf", "Power,:POW?\r\n/*\r\nMode,:MODE?\r\n*/\r\n"));
+    Ui.CancelFileDialog();
+    WhileShown("DownloadSettings1", [&] {
+        Click("cmdDownload");
+        InstrumentSettingForm->move(InstrumentSettingForm->pos() + QPoint(7, 5));
+        const QStringList downloaded = WindowState();
+        EXPECT_EQ(downloaded.mid(0, 4), QStringList({"Power,5\nMode,2", "Power,:POW 5\nMode,:MODE 2", "Action: Done",
+                                                     "Filename: " + InstallPath() + "/laser.iqf"}));
+        MinimiseAndRestore();
+        EXPECT_EQ(WindowState(), downloaded);
+    });
+    WhileShown("UploadSettings1", [&] {
+        EXPECT_EQ(WindowState().mid(0, 6), QStringList({"", "", "Action:", "Filename:", "0%", "0"}));
+    });
+}
+
+// A user who minimises the window and brings it back while the restore
+// file's save dialog waits for a name.
+class RestoredDuringTheSave : public TestServices
+{
+public:
+    std::optional<QString> SaveFileName(QWidget* parent, const platform::FileDialogRequest& request) override
+    {
+        InstrumentSettingForm->setWindowState(Qt::WindowMinimized);
+        InstrumentSettingForm->setWindowState(Qt::WindowNoState);
+        return TestServices::SaveFileName(parent, request);
+    }
+};
+
+TEST_F(SettingsTransfer, RestoredFromMinimisedDuringTheSaveDialogTheRestoreFileIsStillWritten)
+{
+    AnswerByCommand({{":POW?", "5\r\n"}});
+    RestoredDuringTheSave ui;
+    const ScopedServices installed(ui);
+    ui.AnswerFileDialog(WriteFile("laser.iqf", "Power,:POW?\r\n"));
+    ui.AnswerFileDialog(InstallPath() + QStringLiteral("/laser"));
+    WhileShown("DownloadSettings1", [&] {
+        Click("cmdDownload");
+        EXPECT_EQ(QStringList({SettingsText(), StatusText(0)}), QStringList({"Power,5", "Action: Done"}));
+    });
+    EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/laser.irf")), "Power,:POW 5\r\n");
+    EXPECT_TRUE(ui.Exceptions.empty());
+}
+
+// A reply with line ends inside gives one restore line per setting; the
+// upload sends each as one command.
+TEST_F(SettingsTransfer, ANoisyReplyGivesWholeRestoreLinesAndTheUploadSendsEachAsOneCommand)
+{
+    AnswerByCommand({{":LIST?", "A\r\nB\r\nC\r\n"}, {":POW?", "5\nFire,;LC:FL 3"}});
+    Ui.AnswerFileDialog(WriteFile("noisy.iqf", "L,|3,:LIST?,\\r\r\nP,:POW?\r\n"));
+    Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/noisy"));
+    const QString restore = InstallPath() + QStringLiteral("/noisy.irf");
+    Ui.AnswerFileDialog(restore);
+    WhileShown("DownloadSettings1", [&] {
+        Click("cmdDownload");
+        EXPECT_EQ(SettingsText(), "L,A\nL,B\nL,C\nP,5Fire,;LC:FL 3");
+        AnswerEveryCommand("OK");
+        Instrument->ClearReceived();
+        Click("cmdUpload");
+        ExpectWire(":LIST 0 A\r\n:LIST 1 B\r\n:LIST 2 C\r\n:POW 5Fire,;LC:FL 3\r\n");
+    });
+    EXPECT_EQ(ReadWholeFile(restore),
+              "L,:LIST 0 A\r\nL,:LIST 1 B\r\nL,:LIST 2 C\r\nP,:POW 5Fire,;LC:FL 3\r\n");
+}
+
+// The settings window and the port properties dialog, centred on the main
+// window wherever it stands, and moved no more than they must to lie wholly
+// within the screen (800 x 800 on the offscreen platform; the settings
+// window's frame is 730 x 392, the main window's 611 x 792).
+TEST_F(SettingsTransfer, WindowsCentredOnTheMainWindowOpenWhollyOnTheScreen)
+{
+    const std::pair<QPoint, QPoint> rows[] = {
+        {{95, 4}, {36, 204}},
+        {{0, 0}, {0, 200}},
+        {{189, 0}, {70, 200}},
+        {{100, 700}, {41, 408}},
+        {{-300, -500}, {0, 0}},
+    };
+    const QRect area = CommTermForm->screen()->availableGeometry();
+    for (const auto& [mainAt, settingsAt] : rows) {
+        CommTermForm->move(mainAt);
+        WhileShown("DownloadSettings1", [&] {
+            const QRect frame = InstrumentSettingForm->frameGeometry();
+            EXPECT_EQ(frame.topLeft(), settingsAt) << mainAt.x() << ',' << mainAt.y();
+            EXPECT_TRUE(area.contains(frame)) << mainAt.x() << ',' << mainAt.y();
+        });
+    }
+
+    // The port properties dialog (frame 380 x 387, as wide as its notes at the
+    // test's font), centred on its owner by the same rule.
+    const std::pair<QPoint, QPoint> properties[] = {{{95, 4}, {211, 206}}, {{-300, -500}, {0, 0}}};
+    for (const auto& [mainAt, dialogAt] : properties) {
+        CommTermForm->move(mainAt);
+        QRect frame;
+        ModalScript script(*CommSettingForm);
+        script.Then([&frame](QDialog& dialog) {
+            frame = dialog.frameGeometry();
+            dialog.reject();
+        });
+        MainEntry("CommProperties1")->trigger();
+        EXPECT_EQ(std::tuple(script.Showings(), frame.topLeft()), std::tuple(1, dialogAt)) << mainAt.x();
+        EXPECT_TRUE(area.contains(frame)) << mainAt.x();
+    }
+}
+
+// Both open dialogs ask before they take the name of a file that does not
+// exist: yes takes it and the load reports the file it cannot open, which
+// ends the click with its action still shown; no shows the dialog again with
+// that name, and its Cancel loads nothing.
+TEST_F(SettingsTransfer, TheOpenDialogsTakeANewNameOnlyWhenTheUserAgreesToCreateIt)
+{
+    struct Row { const char* Button; bool Create; QStringList Exceptions; QStringList ShownAgainWith; QString Action; };
+    const QString missing = InstallPath() + QStringLiteral("/new.iqf");
+    const Row rows[] = {
+        {"cmdDownload", true, {"Cannot open file"}, {}, "Action: Downloading..."},
+        {"cmdDownload", false, {}, {missing}, "Action: Done"},
+        {"cmdUpload", true, {"Cannot open file"}, {}, "Action: UPloading..."},
+        {"cmdUpload", false, {}, {missing}, "Action: Done"},
+    };
+    const QString filter = QStringLiteral("Text File (*.%1)|*.%1|All Files (*.*)|*.*");
+    const std::map<std::string, std::tuple<QString, QString, bool>> requests = {
+        {"cmdDownload", {"Open Insturment Settings Query File", filter.arg("iqf"), true}},
+        {"cmdUpload", {"Open Instrument Restore Settings File", filter.arg("irf"), true}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.Button) + (row.Create ? " yes" : " no"));
+        Ui.FileDialogs.clear();
+        Ui.Exceptions.clear();
+        Ui.CreatePrompts.clear();
+        Ui.AnswerFileDialog(missing);
+        Ui.AnswerCreatePrompt(row.Create);
+        Ui.CancelFileDialog();
+        Ui.CancelFileDialog();
+        QString action;
+        WhileShown("DownloadSettings1", [&] {
+            Click(row.Button);
+            action = StatusText(0);
+        });
+        const platform::FileDialogRequest& open = Ui.FileDialogs.at(0).Request;
+        EXPECT_EQ(std::tuple(open.Title, open.Filter, open.CreatePrompt), requests.at(row.Button));
+        QStringList shownAgainWith;
+        for (std::size_t index = 1; index < Ui.FileDialogs.size(); ++index) {
+            if (!Ui.FileDialogs[index].Save)
+                shownAgainWith << Ui.FileDialogs[index].Request.FileName;
+        }
+        EXPECT_EQ(std::tuple(Heads(Ui.Exceptions), Ui.CreatePrompts, shownAgainWith, action),
+                  std::tuple(row.Exceptions, std::vector<QString>{missing}, row.ShownAgainWith, row.Action));
+        EXPECT_TRUE(Instrument->Received().isEmpty());
+        Ui.FileAnswers.clear();
+    }
 }
 
 } // namespace

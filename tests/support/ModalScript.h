@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/Showing.h"
+
 #include <QDialog>
 #include <QEvent>
+#include <QShowEvent>
 #include <QTimer>
 
 #include <deque>
@@ -11,7 +14,7 @@
 // time the dialog is shown, the next step runs on it from inside its modal
 // loop (a step ends the showing, for instance by clicking OK). A showing with
 // no step left is cancelled, so a dialog the test did not expect cannot hang
-// it either.
+// it either. A restore from minimised is no showing.
 class ModalScript : public QObject
 {
 public:
@@ -32,7 +35,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == &Dialog && event->type() == QEvent::Show) {
+        if (watched == &Dialog && event->type() == QEvent::Show
+            && platform::BeginsShowing(static_cast<const QShowEvent&>(*event))) {
             ++ShowingCount;
             // The show event comes before exec() enters its loop; the answer
             // has to come from inside that loop.

@@ -29,6 +29,9 @@ public:
     void AnswerFileDialog(const QString& fileName) { FileAnswers.emplace_back(fileName); }
     // The next file dialog is cancelled.
     void CancelFileDialog() { FileAnswers.emplace_back(std::nullopt); }
+    // The answer to the next create prompt of an open dialog. With none
+    // queued the user agrees, as one who typed a new name on purpose does.
+    void AnswerCreatePrompt(bool create) { CreateAnswers.push_back(create); }
     // The next question is answered so; with none queued the answer is No,
     // so a test that does not look at a question goes on as before it.
     void AnswerQuestion(platform::Answer answer) { QuestionAnswers.push_back(answer); }
@@ -39,6 +42,9 @@ public:
     std::vector<FileDialog> FileDialogs;
     std::vector<PrintJob> PrintJobs;
     std::deque<std::optional<QString>> FileAnswers;
+    std::deque<bool> CreateAnswers;
+    // The file names the create prompt asked about.
+    std::vector<QString> CreatePrompts;
     std::deque<platform::Answer> QuestionAnswers;
     // When not empty, printing fails with this message (no printer).
     QString PrintError;
@@ -60,7 +66,9 @@ public:
     }
     std::optional<QString> OpenFileName(QWidget*, const platform::FileDialogRequest& request) override
     {
-        return AnswerFor(false, request);
+        return platform::ChooseFileToOpen(
+            request, [this](const platform::FileDialogRequest& shown) { return AnswerFor(false, shown); },
+            [this](const QString& fileName) { return AgreeToCreate(fileName); });
     }
     std::optional<QString> SaveFileName(QWidget*, const platform::FileDialogRequest& request) override
     {
@@ -74,6 +82,16 @@ public:
     }
 
 private:
+    bool AgreeToCreate(const QString& fileName)
+    {
+        CreatePrompts.push_back(fileName);
+        if (CreateAnswers.empty())
+            return true;
+        const bool create = CreateAnswers.front();
+        CreateAnswers.pop_front();
+        return create;
+    }
+
     std::optional<QString> AnswerFor(bool save, const platform::FileDialogRequest& request)
     {
         FileDialogs.push_back({save, request});

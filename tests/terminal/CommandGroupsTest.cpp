@@ -167,12 +167,14 @@ TEST_F(CommandGroups, RenameTakesWhatIsTypedAndCancelPutsTheOldNameBack)
     EXPECT_FALSE(CommTermForm->ConfigChanged);
 }
 
-// Texts pasted over several lines into the last group go out and are stored
-// on one line each: the file keeps its 168 lines and gives every group back.
+// Texts pasted over several lines into the port box and the last group go
+// out and are stored on one line each: the file keeps its 168 lines and gives
+// the port and every group back.
 TEST_F(CommandGroups, PastedLineBreaksNeverShiftTheGroupsOfTheFile)
 {
     ChooseGroup(9);
     SelectPort();
+    PasteInto(*CommTermForm->cboCommTerminal->lineEdit(), "\r\nCOM3\r\n");
     PasteInto(*CommTermForm->eSendCommand, "A\r\nB\r\n");
     QTest::keyClick(CommTermForm->eSendCommand, Qt::Key_Return);
     PasteInto(*CommonString(1), "S\n1");
@@ -182,6 +184,7 @@ TEST_F(CommandGroups, PastedLineBreaksNeverShiftTheGroupsOfTheFile)
     });
     CloseAndStart();
     EXPECT_EQ(ConfigFileBytes().count("\r\n"), 168);
+    EXPECT_EQ(CommTermForm->cboCommTerminal->currentText(), "COM3");
     ASSERT_EQ(CommTermForm->CurrentGroup, 9);
     EXPECT_EQ(Items(*GroupBox())[9], "N 9");
     EXPECT_EQ(CommonStrings(), (QStringList{"S 1", "S 9.1", "S 9.2", "S 9.3", "S 9.4"}));

@@ -180,11 +180,22 @@ TEST_F(Exit, AnUnsavedCommandFileIsOfferedForSavingBeforeAnythingOfTheClose)
         Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/earlier.txt"));
         MainEntry("CloseCommandFile1")->trigger();
     };
-    const auto typeAndLoad = [&] {
-        type();
+    const auto load = [&] {
         ASSERT_TRUE(WriteWholeFile(saved, "LOADED\r\n"));
         Ui.AnswerFileDialog(saved);
         MainEntry("LoadCommandFile1")->trigger();
+    };
+    const auto typeAndLoad = [&] {
+        type();
+        load();
+    };
+    // The running-line marker is the program's change, not the user's.
+    const auto loadAndRun = [&] {
+        load();
+        MainControl<QPushButton>("cmdStartCycle")->click();
+        ASSERT_TRUE(QTest::qWaitFor([] { return !CycleThread->RunFile; }, 20000));
+        ASSERT_TRUE(WaitUntilLastCommand("LOADED"));
+        Instrument->ClearReceived();
     };
     // The run sends the typed line and then waits for ever.
     const auto typeAndRun = [&] {
@@ -215,7 +226,9 @@ TEST_F(Exit, AnUnsavedCommandFileIsOfferedForSavingBeforeAnythingOfTheClose)
         {"typed, Cancel", type, ctrlX, {Answer::Cancel}, {}, true, false, "", {}},
         {"typed, Yes, save fails", type, exit, {Answer::Yes}, missingFolder, true, false, "",
          {"Cannot create file"}},
+        {"a file loaded and run", loadAndRun, closeBox, {}, {}, false, true, "LOADED\r\n", {}},
         {"typed and running", typeAndRun, exit, {}, {}, false, false, "", {}},
+        {"typed and running", typeAndRun, closeBox, {}, {}, false, false, "", {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Name << " through " << c.Close.first);

@@ -92,6 +92,33 @@ TEST_F(SendRoad, TheHistoryRingAppendsAfterTheCurrentEntryAndWrapsBothWays)
     EXPECT_EQ(Instrument->Commands(), (QList<QByteArray>{"NINE", "ONE", "ONE"}));
 }
 
+// Every send leaves the command box with the focus and its whole text
+// selected, so that the command typed next replaces the one before instead of
+// being appended to it, whichever way the command before was sent.
+TEST_F(SendRoad, TheNextTypedCommandReplacesTheOneBefore)
+{
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"typed", [this] { QTest::keyClicks(CommandBox(), ";LC:FL 1\r"); }},
+        {"common string", [this] { QTest::keyClick(MainControl("edString1"), Qt::Key_Return); }},
+        {"F1", [this] { MainEntry("CommonCommandString11")->trigger(); }},
+    };
+    WaitLongForReplies();
+    AnswerEveryCommand("OK\r\n");
+    MainControl<QLineEdit>("edString1")->setText(QStringLiteral(";LC:FL 1"));
+    for (const auto& [way, sendFirst] : ways) {
+        SCOPED_TRACE(way);
+        Instrument->ClearReceived();
+        CommandBox()->clear();
+        FocusControl(*CommandBox());
+        sendFirst();
+        EXPECT_EQ(std::tuple(QApplication::focusWidget(), CommandBox()->selectedText()),
+                  std::tuple(static_cast<QWidget*>(CommandBox()), QString(";LC:FL 1")));
+        QTest::keyClicks(CommandBox(), ";LC:ED?\r");
+        ASSERT_TRUE(Instrument->WaitForCommands(2));
+        EXPECT_EQ(Instrument->Commands(), (QList<QByteArray>{";LC:FL 1", ";LC:ED?"}));
+    }
+}
+
 // Echo and reply are stamped plain text, black and green, in the pane and the
 // log; the caret follows the echo only. Each display option changes only the
 // pane: the log keeps every line, stamped. The line count shown is the pane's
@@ -144,6 +171,28 @@ TEST_F(SendRoad, EchoAndReplyAreShownLoggedSavedAndPrintedAsTheDisplayOptionsSay
     ASSERT_EQ(Ui.PrintJobs.size(), 1u);
     EXPECT_EQ(std::tuple(Ui.PrintJobs[0].Title, Ui.PrintJobs[0].Text),
               std::tuple(QString("Communications Terminal"), QString("QUIET\n<b>OK</b>&amp;")));
+}
+
+// The program's 8-bit text is code page 1252 on the wire, in the pane, in the
+// last response and in a saved pane alike, whatever byte comes.
+TEST_F(SendRoad, TextMeetsTheWireAndFilesThroughTheCodePage)
+{
+    WaitLongForReplies();
+    MainEntry("TimeStampDisable1")->trigger();
+    const QByteArray reply("\x93OK\x94 \x80" "5 \x81\x9d\xff");
+    AnswerEveryCommand(reply);
+    // Pasted: the test keyboard types ASCII only.
+    CommandBox()->setText(QStringLiteral("\u201CQ\u2019\u201D \u03A9"));
+    QTest::keyClick(CommandBox(), Qt::Key_Return);
+    ASSERT_TRUE(Instrument->WaitForCommands(1));
+    EXPECT_EQ(Instrument->Commands().constFirst(), QByteArray("\x93Q\x92\x94 ?"));
+    const QString shown = QStringLiteral("\u201COK\u201D \u20AC") + QStringLiteral("5 \u0081\u009D\u00FF");
+    EXPECT_EQ(std::tuple(PaneLines().constLast(), CommTermForm->LastResponse), std::tuple(shown, shown));
+
+    Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/pane.doc"));
+    MainEntry("SaveCommTerminal1")->trigger();
+    EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/pane.doc")),
+              QByteArray("\x93Q\x92\x94 ?\r\n") + reply + "\r\n");
 }
 
 // Each code counts in its own row against the command that drew it; the
