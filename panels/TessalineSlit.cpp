@@ -9,6 +9,7 @@
 #include "platform/Conversions.h"
 #include "platform/NumericEntryBox.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace {
@@ -107,6 +108,13 @@ void TTessalineControlForm::cbSlitMagSelect()
     if (const std::optional<tessaline::Magnification> chosen = tessaline::MagnificationOf(item)) {
         Magnification = chosen->Factor;
         const long double factor = chosen->Factor;
+        // A slit kept at a larger magnification may be more than this one
+        // shows within its maximum (6000 um from 100x at 1x): it is held to
+        // the largest size this magnification takes, so no size its boxes
+        // would refuse goes out or into the file.
+        const float largest = static_cast<float>(chosen->SizeMax * factor);
+        SlitXSize = std::min(SlitXSize, largest);
+        SlitYSize = std::min(SlitYSize, largest);
         leXSize->setText(platform::FormatFixed(SlitXSize / factor));
         if (cbSquareSlit->isChecked()) {
             leYSize->setText(platform::FormatFixed(SlitXSize / factor));

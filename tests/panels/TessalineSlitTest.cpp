@@ -30,8 +30,8 @@ TEST_F(TessalineSlit, MagnificationShowsTheSizesDividedByItsFactorAndSendsThem)
     }
 }
 
-// Steps in order: no range on apply, the maximum only on typed keys, the
-// exact product as the pending mark.
+// Steps in order: the maximum on typed keys and on apply, the exact product
+// as the pending mark, a magnification that holds the sizes to its maximum.
 TEST_F(TessalineSlit, SizeBoxesStoreTheShownSizeTimesTheFactor)
 {
     Choose("cbSlitMag", 1);
@@ -43,7 +43,8 @@ TEST_F(TessalineSlit, SizeBoxesStoreTheShownSizeTimesTheFactor)
         {"leXSize", "600\r", 0, ";LC:SP 5,600.00,500.00", "600.00", "500.00", White, 3000.0f, 2500.0f},
         {"leXSize", nullptr, 5, ";LC:SP 100,30.00,25.00", "30.00", "25.00", White, 3000.0f, 2500.0f},
         {"leXSize", "60\r", 0, ";LC:SP 100,60.00,25.00", "60.00", "25.00", White, 6000.0f, 2500.0f},
-        {"leXSize", nullptr, 0, ";LC:SP 1,6000.00,2500.00", "6000.00", "2500.00", White, 6000.0f, 2500.0f},
+        // More than 1x shows within its maximum: held to the largest it takes.
+        {"leXSize", nullptr, 0, ";LC:SP 1,3000.00,2500.00", "3000.00", "2500.00", White, 3000.0f, 2500.0f},
         {"leXSize", "0\r", 0, ";LC:SP 1,0.00,2500.00", "0.00", "2500.00", White, 0.0f, 2500.0f},
         {"leYSize", "1234.567\r", 0, ";LC:SP 1,0.00,1234.57", "0.00", "1234.57", White, 0.0f, 1234.567f},
         {"leYSize", nullptr, 2, ";LC:SP 10,0.00,123.46", "0.00", "123.46", Silver, 0.0f, 1234.567f},
