@@ -27,7 +27,6 @@ TEST(EditFocus, ABoxSelectsItsWholeTextWhenTheFocusComesOtherThanByAClick)
     } cases[] = {
         {"code", {{In, Qt::OtherFocusReason}}, true, true},
         {"Tab", {{In, Qt::TabFocusReason}}, true, true},
-        {"Backtab", {{In, Qt::BacktabFocusReason}}, true, true},
         {"shortcut", {{In, Qt::ShortcutFocusReason}}, true, true},
         {"mouse", {{In, Qt::MouseFocusReason}}, true, false},
         {"menu closed", {{Out, Popup}, {In, Popup}}, true, false},

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -83,8 +84,9 @@ TEST(ChooseFileToOpen, TakesANewNameOnlyWhenTheUserAgreesToCreateIt)
 namespace {
 
 // Plays the user of the Qt dialogs: each new modal window takes the next
-// answer, a file dialog the name to choose (an empty one cancels it), a
-// message box "Yes" or "No"; the title and text of each box are kept.
+// answer, a file dialog the name typed (an empty one cancels it), a
+// message box "Yes" or "No"; the title and text of each box are kept. With
+// no answer left a window is cancelled, so an unexpected one cannot hang.
 class ModalPlayer : public QObject
 {
 public:
@@ -100,15 +102,23 @@ private:
     void Look()
     {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == Last || !modal->isVisible() || Answers.empty())
+        if (modal == nullptr || modal == Last || !modal->isVisible())
             return;
         Last = modal;
-        const QString answer = Answers.takeFirst();
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        // Answered from the event loop rather than inside this timer's call,
+        // so that a box the answer brings up is seen in its turn.
+        QTimer::singleShot(0, modal, [this, modal] { Answer(*modal); });
+    }
+
+    void Answer(QWidget& modal)
+    {
+        const QString answer = Answers.isEmpty() ? QString() : Answers.takeFirst();
+        if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
             Asked << box->windowTitle() + QLatin1Char('|') + box->text();
-            box->button(answer == "Yes" ? QMessageBox::Yes : QMessageBox::No)->click();
-        } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            dialog->selectFile(answer);
+            QAbstractButton* button = box->button(answer == "Yes" ? QMessageBox::Yes : QMessageBox::No);
+            button != nullptr ? button->click() : box->reject();
+        } else if (auto* dialog = qobject_cast<QFileDialog*>(&modal)) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(answer);
             answer.isEmpty() ? static_cast<QDialog*>(dialog)->reject() : static_cast<QDialog*>(dialog)->accept();
         }
     }

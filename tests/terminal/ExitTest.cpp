@@ -72,7 +72,9 @@ protected:
         panels::Send(QStringLiteral("#mark"));
         if (!WaitUntilLastCommand("#mark"))
             return {"the mark never arrived"};
-        return Instrument->Commands().mid(0, Instrument->Commands().size() - 1);
+        Commands heard = Instrument->Commands();
+        heard.removeLast();
+        return heard;
     }
 
     const std::vector<Way> CloseWays{
@@ -173,6 +175,7 @@ TEST_F(Exit, AnUnsavedCommandFileIsOfferedForSavingBeforeAnythingOfTheClose)
     };
     using platform::Answer;
     const struct {
+        const char* Name;
         std::vector<Step> Before;
         Way Close;
         std::vector<Answer> Answers;
@@ -181,24 +184,20 @@ TEST_F(Exit, AnUnsavedCommandFileIsOfferedForSavingBeforeAnythingOfTheClose)
         QByteArray SavedFile;
         QStringList Errors;
     } cases[] = {
-        // Nothing typed; typed and saved; typed, then a file loaded.
-        {{}, exit, {}, {}, true, "", {}},
-        {{type, save}, closeBox, {}, {}, true, "", {}},
-        {{type, load}, ctrlX, {}, {}, true, "LOADED\r\n", {}},
-        // Typed, then the question answered: No; Yes and saved; Yes and the
-        // dialog cancelled; Cancel; Yes and a save that fails.
-        {{type}, ctrlX, {Answer::No}, {}, true, "", {}},
-        {{type}, exit, {Answer::Yes}, saved, true, ";LC:FL 1\r\n", {}},
-        {{type}, closeBox, {Answer::Yes}, std::nullopt, false, "", {}},
-        {{type}, ctrlX, {Answer::Cancel}, {}, false, "", {}},
-        {{type}, exit, {Answer::Yes}, missingFolder, false, "", {"Cannot create file"}},
-        // A file loaded and run; typed and running.
-        {{load, runToItsEnd}, closeBox, {}, {}, true, "LOADED\r\n", {}},
-        {{type, runForEver}, exit, {}, {}, false, "", {}},
-        {{type, runForEver}, closeBox, {}, {}, false, "", {}},
+        {"nothing typed", {}, exit, {}, {}, true, "", {}},
+        {"typed and saved", {type, save}, closeBox, {}, {}, true, "", {}},
+        {"typed, then a file loaded", {type, load}, ctrlX, {}, {}, true, "LOADED\r\n", {}},
+        {"typed, No", {type}, ctrlX, {Answer::No}, {}, true, "", {}},
+        {"typed, Yes, saved", {type}, exit, {Answer::Yes}, saved, true, ";LC:FL 1\r\n", {}},
+        {"typed, Yes, dialog cancelled", {type}, closeBox, {Answer::Yes}, std::nullopt, false, "", {}},
+        {"typed, Cancel", {type}, ctrlX, {Answer::Cancel}, {}, false, "", {}},
+        {"typed, Yes, save fails", {type}, exit, {Answer::Yes}, missingFolder, false, "", {"Cannot create file"}},
+        {"a file loaded and run", {load, runToItsEnd}, closeBox, {}, {}, true, "LOADED\r\n", {}},
+        {"typed and running", {type, runForEver}, exit, {}, {}, false, "", {}},
+        {"typed and running", {type, runForEver}, closeBox, {}, {}, false, "", {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "row " << &c - cases << " through " << c.Close.first);
+        SCOPED_TRACE(testing::Message() << c.Name << " through " << c.Close.first);
         QFile::remove(saved);
         StartRunFiring();
         for (const Step& step : c.Before)
@@ -226,7 +225,7 @@ TEST_F(Exit, AnUnsavedCommandFileIsOfferedForSavingBeforeAnythingOfTheClose)
         if (c.Closes) {
             ASSERT_TRUE(Instrument->WaitForCommands(1));
         } else {
-            EXPECT_FALSE(CycleThread->RunFile);
+            EXPECT_FALSE(CycleThread != nullptr && CycleThread->RunFile);
         }
         EXPECT_EQ(std::tuple(CommTermForm->isVisible(), TessalineControlForm->isVisible(), Heard(),
                              ReadWholeFile(ConfigFileName()) == configuration, Heads(Ui.Exceptions),
