@@ -9,52 +9,34 @@
 
 namespace {
 
-struct FocusStep
-{
-    QEvent::Type Type;
-    Qt::FocusReason Reason;
-};
-
-void Deliver(QWidget& box, const std::vector<FocusStep>& steps)
-{
-    for (const FocusStep& step : steps) {
-        QFocusEvent event(step.Type, step.Reason);
-        QCoreApplication::sendEvent(&box, &event);
-    }
-}
-
 // Each way the focus reaches a box, for a single-line edit and for the edit
 // field of a combo box: every way but a click, the return from a menu and the
 // return of its window to the front selects the whole text. A window that
 // was closed starts afresh at its next showing.
 TEST(EditFocus, ABoxSelectsItsWholeTextWhenTheFocusComesOtherThanByAClick)
 {
-    constexpr auto In = QEvent::FocusIn;
-    constexpr auto Out = QEvent::FocusOut;
+    using Step = std::pair<QEvent::Type, Qt::FocusReason>;
+    constexpr auto In = QEvent::FocusIn, Out = QEvent::FocusOut;
+    constexpr auto Window = Qt::ActiveWindowFocusReason, Popup = Qt::PopupFocusReason;
     const struct
     {
         const char* Way;
-        std::vector<FocusStep> Steps;
+        std::vector<Step> Steps;
         bool ShownWhenLeft;
         bool Selected;
     } cases[] = {
         {"code", {{In, Qt::OtherFocusReason}}, true, true},
         {"Tab", {{In, Qt::TabFocusReason}}, true, true},
-        {"Backtab", {{In, Qt::BacktabFocusReason}}, true, true},
         {"shortcut", {{In, Qt::ShortcutFocusReason}}, true, true},
         {"mouse", {{In, Qt::MouseFocusReason}}, true, false},
-        {"menu closed", {{Out, Qt::PopupFocusReason}, {In, Qt::PopupFocusReason}}, true, false},
+        {"menu closed", {{Out, Popup}, {In, Popup}}, true, false},
         {"menu bar left", {{Out, Qt::MenuBarFocusReason}, {In, Qt::MenuBarFocusReason}}, true, false},
-        {"window shown", {{In, Qt::ActiveWindowFocusReason}}, true, true},
-        {"window back in front", {{Out, Qt::ActiveWindowFocusReason}, {In, Qt::ActiveWindowFocusReason}}, true, false},
-        {"window closed, shown again", {{Out, Qt::ActiveWindowFocusReason}, {In, Qt::ActiveWindowFocusReason}},
-         false, true},
-        {"menu in a window left behind",
-         {{Out, Qt::ActiveWindowFocusReason}, {Out, Qt::PopupFocusReason}, {In, Qt::ActiveWindowFocusReason}}, true,
-         false},
-        {"control left, window shown",
-         {{Out, Qt::TabFocusReason}, {In, Qt::ActiveWindowFocusReason}}, true, true},
-        {"window left, code", {{Out, Qt::ActiveWindowFocusReason}, {In, Qt::OtherFocusReason}}, true, true},
+        {"window shown", {{In, Window}}, true, true},
+        {"window back in front", {{Out, Window}, {In, Window}}, true, false},
+        {"window closed, shown again", {{Out, Window}, {In, Window}}, false, true},
+        {"menu in a window left behind", {{Out, Window}, {Out, Popup}, {In, Window}}, true, false},
+        {"control left, window shown", {{Out, Qt::TabFocusReason}, {In, Window}}, true, true},
+        {"window left, code", {{Out, Window}, {In, Qt::OtherFocusReason}}, true, true},
     };
     QLineEdit edit;
     QComboBox combo;
@@ -64,7 +46,10 @@ TEST(EditFocus, ABoxSelectsItsWholeTextWhenTheFocusComesOtherThanByAClick)
         for (const auto& c : cases) {
             box->setVisible(c.ShownWhenLeft);
             field.setText(QStringLiteral("ABC"));
-            Deliver(*box, c.Steps);
+            for (const auto& [type, reason] : c.Steps) {
+                QFocusEvent event(type, reason);
+                QCoreApplication::sendEvent(box, &event);
+            }
             EXPECT_EQ(field.selectedText(), c.Selected ? "ABC" : "") << box->metaObject()->className() << ", " << c.Way;
         }
     }

@@ -1,10 +1,12 @@
 #include "platform/FileDialogs.h"
 
 #include "support/Files.h"
+#include "support/TestServices.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -13,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <functional>
 
 using namespace platform;
 
@@ -36,37 +37,6 @@ TEST(WithDefaultExt, AddsTheExtensionOnlyToANameWithout)
         EXPECT_EQ(WithDefaultExt(name, ext), result) << name << ' ' << ext;
 }
 
-namespace {
-
-// Shows the dialog answers in turn and records the names it was shown with.
-struct ScriptedOpen
-{
-    std::deque<std::optional<QString>> Chosen;
-    std::deque<bool> Create;
-    QStringList ShownWith;
-    QStringList Asked;
-
-    std::optional<QString> Choose(const FileDialogRequest& request)
-    {
-        return ChooseFileToOpen(
-            request,
-            [this](const FileDialogRequest& shown) {
-                ShownWith << shown.FileName;
-                const std::optional<QString> name = Chosen.front();
-                Chosen.pop_front();
-                return name;
-            },
-            [this](const QString& fileName) {
-                Asked << fileName;
-                const bool create = Create.front();
-                Create.pop_front();
-                return create;
-            });
-    }
-};
-
-} // namespace
-
 // With the create prompt a name of a file that does not exist is returned only
 // after a yes; a no shows the dialog again with that name. Without it, and for
 // a file that exists, nothing is asked.
@@ -76,29 +46,36 @@ TEST(ChooseFileToOpen, TakesANewNameOnlyWhenTheUserAgreesToCreateIt)
     const QString there = folder.filePath(QStringLiteral("there.iqf"));
     const QString missing = folder.filePath(QStringLiteral("missing.iqf"));
     ASSERT_TRUE(WriteWholeFile(there, "Power,:POW?\r\n"));
+    const std::nullopt_t cancel = std::nullopt;
     struct Row
     {
         bool CreatePrompt;
         std::deque<std::optional<QString>> Chosen;
         std::deque<bool> Create;
         std::optional<QString> Result;
-        QStringList ShownWith, Asked;
+        QStringList ShownWith;
+        std::vector<QString> Asked;
     };
     const Row rows[] = {
         {true, {there}, {}, there, {"start"}, {}},
         {true, {missing}, {true}, missing, {"start"}, {missing}},
-        {true, {missing, std::nullopt}, {false}, std::nullopt, {"start", missing}, {missing}},
+        {true, {missing, cancel}, {false}, cancel, {"start", missing}, {missing}},
         {true, {missing, missing, there}, {false, false}, there, {"start", missing, missing}, {missing, missing}},
-        {true, {std::nullopt}, {}, std::nullopt, {"start"}, {}},
+        {true, {cancel}, {}, cancel, {"start"}, {}},
         {false, {missing}, {}, missing, {"start"}, {}},
     };
     for (const Row& row : rows) {
         FileDialogRequest request;
         request.FileName = QStringLiteral("start");
         request.CreatePrompt = row.CreatePrompt;
-        ScriptedOpen script{row.Chosen, row.Create, {}, {}};
-        EXPECT_EQ(script.Choose(request), row.Result);
-        EXPECT_EQ(std::tuple(script.ShownWith, script.Asked, script.Chosen.size()),
+        TestServices user;
+        user.FileAnswers = row.Chosen;
+        user.CreateAnswers = row.Create;
+        EXPECT_EQ(user.OpenFileName(nullptr, request), row.Result);
+        QStringList shownWith;
+        for (const auto& dialog : user.FileDialogs)
+            shownWith << dialog.Request.FileName;
+        EXPECT_EQ(std::tuple(shownWith, user.CreatePrompts, user.FileAnswers.size() + user.CreateAnswers.size()),
                   std::tuple(row.ShownWith, row.Asked, std::size_t{0}));
     }
     EXPECT_EQ(CreatePromptText(missing), missing + "\r\nThis file does not exist.\r\nDo you want to create it?");
@@ -106,65 +83,49 @@ TEST(ChooseFileToOpen, TakesANewNameOnlyWhenTheUserAgreesToCreateIt)
 
 namespace {
 
-// Plays the user of the Qt dialogs: each time a new modal window comes up,
-// the next step acts on it.
+// Plays the user of the Qt dialogs: each new modal window takes the next
+// answer, a file dialog the name typed (an empty one cancels it), a
+// message box "Yes" or "No"; the title and text of each box are kept. With
+// no answer left a window is cancelled, so an unexpected one cannot hang.
 class ModalPlayer : public QObject
 {
 public:
-    using Step = std::function<void(QWidget&)>;
-
-    explicit ModalPlayer(std::deque<Step> steps) : Steps(std::move(steps))
+    explicit ModalPlayer(QStringList answers) : Answers(std::move(answers))
     {
         connect(&Timer, &QTimer::timeout, this, [this] { Look(); });
         Timer.start(5);
     }
 
-    std::size_t Left() const { return Steps.size(); }
+    QStringList Answers, Asked;
 
 private:
     void Look()
     {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == Last || !modal->isVisible() || Steps.empty())
+        if (modal == nullptr || modal == Last || !modal->isVisible())
             return;
         Last = modal;
-        const Step step = std::move(Steps.front());
-        Steps.pop_front();
-        step(*modal);
+        // Answered from the event loop rather than inside this timer's call,
+        // so that a box the answer brings up is seen in its turn.
+        QTimer::singleShot(0, modal, [this, modal] { Answer(*modal); });
     }
 
-    std::deque<Step> Steps;
+    void Answer(QWidget& modal)
+    {
+        const QString answer = Answers.isEmpty() ? QString() : Answers.takeFirst();
+        if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
+            Asked << box->windowTitle() + QLatin1Char('|') + box->text();
+            QAbstractButton* button = box->button(answer == "Yes" ? QMessageBox::Yes : QMessageBox::No);
+            button != nullptr ? button->click() : box->reject();
+        } else if (auto* dialog = qobject_cast<QFileDialog*>(&modal)) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(answer);
+            answer.isEmpty() ? static_cast<QDialog*>(dialog)->reject() : static_cast<QDialog*>(dialog)->accept();
+        }
+    }
+
     QPointer<QWidget> Last;
     QTimer Timer;
 };
-
-ModalPlayer::Step ChooseInDialog(const QString& name)
-{
-    return [name](QWidget& window) {
-        auto* dialog = qobject_cast<QFileDialog*>(&window);
-        ASSERT_NE(dialog, nullptr);
-        dialog->selectFile(name);
-        static_cast<QDialog*>(dialog)->accept();
-    };
-}
-
-ModalPlayer::Step CancelDialog()
-{
-    return [](QWidget& window) {
-        ASSERT_NE(qobject_cast<QFileDialog*>(&window), nullptr);
-        qobject_cast<QDialog*>(&window)->reject();
-    };
-}
-
-ModalPlayer::Step AnswerBox(QStringList& asked, QMessageBox::StandardButton button)
-{
-    return [&asked, button](QWidget& window) {
-        auto* box = qobject_cast<QMessageBox*>(&window);
-        ASSERT_NE(box, nullptr);
-        asked << box->windowTitle() + QLatin1Char('|') + box->text();
-        box->button(button)->click();
-    };
-}
 
 } // namespace
 
@@ -182,27 +143,15 @@ TEST(ChooseFileToOpen, TheQtOpenDialogAsksBeforeItTakesANewName)
     request.Title = QStringLiteral("Open");
     request.Filter = QStringLiteral("Text File (*.iqf)|*.iqf|All Files (*.*)|*.*");
     request.CreatePrompt = true;
-
-    struct Row
-    {
-        std::function<std::deque<ModalPlayer::Step>(QStringList& asked)> Steps;
-        std::optional<QString> Result;
-        int Asked;
+    const std::tuple<QStringList, std::optional<QString>, int> rows[] = {
+        {{there}, there, 0},
+        {{missing, "Yes"}, missing, 1},
+        {{missing, "No", ""}, std::nullopt, 1},
     };
-    const Row rows[] = {
-        {[&](QStringList&) { return std::deque{ChooseInDialog(there)}; }, there, 0},
-        {[&](QStringList& asked) { return std::deque{ChooseInDialog(missing), AnswerBox(asked, QMessageBox::Yes)}; },
-         missing, 1},
-        {[&](QStringList& asked) {
-             return std::deque{ChooseInDialog(missing), AnswerBox(asked, QMessageBox::No), CancelDialog()};
-         },
-         std::nullopt, 1},
-    };
-    for (const Row& row : rows) {
-        QStringList asked;
-        ModalPlayer player(row.Steps(asked));
-        EXPECT_EQ(Services().OpenFileName(nullptr, request), row.Result);
-        EXPECT_EQ(std::pair(asked, player.Left()), std::pair(QStringList(row.Asked, question), std::size_t{0}));
+    for (const auto& [answers, result, asked] : rows) {
+        ModalPlayer user(answers);
+        EXPECT_EQ(Services().OpenFileName(nullptr, request), result);
+        EXPECT_EQ(std::pair(user.Asked, user.Answers.isEmpty()), std::pair(QStringList(asked, question), true));
     }
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
 }

@@ -14,7 +14,8 @@ namespace {
 using platform::TrackBar;
 using platform::TrackBarSlider;
 
-// A bar on a panel of its own colour, shown at a fixed size.
+// A bar on a panel of its own colour, shown at a fixed size; a vertical one
+// stands as the illuminators' bars do, the minimum at the top.
 struct BarOnPanel
 {
     BarOnPanel(Qt::Orientation orientation, int minimum, int maximum, const QColor& panel)
@@ -24,15 +25,9 @@ struct BarOnPanel
         layout->addWidget(Bar);
         Bar->setOrientation(orientation);
         Bar->setRange(minimum, maximum);
-        // The illuminators' bars: the minimum at the top.
         Bar->setInvertedAppearance(orientation == Qt::Vertical);
         Panel.resize(orientation == Qt::Horizontal ? QSize(260, 60) : QSize(60, 260));
         Panel.show();
-    }
-
-    QColor At(const QImage& image, int position) const
-    {
-        return image.pixelColor(Bar->ChannelPoint(position));
     }
 
     QWidget Panel;
@@ -54,7 +49,7 @@ TEST(TrackBarSlider, SelectionIsABandInTheChannelWhereverTheThumbStands)
         {Qt::Vertical, 0, 100, 90, 0, 40, {0, 20, 35}, {45, 60}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.Thumb) + " " + std::to_string(c.Start) + ".." + std::to_string(c.End));
+        SCOPED_TRACE(testing::Message() << c.Thumb << ' ' << c.Start << ".." << c.End);
         BarOnPanel bar(c.Orientation, c.Minimum, c.Maximum, QColor(128, 128, 128));
         TrackBar& adapter = TrackBar::Of(bar.Bar);
         adapter.SetPosition(c.Thumb);
@@ -64,10 +59,10 @@ TEST(TrackBarSlider, SelectionIsABandInTheChannelWhereverTheThumbStands)
         const QColor highlight = bar.Bar->palette().color(QPalette::Highlight);
         const QColor fill = bar.Bar->palette().color(QPalette::Base);
         ASSERT_NE(highlight, fill);
-        for (int position : c.Inside)
-            EXPECT_EQ(bar.At(image, position), highlight) << position;
-        for (int position : c.Outside)
-            EXPECT_EQ(bar.At(image, position), fill) << position;
+        for (const auto& [positions, colour] : {std::pair(c.Inside, highlight), std::pair(c.Outside, fill)}) {
+            for (int position : positions)
+                EXPECT_EQ(image.pixelColor(bar.Bar->ChannelPoint(position)), colour) << position;
+        }
     }
 }
 

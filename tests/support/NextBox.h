@@ -44,8 +44,6 @@ class NextBox : public QObject
 public:
     NextBox() { qApp->installEventFilter(this); }
     ~NextBox() override { qApp->removeEventFilter(this); }
-    NextBox(const NextBox&) = delete;
-    NextBox& operator=(const NextBox&) = delete;
 
     std::optional<BoxStanding> Seen;
 
