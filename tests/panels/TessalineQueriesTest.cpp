@@ -34,6 +34,7 @@ TEST_F(TessalineQueries, EnergyReplyShowsTheEnergyAndSelectsItsLevel)
         {"rbLowEnergy", "", {";LC:ED?"}, "20", 20, 0},
         {"rbLowEnergy", "7,99999", {";LC:ED?"}, "20", 20, 0},
         {"rbHighEnergy", "1,1001", {";LC:ED?"}, "20", 20, 1},
+        {"rbLowEnergy", "2,250", {";LC:ED?"}, "20", 20, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Reply.toStdString());
