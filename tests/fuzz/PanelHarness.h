@@ -27,6 +27,7 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -59,6 +60,14 @@ public:
     }
     // The commands sent since the last call.
     QStringList Take() { return std::exchange(Sent, {}); }
+    // The same, each of them one the panel's controls could have sent.
+    QStringList TakeSound(bool (*sound)(const QString& command))
+    {
+        const QStringList taken = Take();
+        for (const QString& command : taken)
+            Require(sound(command));
+        return taken;
+    }
 
 private:
     QList<QByteArray> Replies;
@@ -97,6 +106,14 @@ struct World
     std::unique_ptr<TTessalineControlForm> Tessaline;
     std::unique_ptr<TOrvaneControlForm> Orvane;
 };
+
+// Each operation as a control's event runs it: an exception is shown.
+template <class Form>
+void RunEach(Form& panel, std::initializer_list<void (Form::*)()> operations)
+{
+    for (void (Form::*operation)() : operations)
+        platform::RunGuarded([&panel, operation] { (panel.*operation)(); });
+}
 
 inline void WriteFile(const QString& path, const QByteArray& contents)
 {

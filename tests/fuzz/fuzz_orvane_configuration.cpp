@@ -41,9 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TOrvaneControlForm& panel = *world.Orvane;
     fuzz::WriteFile(orvane::ConfigFileName(), contents);
     platform::RunGuarded([&panel] { panel.FormShow(); });
-    const QStringList shown = world.Line.Take();
-    for (const QString& command : shown)
-        Require(fuzz::SoundOrvaneCommand(command));
+    const QStringList shown = world.Line.TakeSound(fuzz::SoundOrvaneCommand);
     Require(shown.size() >= 2 && shown.mid(shown.size() - 2) == Stopped);
     Require(world.Ui.Exceptions.size() <= 1);
     fuzz::RequireOnlyConversionErrors(world.Ui.Exceptions);

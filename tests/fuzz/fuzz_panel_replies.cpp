@@ -47,25 +47,6 @@ void RequireErrorRow(const QString& reply)
         Require(row == tried.at(first).back().digitValue());
 }
 
-void ReadTessaline(TTessalineControlForm& panel)
-{
-    using Form = TTessalineControlForm;
-    for (void (Form::*operation)() : {&Form::cmdUpdateClick, &Form::QueryTheta, &Form::QueryEnergyMonitor,
-                                      &Form::tmrStatusTimer, &Form::cmdRefreshClick})
-        platform::RunGuarded([&panel, operation] { (panel.*operation)(); });
-}
-
-// "Read Laser" and "Write to Laser" without their pauses.
-void ReadOrvane(TOrvaneControlForm& panel)
-{
-    using Form = TOrvaneControlForm;
-    for (void (Form::*operation)() : {&Form::QueryParameterSet, &Form::QueryFrequency, &Form::QueryDiodeCurrentSet,
-                                      &Form::QueryPulseMode, &Form::QueryShutter, &Form::tmrStatusTimer,
-                                      &Form::SetParameterSet, &Form::SetFrequency, &Form::SetDiodeCurrent,
-                                      &Form::SetPulseMode, &Form::SetShutter})
-        platform::RunGuarded([&panel, operation] { (panel.*operation)(); });
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -90,14 +71,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     world.Line.Take();
 
     world.Line.Answer(replies);
-    ReadTessaline(tessaline);
-    platform::RunGuarded([&] { tessaline.FormClose(); });
-    for (const QString& command : world.Line.Take())
-        Require(fuzz::SoundTessalineCommand(command));
-    ReadOrvane(orvane);
-    platform::RunGuarded([&] { orvane.FormClose(); });
-    for (const QString& command : world.Line.Take())
-        Require(fuzz::SoundOrvaneCommand(command));
+    using Tessaline = TTessalineControlForm;
+    fuzz::RunEach(tessaline, {&Tessaline::cmdUpdateClick, &Tessaline::QueryTheta, &Tessaline::QueryEnergyMonitor,
+                              &Tessaline::tmrStatusTimer, &Tessaline::cmdRefreshClick, &Tessaline::FormClose});
+    world.Line.TakeSound(fuzz::SoundTessalineCommand);
+    // "Read Laser" and "Write to Laser" without their pauses.
+    using Orvane = TOrvaneControlForm;
+    fuzz::RunEach(orvane, {&Orvane::QueryParameterSet, &Orvane::QueryFrequency, &Orvane::QueryDiodeCurrentSet,
+                           &Orvane::QueryPulseMode, &Orvane::QueryShutter, &Orvane::tmrStatusTimer,
+                           &Orvane::SetParameterSet, &Orvane::SetFrequency, &Orvane::SetDiodeCurrent,
+                           &Orvane::SetPulseMode, &Orvane::SetShutter, &Orvane::FormClose});
+    world.Line.TakeSound(fuzz::SoundOrvaneCommand);
     fuzz::RequireSoundTessalineFile(fuzz::ReadFile(TessalineConfigFileName()), tessaline);
     fuzz::RequireSoundOrvaneFile(fuzz::ReadFile(orvane::ConfigFileName()), orvane);
     fuzz::RequireOnlyConversionErrors(world.Ui.Exceptions);

@@ -48,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TTessalineControlForm& panel = *world.Tessaline;
     fuzz::WriteFile(TessalineConfigFileName(), contents);
     platform::RunGuarded([&panel] { panel.FormShow(); });
-    for (const QString& command : world.Line.Take())
-        Require(fuzz::SoundTessalineCommand(command));
+    world.Line.TakeSound(fuzz::SoundTessalineCommand);
     platform::RunGuarded([&panel] { panel.FormClose(); });
     Require(world.Line.Take() == QStringList{QStringLiteral(";LC:FL 0")});
     fuzz::RequireSoundTessalineFile(fuzz::ReadFile(TessalineConfigFileName()), panel);

@@ -30,9 +30,7 @@ void WriteHugeFile(const QString& path, const QByteArray& head, const QByteArray
     ASSERT_EQ(file.write(tail), tail.size());
 }
 
-class PanelFiles : public PanelFixture
-{
-};
+using PanelFiles = PanelFixture;
 
 // Rows: a panel's file of a gigabyte. The lines at its end would be the
 // file's items, had the reading gone on past a first line longer than any

@@ -9,6 +9,27 @@
 
 namespace {
 
+const QByteArray DefaultFile = "0,100\r\n0\r\n0\r\n0\r\n0\r\n0\r\n50\r\n0\r\n128\r\n90\r\n1,2500.00,2500.00\r\n0\r\n";
+
+// The default file with some of its lines (counted from 1) replaced.
+QByteArray FileWith(const std::map<int, const char*>& lines)
+{
+    QList<QByteArray> file = DefaultFile.split('\n');
+    for (const auto& [line, text] : lines)
+        file[line - 1] = QByteArray(text) + '\r';
+    return file.join('\n');
+}
+
+QList<QByteArray> Starting(const QList<QByteArray>& commands, const char* prefix)
+{
+    QList<QByteArray> found;
+    for (const QByteArray& command : commands) {
+        if (command.startsWith(prefix))
+            found << command;
+    }
+    return found;
+}
+
 class TessalineConfiguration : public TessalinePanel
 {
 protected:
@@ -37,23 +58,20 @@ TEST_F(TessalineConfiguration, FirstShowingWritesTheDefaultFileSendsItAndTheClos
 }
 
 // Rows: the levels stored for the field and the slit illuminator, and the
-// level each showing leaves each of them at, which each close writes back.
+// field's level each showing leaves it at, which each close writes back; the
+// slit's stays as stored.
 TEST_F(TessalineConfiguration, ShowingAgainAndAgainKeepsTheStoredIlluminatorLevels)
 {
-    struct Case { const char* Field; const char* Slit; const char* FieldKept; const char* SlitKept; };
-    const Case cases[] = {{"128", "90", "128", "90"}, {"127", "89", "127", "89"}, {"255", "3", "255", "3"},
-                          {"256", "254", "128", "254"}};
-    constexpr int Showings = 4;
-    for (const Case& c : cases) {
+    struct Case { const char* Field; const char* Slit; const char* FieldKept; };
+    for (const Case& c : {Case{"127", "89", "127"}, Case{"255", "3", "255"}, Case{"256", "254", "128"}}) {
         SCOPED_TRACE(std::string(c.Field) + " " + c.Slit);
-        const QByteArray kept = FileWith({{9, c.FieldKept}, {10, c.SlitKept}});
+        const QByteArray kept = FileWith({{9, c.FieldKept}, {10, c.Slit}});
         Commands showing = ShowWith(FileWith({{9, c.Field}, {10, c.Slit}}));
-        for (int shown = 1; shown <= Showings; ++shown) {
+        for (int shown = 1; shown <= 4; ++shown) {
             const Commands field = Starting(showing, ";LC:IL 0,");
             const Commands slit = Starting(showing, ";LC:IL 1,");
             EXPECT_EQ(std::tuple(field.constLast(), slit.constLast()),
-                      std::tuple(";LC:IL 0," + QByteArray(c.FieldKept), ";LC:IL 1," + QByteArray(c.SlitKept)))
-                << shown;
+                      std::tuple(";LC:IL 0," + QByteArray(c.FieldKept), ";LC:IL 1," + QByteArray(c.Slit))) << shown;
             const Commands next = Reopen();
             EXPECT_EQ(StoredBytes(), kept) << shown;
             // Once the file holds what the panel keeps, every showing sends the same.
@@ -108,6 +126,45 @@ TEST_F(TessalineConfiguration, EachLineIsAppliedThroughItsControl)
               std::tuple(30, 30, 30, -45, -45, -45));
     EXPECT_EQ(std::tuple(form->AutoEnergy, Get<QCheckBox>("cbAutoEnergy")->isChecked(), form->RepRate),
               std::tuple(0, false, 50));
+}
+
+// Rows: a first showing of a file, then text dropped on a slit size box; the
+// slit commands of both and the lines of the file the close writes that
+// differ from the default. A drop on the box the user is in is applied as the
+// user leaves it; one on the other box stays there unapplied while the user
+// applies 500 in the X box.
+TEST_F(TessalineConfiguration, NoValueABoxWouldRefuseIsSentOrWritten)
+{
+    enum Dropped { None, Into, Beside };
+    struct Case { const char* Name; std::map<int, const char*> Lines; Dropped Then; Commands Sent;
+                  std::map<int, const char*> Saved; };
+    const QByteArray digits = "1," + QByteArray(45, '1') + ".00,2500.00";
+    const QByteArray full = ";LC:SP 1,2500.00,2500.00";
+    const Case cases[] = {
+        {"a size of 45 digits", {{11, digits.constData()}}, None, {full, full}, {}},
+        {"sizes beyond the magnification", {{11, "50,100,40.00"}}, None,
+         {";LC:SP 50,50.00,50.00", ";LC:SP 50,50.00,40.00"}, {{11, "50,50.00,40.00"}}},
+        {"angles beyond their boxes", {{8, "91"}, {12, "-46"}}, None, {full, full, full}, {}},
+        {"1e39 dropped into the X box", {}, Into, {full, full, full}, {}},
+        {"1e39 dropped beside", {}, Beside, {full, full, full, ";LC:SP 1,500.00,2500.00"}, {{11, "1,500.00,2500.00"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Commands sent = ShowWith(FileWith(c.Lines));
+        QLineEdit* box = Get(c.Then == Beside ? "leYSize" : "leXSize");
+        if (c.Then == Into)
+            FocusControl(*box);
+        if (c.Then != None)
+            Drop(*box, QStringLiteral("1e39"));
+        if (c.Then == Into)
+            FocusControl(*Get("leYSize"));
+        if (c.Then == Beside)
+            Type(*Get("leXSize"), QStringLiteral("500\r"));
+        EXPECT_EQ(Starting(sent + Wire(), ";LC:SP"), c.Sent);
+        TessalineControlForm->close();
+        EXPECT_EQ(StoredBytes(), FileWith(c.Saved));
+        EXPECT_EQ(Ui.Exceptions, std::vector<QString>());
+    }
 }
 
 TEST_F(TessalineConfiguration, AnIlluminatorSwitchedOffAtCloseIsOffAfterTheNextShowing)

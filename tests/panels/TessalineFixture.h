@@ -10,31 +10,6 @@
 #include <QRadioButton>
 #include <QSlider>
 
-#include <map>
-
-inline const QByteArray DefaultFile =
-    "0,100\r\n0\r\n0\r\n0\r\n0\r\n0\r\n50\r\n0\r\n128\r\n90\r\n1,2500.00,2500.00\r\n0\r\n";
-
-// The default file with some of its lines (counted from 1) replaced.
-inline QByteArray FileWith(const std::map<int, const char*>& lines)
-{
-    QList<QByteArray> file = DefaultFile.split('\n');
-    for (const auto& [line, text] : lines)
-        file[line - 1] = QByteArray(text) + '\r';
-    return file.join('\n');
-}
-
-// The commands that start so.
-inline QList<QByteArray> Starting(const QList<QByteArray>& commands, const char* prefix)
-{
-    QList<QByteArray> found;
-    for (const QByteArray& command : commands) {
-        if (command.startsWith(prefix))
-            found << command;
-    }
-    return found;
-}
-
 // The Tessaline panel opened from its menu entry against the instrument of
 // the panel fixture; the commands of the showing are in Shown, and Wire()
 // starts after them.

@@ -32,6 +32,9 @@ TEST_F(TessalineQueries, EnergyReplyShowsTheEnergyAndSelectsItsLevel)
         {"rbHighEnergy", "0,20", {";LC:ED?", ";LC:ED 0,20"}, "20", 20, 0},
         {"rbLowEnergy", "?E3", {";LC:ED?"}, "20", 20, 0},
         {"rbLowEnergy", "", {";LC:ED?"}, "20", 20, 0},
+        {"rbLowEnergy", "7,99999", {";LC:ED?"}, "20", 20, 0},
+        {"rbHighEnergy", "1,1001", {";LC:ED?"}, "20", 20, 1},
+        {"rbLowEnergy", "2,250", {";LC:ED?"}, "20", 20, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Reply.toStdString());
@@ -167,7 +170,9 @@ TEST_F(TessalineQueries, NumberRepliesShowInTheirControlAndSendNothingMore)
         {&Form::QueryRepRate, ";LC:RR?", "10", "leRepRate", "10", &form->RepRate, 10},
         {&Form::QueryRepRate, ";LC:RR?", "x", "leRepRate", "10", &form->RepRate, 10},
         {&Form::QueryRepRate, ";LC:RR?", "?E2", "leRepRate", "10", &form->RepRate, 10},
+        {&Form::QueryRepRate, ";LC:RR?", "5;LC:FL 3", "leRepRate", "10", &form->RepRate, 10},
         {&Form::QueryPolarizationAngle, ";LC:PA?", "45", "edPolarization", "45", &form->PolarizationAngle, 45},
+        {&Form::QueryPolarizationAngle, ";LC:PA?", "91", "edPolarization", "45", &form->PolarizationAngle, 45},
         {&Form::QueryTheta, ";LC:ST?", "-10", "edTheta", "-10", &form->Theta, -10},
         {&Form::QueryLaserFire, ";LC:FL?", "3", nullptr, nullptr, &form->FireState, 3},
         {&Form::QueryLaserFire, ";LC:FL?", "?", nullptr, nullptr, &form->FireState, 3},

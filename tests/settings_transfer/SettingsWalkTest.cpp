@@ -129,13 +129,6 @@ TEST(SettingsDownload, EveryLineSentOrAddedIsOneLine)
         {"P,:POW?", ":POW?", "5\nFire,;LC:FL 3", {"3 :POW?"}, {"P,5Fire,;LC:FL 3"}, {"P,:POW 5Fire,;LC:FL 3"}},
         {"L,|3,:LIST?,\\r", ":LIST?", "A\r\nB\r\nC\r\n", {"1 :LIST?"}, {"L,A", "L,B", "L,C"},
          {"L,:LIST 0 A", "L,:LIST 1 B", "L,:LIST 2 C"}},
-        {"L,|3,Q?,;", "Q?", "A\n;\r;", {"1 Q?"}, {"L,A", "L,"}, {"L,Q 0 A", "L,Q 1 "}},
-        {"S,:SYST:SERN?", ":SYST:SERN?", "SN 1\n2\r\n", {"3 :SYST:SERN?"}, {"S,SN 12"}, {"S,*SER 12"}},
-        {"T,@:TEMP?", ":TEMP?", "2\n1", {"3 :TEMP?"}, {"T,21"}, {}},
-        {"W,|1,Q?,=,1,,0", "Q?", "A=7\n8", {"1 Q?"}, {"W,78"}, {"W,Q 78"}},
-        {"S,|2,Q?,1,O\rN,", "Q?", "1", {"1 Q?"}, {"S,ON"}, {"S,Q ON"}},
-        {"S,|2,Q?,0,OFF,", "Q?", "1\n2", {"1 Q?"}, {"S,12"}, {"S,Q 12"}},
-        {"P,|4,Q?,=,1,;,-1,;,0", "Q?", "H;a=1\n;", {"1 Q?"}, {"P,1"}, {"P,Q 1"}},
     };
     for (const DownloadCase& row : rows)
         ExpectDownload(row);

@@ -11,7 +11,6 @@
 #include <QPushButton>
 
 #include <atomic>
-#include <map>
 
 #include <termios.h>
 
@@ -86,13 +85,6 @@ protected:
         return {SettingsText(), RestoreText(), StatusText(0), StatusText(1), Label("lblDownloadProgress"),
                 QString::number(Window<QProgressBar>("pbDownloadProgress")->value()),
                 QStringLiteral("%1,%2").arg(at.x()).arg(at.y())};
-    }
-
-    // As a user does it from the task bar, while the window is shown.
-    static void MinimiseAndRestore()
-    {
-        InstrumentSettingForm->setWindowState(Qt::WindowMinimized);
-        InstrumentSettingForm->setWindowState(Qt::WindowNoState);
     }
 
     // The instrument heard these bytes and nothing else.
@@ -233,15 +225,19 @@ TEST_F(SettingsTransfer, OpeningTheWindowDuringARunEndsItWithNothingMoreOfItSent
 TEST_F(SettingsTransfer, ADownloadReadsPlainAndWordProcessorQueryFilesAlikeAndSavesTheRestoreFile)
 {
     // A label in the code page: its byte in a plain file, its escape or symbol word in rich text.
-    const QByteArray plain = "// Laser\r\nOperator\x92s power,:POW?\r\n/*\r\nMode,#:MODE 1\r\n*/\r\nSerial,:SYST:SERN?\r\n";
+    const QByteArray plain = "// Laser\r\nOperator\x92s power,:POW?\r\n/*\r\nMode,#:MODE 1\r\n*/\r\n"
+                             "Serial,:SYST:SERN?\r\n";
     const QByteArray rich = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat{\\fonttbl{\\f0\\fnil\\fcharset0 "
                             "Calibri;}}\r\n{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n\\pard\\sa200"
-                            "\\sl276\\slmult1\\f0\\fs22\\lang9 // Laser\\par\r\nOperator\\'92s power,:POW?\\par\r\n/*\\par\r\n"
+                            "\\sl276\\slmult1\\f0\\fs22\\lang9 // Laser\\par\r\n"
+                            "Operator\\'92s power,:POW?\\par\r\n/*\\par\r\n"
                             "Mode,#:MODE 1\\par\r\n*/\\par\r\nSerial,:SYST:SERN?\\par\r\n}\r\n";
     // Lines that end at a page and a section break, as Word writes them.
-    const QByteArray word = R"({\rtf1\ansi\ansicpg1252\uc1\deff0{\fonttbl{\f0\froman\fcharset0 Times New Roman;}}
-{\info{\author Operator}}\pard\plain {\insrsid1 // Laser\rquote s settings\par }{\insrsid1 Operator\rquote s power,:POW?}
-{\insrsid1 \page }{\insrsid1 /*\par Mode,#:MODE 1\sect }\sectd {\insrsid1 */\par Serial,:SYST:SERN?\par }})";
+    const QByteArray word = R"({\rtf1\ansi\ansicpg1252\uc1\deff0{\fonttbl{\f0\froman\fcharset0 Times New Roman;}})" "\n"
+                            R"({\info{\author Operator}}\pard\plain {\insrsid1 // Laser\rquote s settings\par })"
+                            R"({\insrsid1 Operator\rquote s power,:POW?})" "\n"
+                            R"({\insrsid1 \page }{\insrsid1 /*\par Mode,#:MODE 1\sect }\sectd )"
+                            R"({\insrsid1 */\par Serial,:SYST:SERN?\par }})";
     AnswerByCommand({{":POW?", "5\r\n"}, {":MODE 1", "OK\r\n"}, {":SYST:SERN?", "SN 123\r\n"}});
     for (const QByteArray& contents : {plain, rich, word}) {
         Ui.FileDialogs.clear();
@@ -325,13 +321,34 @@ TEST_F(SettingsTransfer, TheSettingsArePrintedAndSavedWithoutAPromptAndAFailedSa
               std::tuple(1u, QStringList({"old.csv"})));
 }
 
+// As a user does it from the task bar, while the window is shown.
+void MinimiseAndRestore()
+{
+    InstrumentSettingForm->setWindowState(Qt::WindowMinimized);
+    InstrumentSettingForm->setWindowState(Qt::WindowNoState);
+}
+
+// A user who does it while the restore file's save dialog waits for a name.
+class RestoredDuringTheSave : public TestServices
+{
+public:
+    std::optional<QString> SaveFileName(QWidget* parent, const platform::FileDialogRequest& request) override
+    {
+        MinimiseAndRestore();
+        return TestServices::SaveFileName(parent, request);
+    }
+};
+
 // Only the menu entry starts a showing afresh. Brought back from minimised
-// the window keeps what a download left in it, and its place.
+// during the save dialog or after the download, the window keeps what the
+// download left in it and its place, and the restore file is written.
 TEST_F(SettingsTransfer, RestoredFromMinimisedTheWindowKeepsItsDownloadOnlyTheMenuEntryStartsAfresh)
 {
     AnswerByCommand({{":POW?", "5\r\n"}, {":MODE?", "2\r\n"}});
-    Ui.AnswerFileDialog(WriteFile("laser.iqf", "Power,:POW?\r\n/*\r\nMode,:MODE?\r\n*/\r\n"));
-    Ui.CancelFileDialog();
+    RestoredDuringTheSave ui;
+    const ScopedServices installed(ui);
+    ui.AnswerFileDialog(WriteFile("laser.iqf", "Power,:POW?\r\n/*\r\nMode,:MODE?\r\n*/\r\n"));
+    ui.AnswerFileDialog(InstallPath() + QStringLiteral("/laser"));
     WhileShown("DownloadSettings1", [&] {
         Click("cmdDownload");
         InstrumentSettingForm->move(InstrumentSettingForm->pos() + QPoint(7, 5));
@@ -341,58 +358,11 @@ TEST_F(SettingsTransfer, RestoredFromMinimisedTheWindowKeepsItsDownloadOnlyTheMe
         MinimiseAndRestore();
         EXPECT_EQ(WindowState(), downloaded);
     });
+    EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/laser.irf")), "Power,:POW 5\r\nMode,:MODE 2\r\n");
     WhileShown("UploadSettings1", [&] {
         EXPECT_EQ(WindowState().mid(0, 6), QStringList({"", "", "Action:", "Filename:", "0%", "0"}));
     });
-}
-
-// A user who minimises the window and brings it back while the restore
-// file's save dialog waits for a name.
-class RestoredDuringTheSave : public TestServices
-{
-public:
-    std::optional<QString> SaveFileName(QWidget* parent, const platform::FileDialogRequest& request) override
-    {
-        InstrumentSettingForm->setWindowState(Qt::WindowMinimized);
-        InstrumentSettingForm->setWindowState(Qt::WindowNoState);
-        return TestServices::SaveFileName(parent, request);
-    }
-};
-
-TEST_F(SettingsTransfer, RestoredFromMinimisedDuringTheSaveDialogTheRestoreFileIsStillWritten)
-{
-    AnswerByCommand({{":POW?", "5\r\n"}});
-    RestoredDuringTheSave ui;
-    const ScopedServices installed(ui);
-    ui.AnswerFileDialog(WriteFile("laser.iqf", "Power,:POW?\r\n"));
-    ui.AnswerFileDialog(InstallPath() + QStringLiteral("/laser"));
-    WhileShown("DownloadSettings1", [&] {
-        Click("cmdDownload");
-        EXPECT_EQ(QStringList({SettingsText(), StatusText(0)}), QStringList({"Power,5", "Action: Done"}));
-    });
-    EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/laser.irf")), "Power,:POW 5\r\n");
     EXPECT_TRUE(ui.Exceptions.empty());
-}
-
-// A reply with line ends inside gives one restore line per setting; the
-// upload sends each as one command.
-TEST_F(SettingsTransfer, ANoisyReplyGivesWholeRestoreLinesAndTheUploadSendsEachAsOneCommand)
-{
-    AnswerByCommand({{":LIST?", "A\r\nB\r\nC\r\n"}, {":POW?", "5\nFire,;LC:FL 3"}});
-    Ui.AnswerFileDialog(WriteFile("noisy.iqf", "L,|3,:LIST?,\\r\r\nP,:POW?\r\n"));
-    Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/noisy"));
-    const QString restore = InstallPath() + QStringLiteral("/noisy.irf");
-    Ui.AnswerFileDialog(restore);
-    WhileShown("DownloadSettings1", [&] {
-        Click("cmdDownload");
-        EXPECT_EQ(SettingsText(), "L,A\nL,B\nL,C\nP,5Fire,;LC:FL 3");
-        AnswerEveryCommand("OK");
-        Instrument->ClearReceived();
-        Click("cmdUpload");
-        ExpectWire(":LIST 0 A\r\n:LIST 1 B\r\n:LIST 2 C\r\n:POW 5Fire,;LC:FL 3\r\n");
-    });
-    EXPECT_EQ(ReadWholeFile(restore),
-              "L,:LIST 0 A\r\nL,:LIST 1 B\r\nL,:LIST 2 C\r\nP,:POW 5Fire,;LC:FL 3\r\n");
 }
 
 // The settings window and the port properties dialog, centred on the main
@@ -401,13 +371,7 @@ TEST_F(SettingsTransfer, ANoisyReplyGivesWholeRestoreLinesAndTheUploadSendsEachA
 // window's frame is 730 x 392, the main window's 611 x 792).
 TEST_F(SettingsTransfer, WindowsCentredOnTheMainWindowOpenWhollyOnTheScreen)
 {
-    const std::pair<QPoint, QPoint> rows[] = {
-        {{95, 4}, {36, 204}},
-        {{0, 0}, {0, 200}},
-        {{189, 0}, {70, 200}},
-        {{100, 700}, {41, 408}},
-        {{-300, -500}, {0, 0}},
-    };
+    const std::pair<QPoint, QPoint> rows[] = {{{95, 4}, {36, 204}}, {{0, 0}, {0, 200}}};
     const QRect area = CommTermForm->screen()->availableGeometry();
     for (const auto& [mainAt, settingsAt] : rows) {
         CommTermForm->move(mainAt);
@@ -435,50 +399,45 @@ TEST_F(SettingsTransfer, WindowsCentredOnTheMainWindowOpenWhollyOnTheScreen)
     }
 }
 
-// Both open dialogs ask before they take the name of a file that does not
-// exist: yes takes it and the load reports the file it cannot open, which
-// ends the click with its action still shown; no shows the dialog again with
-// that name, and its Cancel loads nothing.
+// Rows: the name of a file that does not exist, typed into an open dialog,
+// and the answer to the create prompt. Yes takes it and the load reports the
+// file it cannot open, which ends the click with its action still shown; no
+// shows the dialog again with that name, and its Cancel loads nothing.
 TEST_F(SettingsTransfer, TheOpenDialogsTakeANewNameOnlyWhenTheUserAgreesToCreateIt)
 {
-    struct Row { const char* Button; bool Create; QStringList Exceptions; QStringList ShownAgainWith; QString Action; };
-    const QString missing = InstallPath() + QStringLiteral("/new.iqf");
+    struct Row { const char* Button; bool Create; QString Title; const char* Extension; QStringList Exceptions;
+                 QString Action; };
     const Row rows[] = {
-        {"cmdDownload", true, {"Cannot open file"}, {}, "Action: Downloading..."},
-        {"cmdDownload", false, {}, {missing}, "Action: Done"},
-        {"cmdUpload", true, {"Cannot open file"}, {}, "Action: UPloading..."},
-        {"cmdUpload", false, {}, {missing}, "Action: Done"},
+        {"cmdDownload", true, "Open Insturment Settings Query File", "iqf", {"Cannot open file"},
+         "Action: Downloading..."},
+        {"cmdUpload", true, "Open Instrument Restore Settings File", "irf", {"Cannot open file"},
+         "Action: UPloading..."},
+        {"cmdUpload", false, "Open Instrument Restore Settings File", "irf", {}, "Action: Done"},
     };
-    const QString filter = QStringLiteral("Text File (*.%1)|*.%1|All Files (*.*)|*.*");
-    const std::map<std::string, std::tuple<QString, QString, bool>> requests = {
-        {"cmdDownload", {"Open Insturment Settings Query File", filter.arg("iqf"), true}},
-        {"cmdUpload", {"Open Instrument Restore Settings File", filter.arg("irf"), true}},
-    };
+    const QString missing = InstallPath() + QStringLiteral("/new.iqf");
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.Button) + (row.Create ? " yes" : " no"));
         Ui.FileDialogs.clear();
         Ui.Exceptions.clear();
         Ui.CreatePrompts.clear();
-        Ui.AnswerFileDialog(missing);
+        Ui.FileAnswers = {missing, std::nullopt};
         Ui.AnswerCreatePrompt(row.Create);
-        Ui.CancelFileDialog();
-        Ui.CancelFileDialog();
         QString action;
         WhileShown("DownloadSettings1", [&] {
             Click(row.Button);
             action = StatusText(0);
         });
         const platform::FileDialogRequest& open = Ui.FileDialogs.at(0).Request;
-        EXPECT_EQ(std::tuple(open.Title, open.Filter, open.CreatePrompt), requests.at(row.Button));
+        EXPECT_EQ(std::tuple(open.Title, open.Filter, open.CreatePrompt),
+                  std::tuple(row.Title, QStringLiteral("Text File (*.%1)|*.%1|All Files (*.*)|*.*").arg(row.Extension),
+                             true));
         QStringList shownAgainWith;
-        for (std::size_t index = 1; index < Ui.FileDialogs.size(); ++index) {
-            if (!Ui.FileDialogs[index].Save)
-                shownAgainWith << Ui.FileDialogs[index].Request.FileName;
-        }
+        for (std::size_t index = 1; index < Ui.FileDialogs.size(); ++index)
+            shownAgainWith << Ui.FileDialogs[index].Request.FileName;
         EXPECT_EQ(std::tuple(Heads(Ui.Exceptions), Ui.CreatePrompts, shownAgainWith, action),
-                  std::tuple(row.Exceptions, std::vector<QString>{missing}, row.ShownAgainWith, row.Action));
+                  std::tuple(row.Exceptions, std::vector<QString>{missing},
+                             row.Create ? QStringList() : QStringList{missing}, row.Action));
         EXPECT_TRUE(Instrument->Received().isEmpty());
-        Ui.FileAnswers.clear();
     }
 }
 
