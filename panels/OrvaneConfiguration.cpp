@@ -46,12 +46,6 @@ void ReadSetPoint(const QString& item, const platform::RealNumberRange& range, f
         field = static_cast<float>(*value);
 }
 
-void ReadIndex(const QString& item, const platform::WholeNumberRange& range, std::int32_t& field)
-{
-    if (const std::optional<std::int32_t> value = range.Read(item))
-        field = *value;
-}
-
 } // namespace
 
 QString ConfigFileName()
@@ -92,8 +86,8 @@ StoredSettings ReadSettings(const QStringList& items)
     values.ParameterSetText = items.value(0);
     ReadSetPoint(items.value(1), FrequencyRange, values.Frequency, read.ConversionError);
     ReadSetPoint(items.value(2), DiodeCurrentRange, values.DiodeCurrentSet, read.ConversionError);
-    ReadIndex(items.value(3), PulseModeRange, values.PulseModeIndex);
-    ReadIndex(items.value(4), ShutterRange, values.ShutterIndex);
+    PulseModeRange.ReadInto(items.value(3), values.PulseModeIndex);
+    ShutterRange.ReadInto(items.value(4), values.ShutterIndex);
     return read;
 }
 

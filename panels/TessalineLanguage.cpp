@@ -89,13 +89,6 @@ std::optional<std::pair<QString, QString>> SplitAtComma(const QString& text)
     return std::pair(text.first(comma), text.sliced(comma + 1));
 }
 
-// The field keeps the value it holds unless the item is a number the range holds.
-void ReadItem(const QString& item, WholeNumberRange range, std::int32_t& field)
-{
-    if (const std::optional<std::int32_t> value = range.Read(item))
-        field = *value;
-}
-
 // A line never holds a line end: one inside an item would shift every line after it.
 QByteArray Line(const QString& item)
 {
@@ -217,20 +210,20 @@ Configuration ReadConfiguration(const QByteArray& contents)
     const QList<QString> items = Items(contents);
     Configuration read;
     if (const auto energy = SplitAtComma(items[0])) {
-        ReadItem(energy->first, EnergyLevelRange, read.EnergyLevel);
-        ReadItem(energy->second, EnergyRange, read.Energy);
+        EnergyLevelRange.ReadInto(energy->first, read.EnergyLevel);
+        EnergyRange.ReadInto(energy->second, read.Energy);
     }
-    ReadItem(items[1], StoredFireStateRange, read.FireState);
-    ReadItem(items[2], AutoEnergyRange, read.AutoEnergy);
-    ReadItem(items[3], WavelengthIndexRange, read.WavelengthIndex);
-    ReadItem(items[4], ModeIndexRange, read.ModeIndex);
-    ReadItem(items[5], BurstCountRange, read.BurstCount);
-    ReadItem(items[6], RepRateRange, read.RepRate);
-    ReadItem(items[7], PolarizationRange, read.PolarizationAngle);
-    ReadItem(items[8], LEDLevelRange(), read.FieldLEDLevel);
-    ReadItem(items[9], LEDLevelRange(), read.SlitLEDLevel);
+    StoredFireStateRange.ReadInto(items[1], read.FireState);
+    AutoEnergyRange.ReadInto(items[2], read.AutoEnergy);
+    WavelengthIndexRange.ReadInto(items[3], read.WavelengthIndex);
+    ModeIndexRange.ReadInto(items[4], read.ModeIndex);
+    BurstCountRange.ReadInto(items[5], read.BurstCount);
+    RepRateRange.ReadInto(items[6], read.RepRate);
+    PolarizationRange.ReadInto(items[7], read.PolarizationAngle);
+    LEDLevelRange().ReadInto(items[8], read.FieldLEDLevel);
+    LEDLevelRange().ReadInto(items[9], read.SlitLEDLevel);
     read.SlitText = items[10];
-    ReadItem(items[11], ThetaRange, read.Theta);
+    ThetaRange.ReadInto(items[11], read.Theta);
     return read;
 }
 

@@ -86,6 +86,12 @@ std::optional<std::int32_t> WholeNumberRange::Read(const QString& text) const
     return static_cast<std::int32_t>(value);
 }
 
+void WholeNumberRange::ReadInto(const QString& text, std::int32_t& field) const
+{
+    if (const std::optional<std::int32_t> value = Read(text))
+        field = *value;
+}
+
 std::optional<long double> RealNumberRange::Read(const QString& text) const
 {
     const auto isKey = [](QChar c) { return IsDigitOf(c) || c == QLatin1Char('.'); };

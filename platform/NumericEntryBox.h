@@ -39,6 +39,9 @@ struct WholeNumberRange
     // digits, a minus sign first for a negative value, nothing else) that the
     // range holds. Nothing for any other text: "5;LC:FL 3", "0x20", " 5", "".
     std::optional<std::int32_t> Read(const QString& text) const;
+    // The field takes the value of a text that Read takes; any other text
+    // leaves it as it was.
+    void ReadInto(const QString& text, std::int32_t& field) const;
 };
 
 // The values a real-number box takes, both bounds included: single-precision
