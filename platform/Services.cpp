@@ -58,9 +58,6 @@ public:
         ShowModal(box);
     }
 
-    // Above every window of the program, the panels that stay on top included;
-    // a window manager may hide a box with its minimised owner, so such a box
-    // has none.
     Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) override
     {
         QMessageBox box(QMessageBox::Question, title, BoxText(text),

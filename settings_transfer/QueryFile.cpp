@@ -26,7 +26,7 @@ QString From(const QString& text, qsizetype from)
     return SubString(text, from, text.size());
 }
 
-QString OneLine(QString text)
+QString WithoutLineEnds(QString text)
 {
     text.remove(QLatin1Char('\r'));
     text.remove(QLatin1Char('\n'));

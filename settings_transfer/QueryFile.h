@@ -23,7 +23,7 @@ QString From(const QString& text, qsizetype from);
 // from a noisy line may hold them anywhere; in a restore line they would
 // split one setting into two lines, and the second would be sent as a
 // command of its own.
-QString OneLine(QString text);
+QString WithoutLineEnds(QString text);
 
 // A query ending in "?" becomes the matching set command.
 QString WithoutLastCharacter(const QString& text);

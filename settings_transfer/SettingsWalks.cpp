@@ -85,7 +85,7 @@ void SettingsQuery::QueryInstrumentSettings(const QStringList& lines)
     ProgressTicks progress(lines.size());
     for (qsizetype index = 0; index < lines.size(); ++index) {
         PaceLine(Window, Walk::Download, progress);
-        const QString line = OneLine(lines[index]);
+        const QString line = WithoutLineEnds(lines[index]);
         if (IsDataLine(line)) {
             RunDataLine(line);
             Window.LineDone(Walk::Download, static_cast<int>(index + 1));
@@ -100,10 +100,11 @@ void SettingsQuery::QueryInstrumentSettings(const QStringList& lines)
 
 void SettingsQuery::AddRestoreLine(const QString& line)
 {
+    const QString restoreLine = WithoutLineEnds(line);
     if (DeferRestoreLines)
-        DeferredRestoreLines.append(OneLine(line));
+        DeferredRestoreLines.append(restoreLine);
     else
-        Window.AddToRestoreFile(OneLine(line));
+        Window.AddToRestoreFile(restoreLine);
 }
 
 void SettingsQuery::ClearValueMap()
@@ -314,7 +315,7 @@ void SettingsQuery::AddSetting(const QString& label, const QString& command, con
 
 void SettingsQuery::AddSettingLine(const QString& label, const QString& value)
 {
-    Window.AddSettingLine(label + QLatin1Char(',') + OneLine(value));
+    Window.AddSettingLine(label + QLatin1Char(',') + WithoutLineEnds(value));
 }
 
 void RestoreInstrumentSettings(TransferWindow& window, const QStringList& lines)
@@ -322,7 +323,7 @@ void RestoreInstrumentSettings(TransferWindow& window, const QStringList& lines)
     ProgressTicks progress(lines.size());
     for (qsizetype index = 0; index < lines.size(); ++index) {
         PaceLine(window, Walk::Upload, progress);
-        const QString line = OneLine(lines[index]);
+        const QString line = WithoutLineEnds(lines[index]);
         if (line.isEmpty() || line.contains(QLatin1String("//")) || !line.contains(QLatin1Char(',')))
             continue;
         const QString command = AfterFirst(QStringLiteral(","), line);

@@ -47,7 +47,7 @@ public:
 
     // Sends the file's commands, adds each setting line as it comes and its
     // restore line in file order, the held-back ones last. Every line sent
-    // or added is one line (OneLine).
+    // or added is one line (WithoutLineEnds).
     void QueryInstrumentSettings(const QStringList& lines);
 
     void AddRestoreLine(const QString& line);
