@@ -167,6 +167,7 @@ TEST_F(TessalineQueries, NumberRepliesShowInTheirControlAndSendNothingMore)
                   std::int32_t* Field; std::int32_t Value; };
     const Case cases[] = {
         {&Form::QueryBurstCount, ";LC:BU?", "12", "leBurstCount", "12", &form->BurstCount, 12},
+        {&Form::QueryBurstCount, ";LC:BU?", "0000000000007", "leBurstCount", "7", &form->BurstCount, 7},
         {&Form::QueryRepRate, ";LC:RR?", "10", "leRepRate", "10", &form->RepRate, 10},
         {&Form::QueryRepRate, ";LC:RR?", "x", "leRepRate", "10", &form->RepRate, 10},
         {&Form::QueryRepRate, ";LC:RR?", "?E2", "leRepRate", "10", &form->RepRate, 10},
@@ -174,6 +175,7 @@ TEST_F(TessalineQueries, NumberRepliesShowInTheirControlAndSendNothingMore)
         {&Form::QueryPolarizationAngle, ";LC:PA?", "45", "edPolarization", "45", &form->PolarizationAngle, 45},
         {&Form::QueryPolarizationAngle, ";LC:PA?", "91", "edPolarization", "45", &form->PolarizationAngle, 45},
         {&Form::QueryTheta, ";LC:ST?", "-10", "edTheta", "-10", &form->Theta, -10},
+        {&Form::QueryTheta, ";LC:ST?", "-0", "edTheta", "0", &form->Theta, 0},
         {&Form::QueryLaserFire, ";LC:FL?", "3", nullptr, nullptr, &form->FireState, 3},
         {&Form::QueryLaserFire, ";LC:FL?", "?", nullptr, nullptr, &form->FireState, 3},
     };
