@@ -44,10 +44,14 @@ int ShowModal(QDialog& dialog)
     return dialog.exec();
 }
 
+// A window being shown for the first time is visible before the window
+// manager has placed it: a box centred on it then would stand where the
+// window was not put (the start-up port warning).
 QWidget* BoxOwner(QWidget* caller)
 {
     QWidget* window = caller != nullptr ? caller->window() : nullptr;
-    if (window != nullptr && window->isVisible() && !window->isMinimized())
+    if (window != nullptr && window->isVisible() && !window->isMinimized() && window->windowHandle() != nullptr
+        && window->windowHandle()->isExposed())
         return window;
     return QApplication::activeWindow();
 }

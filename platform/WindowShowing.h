@@ -21,7 +21,7 @@ void BringToFront(QWidget& window);
 int ShowModal(QDialog& dialog);
 
 // The window a new box is centred on: the caller's own window while the user
-// sees it, else the program's active window; nullptr (the screen) when there
+// sees it (shown, placed and not minimised), else the program's active window; nullptr (the screen) when there
 // is neither.
 QWidget* BoxOwner(QWidget* caller);
 
