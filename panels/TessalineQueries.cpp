@@ -31,8 +31,8 @@ void PaintWhite(QLineEdit& box)
 // A reply that is a number the box takes shows in it and becomes its field;
 // any other reply ("5;LC:FL 3", 9999, nothing) leaves both as they were, so
 // nothing of it can go back to the instrument. The box shows the number in its
-// own form: "Write to Laser" sends the box's text, and a garbled reply of a
-// thousand zeros would otherwise go back as a command of that length.
+// own form: "Write to Controller" sends the box's text, and a garbled reply of
+// a thousand zeros would otherwise go back as a command of that length.
 void ShowInBox(const std::optional<QString>& reply, const platform::WholeNumberBox& entry, std::int32_t& field)
 {
     if (reply) {

@@ -21,8 +21,8 @@ void BringToFront(QWidget& window);
 int ShowModal(QDialog& dialog);
 
 // The window a new box is centred on: the caller's own window while the user
-// sees it (shown, placed and not minimised), else the program's active window; nullptr (the screen) when there
-// is neither.
+// sees it (shown, placed and not minimised), else the program's active window;
+// nullptr (the screen) when there is neither.
 QWidget* BoxOwner(QWidget* caller);
 
 } // namespace platform
