@@ -95,7 +95,8 @@ FakeInstrument::~FakeInstrument()
     Reader.join();
     if (QFileInfo(LinkPath).symLinkTarget() == SlaveName)
         QFile::remove(LinkPath);
-    ::close(Master);
+    if (Master >= 0)
+        ::close(Master);
     ::close(Slave);
 }
 
@@ -103,6 +104,10 @@ void FakeInstrument::ReadLoop()
 {
     std::array<char, 4096> chunk{};
     while (!Stopping) {
+        if (Pulled) {
+            HangUp();
+            return;
+        }
         // Bounded, so that the end of the instrument is seen within 10 ms.
         pollfd input{Master, POLLIN, 0};
         if (::poll(&input, 1, 10) <= 0)
@@ -111,11 +116,36 @@ void FakeInstrument::ReadLoop()
         if (count <= 0)
             continue;
         for (const QByteArray& command : Record(QByteArray(chunk.data(), count))) {
+            if (Pulled)
+                break;
             const Rule answer = Locked([this] { return Answer; });
             if (answer)
                 Reply(answer(command));
         }
     }
+}
+
+void FakeInstrument::Pull()
+{
+    if (QFileInfo(LinkPath).symLinkTarget() == SlaveName)
+        QFile::remove(LinkPath);
+    Pulled = true;
+    if (std::this_thread::get_id() != Reader.get_id())
+        WaitUntil(5000, [this] { return LineDown; });
+}
+
+// The master side closes on the reader's own thread, so that no poll or read
+// of it is under way; closing it hangs the slave side up.
+void FakeInstrument::HangUp()
+{
+    {
+        std::lock_guard writing(WriteMutex);
+        std::lock_guard lock(Mutex);
+        ::close(Master);
+        Master = -1;
+        LineDown = true;
+    }
+    Changed.notify_all();
 }
 
 // Appends the bytes and gives the commands they complete.
@@ -159,6 +189,8 @@ bool FakeInstrument::Pause(int ms)
 void FakeInstrument::Write(const QByteArray& sent)
 {
     std::lock_guard lock(WriteMutex);
+    if (Master < 0)
+        return;
     QByteArray bytes = sent;
     if (const int limit = QueueLimit; limit > 0) {
         const int room = std::max(0, limit - Queued());

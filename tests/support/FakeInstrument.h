@@ -131,8 +131,16 @@ public:
     // The line settings the program gave the port.
     termios SlaveTermios() const;
 
+    // The adapter is pulled: the port's name no longer opens and the line is
+    // hung up, so a write on a descriptor the program still holds fails. The
+    // instrument records nothing more. Callable from a rule, to pull it in the
+    // middle of a sequence; from any other thread it returns once the line is
+    // down.
+    void Pull();
+
 private:
     void ReadLoop();
+    void HangUp();
     QList<QByteArray> Record(const QByteArray& bytes);
     void Reply(const FakeReply& reply);
     bool Pause(int ms);
@@ -155,6 +163,8 @@ private:
 
     std::mutex WriteMutex;
     std::atomic<bool> Stopping{false};
+    std::atomic<bool> Pulled{false};
+    bool LineDown = false;  // under Mutex
     std::atomic<int> QueueLimit{0};
     std::atomic<int> Dropped{0};
     std::thread Reader;  // last: starts once everything above is in place
