@@ -1,5 +1,6 @@
 #include "panels/PanelSend.h"
 
+#include "platform/EventGuard.h"
 #include "terminal/Main.h"
 
 #include <cmath>
@@ -10,6 +11,39 @@ namespace panels {
 namespace {
 
 CommandRoad* StandIn = nullptr;
+
+// The action whose commands ended at a port that was gone; 0 for none.
+std::uint64_t EndedAction = 0;
+
+bool ActionEnded()
+{
+    const std::uint64_t action = platform::ActionScope::Current();
+    return action != 0 && action == EndedAction;
+}
+
+// The main window's send road; false when the port could not be reopened.
+bool SendAlongTheRoad(const QString& command)
+{
+    // Once the main window closes nothing may reach the instrument any more.
+    if (CommTermForm == nullptr || CommTermForm->Closing)
+        return false;
+    const unsigned lostBefore = CommTermForm->PortLostSends;
+    CommTermForm->eSendCommand->setText(command);
+    char key = 13;
+    CommTermForm->eSendCommandKeyPress(key);
+    return CommTermForm->PortLostSends == lostBefore;
+}
+
+// Whether the command reached the instrument.
+bool SendInAction(const QString& command)
+{
+    if (ActionEnded())
+        return false;
+    const bool sent = StandIn != nullptr ? StandIn->Send(command) : SendAlongTheRoad(command);
+    if (!sent)
+        EndedAction = platform::ActionScope::Current();
+    return sent;
+}
 
 // The reply the last command left; none without a main window.
 QString* LastResponse()
@@ -28,39 +62,32 @@ void InstallRoad(CommandRoad* road)
 
 void Send(const QString& command)
 {
-    if (StandIn != nullptr) {
-        StandIn->Send(command);
-        return;
-    }
-    // Once the main window closes nothing may reach the instrument any more.
-    if (CommTermForm == nullptr || CommTermForm->Closing)
-        return;
-    CommTermForm->eSendCommand->setText(command);
-    char key = 13;
-    CommTermForm->eSendCommandKeyPress(key);
+    SendInAction(command);
 }
 
 bool PollMaySend()
 {
     if (StandIn != nullptr)
         return true;
-    return CommTermForm != nullptr && !CommTermForm->Closing && !CommTermForm->PortBusy;
+    return CommTermForm != nullptr && !CommTermForm->Closing && !CommTermForm->PortBusy
+        && CommTermForm->cboCommTerminal->currentIndex() >= 0;
 }
 
-QString QueryReply(const QString& command)
+std::optional<QString> QueryReply(const QString& command)
 {
-    Send(command);
+    if (!SendInAction(command))
+        return std::nullopt;
     QString* lastResponse = LastResponse();
     if (lastResponse == nullptr)
-        return QString();
+        return std::nullopt;
     TCommTermForm::StripTerminatorFromString(*lastResponse, QStringLiteral("\r"));
     return *lastResponse;
 }
 
 std::optional<QString> Query(const QString& command, const Dialect& dialect)
 {
-    QString reply = QueryReply(command);
-    if (reply.contains(QLatin1String(dialect.ErrorMarker)))
+    std::optional<QString> reply = QueryReply(command);
+    if (reply && reply->contains(QLatin1String(dialect.ErrorMarker)))
         return std::nullopt;
     return reply;
 }

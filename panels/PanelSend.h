@@ -21,6 +21,11 @@ inline constexpr Dialect SemicolonDialect{"?"};
 // "!SHUTTER=1" and "?SHUTTER" (Orvane).
 inline constexpr Dialect SettingDialect{"Error"};
 
+// A panel's action (a showing, a status tick, "Read from Controller", a
+// button, a close) ends at its first command that finds the port gone: the
+// send road has then told the user once, by its rescan, and the commands
+// after it are dropped rather than each failing and telling again. Whatever
+// else the action does (stop a timer, write the file) still runs.
 void Send(const QString& command);
 
 // Where the panels' commands go. The program sends them along the main
@@ -30,7 +35,8 @@ class CommandRoad
 {
 public:
     virtual ~CommandRoad() = default;
-    virtual void Send(const QString& command) = 0;
+    // False when the command did not reach the instrument.
+    virtual bool Send(const QString& command) = 0;
     // The reply to the last command, kept as the main window keeps
     // LastResponse; the panels cut it in place.
     virtual QString& LastResponse() = 0;
@@ -41,11 +47,15 @@ void InstallRoad(CommandRoad* road);
 // Whether a status poll may send now. The window thread finds the port held
 // only while the settings window has it to itself; a poll that sent then
 // would wait for the port for ever, with that window's own loop beneath it.
+// While no port is chosen a poll sends nothing, as the poll for unsolicited
+// input reads nothing: a pulled adapter is told once, by the send that found
+// it gone, not again at every tick.
 bool PollMaySend();
 
 // Sends the query and gives the reply cut at its first carriage return
-// (LastResponse is cut in place), whatever it holds.
-QString QueryReply(const QString& command);
+// (LastResponse is cut in place), whatever it holds; nothing when the query
+// did not reach the instrument, whose last reply would be another's.
+std::optional<QString> QueryReply(const QString& command);
 
 // As QueryReply, but nothing for a reply that holds the dialect's error marker
 // anywhere; an empty reply holds none.

@@ -79,9 +79,14 @@ void TTessalineControlForm::QueryAutoEnergy()
     }
 }
 
+// Any reply that names no item, an error reply too, chooses none; a query
+// that never reached the instrument chooses nothing.
 void TTessalineControlForm::QueryWavelength()
 {
-    const int item = tessaline::WavelengthItem(panels::QueryReply(QStringLiteral(";LC:SW?")));
+    const std::optional<QString> reply = panels::QueryReply(QStringLiteral(";LC:SW?"));
+    if (!reply)
+        return;
+    const int item = tessaline::WavelengthItem(*reply);
     WavelengthIndex = item;
     cbWavelength->setCurrentIndex(item);
     cbWavelengthSelect();
@@ -89,7 +94,10 @@ void TTessalineControlForm::QueryWavelength()
 
 void TTessalineControlForm::QueryMode()
 {
-    const int item = tessaline::ModeItem(panels::QueryReply(QStringLiteral(";LC:MO?")));
+    const std::optional<QString> reply = panels::QueryReply(QStringLiteral(";LC:MO?"));
+    if (!reply)
+        return;
+    const int item = tessaline::ModeItem(*reply);
     ModeIndex = item;
     cbMode->setCurrentIndex(item);
     cbModeSelect();
@@ -301,6 +309,6 @@ void TTessalineControlForm::tmrStatusTimer()
 {
     if (!cbStatus->isChecked() || !panels::PollMaySend())
         return;
-    const QString reply = panels::QueryReply(QStringLiteral(";LC:SS?"));
-    lblStatus->setText(reply.contains(QLatin1Char('?')) ? platform::Format4x(0) : reply);
+    if (const std::optional<QString> reply = panels::QueryReply(QStringLiteral(";LC:SS?")))
+        lblStatus->setText(reply->contains(QLatin1Char('?')) ? platform::Format4x(0) : *reply);
 }

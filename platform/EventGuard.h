@@ -5,6 +5,7 @@
 #include <QAction>
 
 #include <concepts>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <utility>
@@ -17,10 +18,29 @@
 // stays the last line for anything else.
 namespace platform {
 
+// An event that reaches a handler from the event loop is one action, of the
+// user or of a timer; the handlers it runs on its way (a click that moves a
+// bar, whose change sends) and whatever runs while a box it shows is open
+// belong to it. Each guarded handler marks its extent, so that what one
+// action does can be told from what the next does.
+class ActionScope
+{
+public:
+    ActionScope();
+    ~ActionScope();
+    ActionScope(const ActionScope&) = delete;
+    ActionScope& operator=(const ActionScope&) = delete;
+
+    // The action under way on this thread, a number no earlier action had;
+    // 0 outside any.
+    static std::uint64_t Current();
+};
+
 // Runs the work; an exception escaping it is shown. False when one was shown.
 template <typename Work>
 bool RunGuarded(Work&& work)
 {
+    const ActionScope action;
     try {
         std::forward<Work>(work)();
         return true;

@@ -193,6 +193,9 @@ public:
     bool CommandFileUnsaved = false;
     bool CommandFileChangingByProgram = false;
     std::atomic<bool> PortBusy = false;
+    // The sends that found the port gone and sent nothing: a panel ends its
+    // action at the first.
+    std::atomic<unsigned> PortLostSends = 0;
     int LineCount = 0;
     std::atomic<bool> Closing = false;
     // Set when the close begins, before the configuration is saved and the

@@ -87,6 +87,7 @@ void TCommTermForm::eSendCommandKeyPress(char& key)
     ClearToSend();
     PortClaim claim(PortBusy);
     if (!ReopenPortByName()) {
+        ++PortLostSends;
         claim.Release();
         cmdStopCycleClick();
         RescanUnlessClosing();

@@ -46,10 +46,11 @@ inline void Require(bool condition)
 class Instrument : public panels::CommandRoad
 {
 public:
-    void Send(const QString& command) override
+    bool Send(const QString& command) override
     {
         Sent << command;
         Last = Replies.isEmpty() ? QString() : platform::AnsiToText(Replies.at(Next++ % Replies.size()));
+        return true;
     }
     QString& LastResponse() override { return Last; }
 
