@@ -1,6 +1,7 @@
 #include "panels/OrvaneConfiguration.h"
 
 #include "panels/OrvaneDialect.h"
+#include "panels/PanelFile.h"
 #include "platform/AnsiText.h"
 #include "platform/Conversions.h"
 #include "platform/Exceptions.h"
@@ -10,25 +11,6 @@
 namespace orvane {
 
 namespace {
-
-// Anything but a regular file counts as unreadable.
-std::optional<QByteArray> ReadFileBytes(const QString& fileName)
-{
-    try {
-        return platform::ReadLeadingLines(fileName, ConfigurationLineCount);
-    } catch (const EFileError&) {
-        return std::nullopt;
-    }
-}
-
-// Silent on failure, and a failed save leaves the file it would have replaced whole.
-void WriteFileLines(const QString& fileName, const QStringList& lines)
-{
-    try {
-        platform::SaveLinesToFile(fileName, lines);
-    } catch (const EFileError&) {
-    }
-}
 
 // A set point that is no number keeps its field and notes the first
 // conversion error; one its box would not take (outside the range, or not
@@ -86,18 +68,15 @@ StoredSettings ReadSettings(const QStringList& items)
     values.ParameterSetText = items.value(0);
     ReadSetPoint(items.value(1), FrequencyRange, values.Frequency, read.ConversionError);
     ReadSetPoint(items.value(2), DiodeCurrentRange, values.DiodeCurrentSet, read.ConversionError);
-    PulseModeRange.ReadInto(items.value(3), values.PulseModeIndex);
-    ShutterRange.ReadInto(items.value(4), values.ShutterIndex);
+    PulseModeRange.ReadItemInto(items.value(3), values.PulseModeIndex);
+    ShutterRange.ReadItemInto(items.value(4), values.ShutterIndex);
     return read;
 }
 
 std::optional<QStringList> ReadConfigurationFile()
 {
-    std::optional<QByteArray> contents = ReadFileBytes(ConfigFileName());
-    if (!contents) {
-        WriteFileLines(ConfigFileName(), NewConfigurationLines());
-        contents = ReadFileBytes(ConfigFileName());
-    }
+    const std::optional<QByteArray> contents = panels::ReadPanelFile(
+        ConfigFileName(), ConfigurationLineCount, platform::LinesToBytes(NewConfigurationLines()));
     if (!contents)
         return std::nullopt;
     return ConfigurationItems(*contents);
@@ -105,7 +84,7 @@ std::optional<QStringList> ReadConfigurationFile()
 
 void WriteConfigurationFile(const Settings& settings)
 {
-    WriteFileLines(ConfigFileName(), ConfigurationLines(settings));
+    panels::WritePanelFile(ConfigFileName(), platform::LinesToBytes(ConfigurationLines(settings)));
 }
 
 } // namespace orvane

@@ -52,8 +52,8 @@ struct StoredSettings
 };
 StoredSettings ReadSettings(const QStringList& items);
 
-// The items of the file, read only as far as they go; when it cannot be
-// opened, a new file is written and read. Nothing when neither works.
+// The items of the file, read only as far as they go; a file that is not
+// there is first written as a new file. Nothing when it cannot be read.
 std::optional<QStringList> ReadConfigurationFile();
 
 // Replaces the file as a whole or not at all: a write that fails leaves the

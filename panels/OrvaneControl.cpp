@@ -326,17 +326,16 @@ void TOrvaneControlForm::SendSetPoint(QLineEdit& box, float value, QString (*com
 }
 
 // A reply whose text before "+" is no number raises the conversion error
-// before anything is stored or sent; a number the box would refuse changes
-// nothing and goes nowhere.
+// before anything is stored or sent; a number the box's range does not hold
+// changes nothing and goes nowhere.
 void TOrvaneControlForm::ReadSetPoint(const QString& query, float& field, const platform::RealNumberBox& entry,
                                       QString (*command)(const QString& valueText))
 {
     const auto reply = panels::Query(query, panels::SettingDialect);
     if (!reply)
         return;
-    const QString text = orvane::TextBefore(*reply, QLatin1Char('+'));
-    const float value = platform::StrToSingle(text);
-    if (!entry.Admits(text))
+    const float value = platform::StrToSingle(orvane::TextBefore(*reply, QLatin1Char('+')));
+    if (!entry.Range().Holds(value))
         return;
     field = value;
     SendSetPoint(entry.Edit(), field, command);

@@ -4,15 +4,13 @@
 
 #include "panels/TessalineControl.h"
 
+#include "panels/PanelFile.h"
 #include "panels/PanelSend.h"
 #include "panels/TessalineLanguage.h"
 #include "platform/ControlEvents.h"
-#include "platform/Exceptions.h"
 #include "platform/InstallFolder.h"
 #include "platform/NumericEntryBox.h"
-#include "platform/TextFile.h"
 
-#include <QFile>
 #include <QScopeGuard>
 
 #include <optional>
@@ -23,35 +21,6 @@ using platform::TrackBar;
 
 constexpr char EnterKey = platform::NumericEntryBox::EnterKey;
 
-// Anything but a regular file counts as unreadable. Only the lines that hold
-// items are read, so a huge file costs no more than a sound one.
-std::optional<QByteArray> ReadConfigurationBytes()
-{
-    try {
-        return platform::ReadLeadingLines(TessalineConfigFileName(), tessaline::ConfigurationLineCount);
-    } catch (const EFileError&) {
-        return std::nullopt;
-    }
-}
-
-// Silent on failure; a failed save leaves the file it would have replaced whole.
-void WriteConfigurationBytes(const QByteArray& contents)
-{
-    try {
-        platform::SaveBytesToFile(TessalineConfigFileName(), contents);
-    } catch (const EFileError&) {
-    }
-}
-
-// Only a file that is not there is created: one that is there but cannot be
-// read may hold the user's settings and is left alone.
-std::optional<QByteArray> OpenConfigurationFile()
-{
-    if (!QFile::exists(TessalineConfigFileName()))
-        WriteConfigurationBytes(tessaline::WriteConfiguration(tessaline::Configuration{}));
-    return ReadConfigurationBytes();
-}
-
 } // namespace
 
 QString TessalineConfigFileName()
@@ -61,7 +30,9 @@ QString TessalineConfigFileName()
 
 void TTessalineControlForm::LoadConfigurationFile()
 {
-    const std::optional<QByteArray> contents = OpenConfigurationFile();
+    const std::optional<QByteArray> contents = panels::ReadPanelFile(
+        TessalineConfigFileName(), tessaline::ConfigurationLineCount,
+        tessaline::WriteConfiguration(tessaline::Configuration{}));
     if (!contents)
         return;
     const tessaline::Configuration stored = tessaline::ReadConfiguration(*contents);
@@ -139,12 +110,13 @@ void TTessalineControlForm::ApplyStoredSlit(const QString& slitText)
     ApplyStoredSize(*leYSizeEntry, parts.YSize);
 }
 
-// A stored size that the box would refuse (no number, empty, beyond the
-// magnification's largest) leaves the box showing what the magnification
-// made of the slit size: nothing of it is sent or kept.
+// A stored size that the box's range does not hold (no number, empty, beyond
+// the magnification's largest) leaves the box showing what the magnification
+// made of the slit size: nothing of it is sent or kept. A size it holds is
+// applied as Enter applies it, which shows it in the box's own form.
 void TTessalineControlForm::ApplyStoredSize(platform::RealNumberBox& entry, const QString& stored)
 {
-    if (!entry.Admits(stored))
+    if (!entry.Range().Read(stored))
         return;
     entry.Edit().setText(stored);
     char enter = EnterKey;
@@ -156,5 +128,5 @@ void TTessalineControlForm::SaveConfigurationFile()
     const tessaline::Configuration settings{EnergyLevel, Energy, FireState, AutoEnergy, WavelengthIndex, ModeIndex,
                                             BurstCount, RepRate, PolarizationAngle, FieldLEDLevel, SlitLEDLevel,
                                             SlitText, Theta};
-    WriteConfigurationBytes(tessaline::WriteConfiguration(settings));
+    panels::WritePanelFile(TessalineConfigFileName(), tessaline::WriteConfiguration(settings));
 }

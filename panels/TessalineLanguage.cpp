@@ -215,8 +215,8 @@ Configuration ReadConfiguration(const QByteArray& contents)
     }
     StoredFireStateRange.ReadInto(items[1], read.FireState);
     AutoEnergyRange.ReadInto(items[2], read.AutoEnergy);
-    WavelengthIndexRange.ReadInto(items[3], read.WavelengthIndex);
-    ModeIndexRange.ReadInto(items[4], read.ModeIndex);
+    WavelengthItems.ReadItemInto(items[3], read.WavelengthIndex);
+    ModeItems.ReadItemInto(items[4], read.ModeIndex);
     BurstCountRange.ReadInto(items[5], read.BurstCount);
     RepRateRange.ReadInto(items[6], read.RepRate);
     PolarizationRange.ReadInto(items[7], read.PolarizationAngle);

@@ -34,9 +34,10 @@ WholeNumberRange LEDLevelRange();
 // A stored fire state never fires: the file holds what a close or STOP left.
 inline constexpr WholeNumberRange StoredFireStateRange{FireOff, FireStop};
 inline constexpr WholeNumberRange AutoEnergyRange{0, 1};
-// Item indexes, -1 for none (a reply that names no item leaves none chosen).
-inline constexpr WholeNumberRange WavelengthIndexRange{-1, 5};
-inline constexpr WholeNumberRange ModeIndexRange{-1, 2};
+// The items of the wavelength and mode boxes; an index that names none
+// chooses none (-1).
+inline constexpr WholeNumberRange WavelengthItems{0, 5};
+inline constexpr WholeNumberRange ModeItems{0, 2};
 
 // The command of a wavelength or mode item; empty for none.
 QString WavelengthCommand(int item);

@@ -28,15 +28,16 @@ void PaintWhite(QLineEdit& box)
     platform::PaintEntry(box, platform::EntryApplied);
 }
 
-// A reply that is a number the box takes shows in it and becomes its field;
-// any other reply ("5;LC:FL 3", 9999, nothing) leaves both as they were, so
-// nothing of it can go back to the instrument. The box shows the number in its
-// own form: "Write to Controller" sends the box's text, and a garbled reply of
-// a thousand zeros would otherwise go back as a command of that length.
+// A reply that is a number the box's range holds (" 20" and "+7" are numbers)
+// shows in it and becomes its field; any other reply ("5;LC:FL 3", 9999,
+// nothing) leaves both as they were, so nothing of it can go back to the
+// instrument. The box shows the number in its own form: "Write to Controller"
+// sends the box's text, and a garbled reply of a thousand zeros would
+// otherwise go back as a command of that length.
 void ShowInBox(const std::optional<QString>& reply, const platform::WholeNumberBox& entry, std::int32_t& field)
 {
     if (reply) {
-        if (const std::optional<std::int32_t> value = entry.Admitted(*reply)) {
+        if (const std::optional<std::int32_t> value = entry.Range().Read(*reply)) {
             entry.Edit().setText(QString::number(*value));
             field = *value;
         }

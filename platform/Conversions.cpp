@@ -73,23 +73,6 @@ std::optional<std::uint64_t> TakeMagnitude(Cursor& in, int base, std::uint64_t l
     return any ? std::optional(magnitude) : std::nullopt;
 }
 
-std::optional<std::int32_t> ParseInt(const QString& text)
-{
-    Cursor in{text};
-    in.SkipBlanks();
-    const bool negative = in.Take(QLatin1Char('-'));
-    if (!negative)
-        in.Take(QLatin1Char('+'));
-    const int base = TakeBase(in);
-    // Hexadecimal texts may fill all 32 bits; decimal ones stop at the signed range.
-    const std::uint64_t limit = base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
-    const auto magnitude = TakeMagnitude(in, base, limit);
-    if (!magnitude || !in.AtEnd())
-        return std::nullopt;
-    const auto bits = static_cast<std::uint32_t>(*magnitude);
-    return static_cast<std::int32_t>(negative ? 0u - bits : bits);
-}
-
 bool TakeDigits(Cursor& in)
 {
     const qsizetype start = in.Pos;
@@ -253,16 +236,33 @@ std::optional<QString> DateField(const QString& run, const QDateTime& when)
 
 } // namespace
 
+std::optional<std::int32_t> ReadWholeNumber(const QString& text)
+{
+    Cursor in{text};
+    in.SkipBlanks();
+    const bool negative = in.Take(QLatin1Char('-'));
+    if (!negative)
+        in.Take(QLatin1Char('+'));
+    const int base = TakeBase(in);
+    // Hexadecimal texts may fill all 32 bits; decimal ones stop at the signed range.
+    const std::uint64_t limit = base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+    const auto magnitude = TakeMagnitude(in, base, limit);
+    if (!magnitude || !in.AtEnd())
+        return std::nullopt;
+    const auto bits = static_cast<std::uint32_t>(*magnitude);
+    return static_cast<std::int32_t>(negative ? 0u - bits : bits);
+}
+
 std::int32_t StrToInt(const QString& text)
 {
-    if (const auto value = ParseInt(text))
+    if (const auto value = ReadWholeNumber(text))
         return *value;
     throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
 std::int32_t StrToIntDef(const QString& text, std::int32_t fallback)
 {
-    return ParseInt(text).value_or(fallback);
+    return ReadWholeNumber(text).value_or(fallback);
 }
 
 long double StrToFloat(const QString& text)

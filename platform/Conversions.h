@@ -4,6 +4,7 @@
 #include <QTime>
 
 #include <cstdint>
+#include <optional>
 
 class QDateTime;
 
@@ -22,6 +23,9 @@ std::int32_t StrToInt(const QString& text);
 
 // As StrToInt, but gives fallback for a text that is not a whole number.
 std::int32_t StrToIntDef(const QString& text, std::int32_t fallback);
+
+// As StrToInt, but nothing for a text that is not a whole number.
+std::optional<std::int32_t> ReadWholeNumber(const QString& text);
 
 // Reads a real number: blanks at either end, an optional sign, digits with an
 // optional '.', an optional exponent ("e" or "E", optional sign, digits).

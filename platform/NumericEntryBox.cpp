@@ -73,7 +73,7 @@ bool IsDigitOf(QChar c)
 
 } // namespace
 
-std::optional<std::int32_t> WholeNumberRange::Read(const QString& text) const
+std::optional<std::int32_t> WholeNumberRange::Typed(const QString& text) const
 {
     const QStringView digits = text.startsWith(QLatin1Char('-')) ? QStringView(text).sliced(1) : QStringView(text);
     if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), IsDigitOf))
@@ -86,17 +86,34 @@ std::optional<std::int32_t> WholeNumberRange::Read(const QString& text) const
     return static_cast<std::int32_t>(value);
 }
 
+std::optional<std::int32_t> WholeNumberRange::Read(const QString& text) const
+{
+    const std::optional<std::int32_t> value = ReadWholeNumber(text);
+    return value && Holds(*value) ? value : std::nullopt;
+}
+
 void WholeNumberRange::ReadInto(const QString& text, std::int32_t& field) const
 {
     if (const std::optional<std::int32_t> value = Read(text))
         field = *value;
 }
 
-std::optional<long double> RealNumberRange::Read(const QString& text) const
+void WholeNumberRange::ReadItemInto(const QString& text, std::int32_t& field) const
+{
+    if (const std::optional<std::int32_t> value = ReadWholeNumber(text))
+        field = Holds(*value) ? *value : -1;
+}
+
+std::optional<long double> RealNumberRange::Typed(const QString& text) const
 {
     const auto isKey = [](QChar c) { return IsDigitOf(c) || c == QLatin1Char('.'); };
     if (!std::all_of(text.begin(), text.end(), isKey))
         return std::nullopt;
+    return Read(text);
+}
+
+std::optional<long double> RealNumberRange::Read(const QString& text) const
+{
     const long double value = StrToFloatDef(text, std::numeric_limits<long double>::quiet_NaN());
     return Holds(value) ? std::optional(value) : std::nullopt;
 }
@@ -218,7 +235,7 @@ bool WholeNumberBox::Admits(const QString& text) const
 
 std::optional<std::int32_t> WholeNumberBox::Admitted(const QString& text) const
 {
-    return Config.Range.Read(text);
+    return Config.Range.Typed(text);
 }
 
 // ---- Real numbers ----
@@ -259,7 +276,7 @@ void RealNumberBox::Apply(Occasion)
 
 bool RealNumberBox::Admits(const QString& text) const
 {
-    return Config.Range().Read(text).has_value();
+    return Config.Range().Typed(text).has_value();
 }
 
 bool RealNumberBox::ReadsAsApplied(const QString& text) const

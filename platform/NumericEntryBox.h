@@ -35,13 +35,22 @@ struct WholeNumberRange
     std::int32_t Maximum;
 
     bool Holds(std::int32_t value) const { return Minimum <= value && value <= Maximum; }
-    // The value of a text written as the panels write whole numbers (decimal
-    // digits, a minus sign first for a negative value, nothing else) that the
-    // range holds. Nothing for any other text: "5;LC:FL 3", "0x20", " 5", "".
+    // The value of a text as a box takes it typed (decimal digits, a minus
+    // sign first for a negative value, nothing else) that the range holds.
+    // Nothing for any other text: " 5", "+5", "0x20", "".
+    std::optional<std::int32_t> Typed(const QString& text) const;
+    // The value of a number read from a file or a reply, as the whole-number
+    // conversion reads it (" 20", "+7", "0x14" are numbers), that the range
+    // holds. Nothing for a text that holds more than a number ("5;LC:FL 3")
+    // or none, or a number outside.
     std::optional<std::int32_t> Read(const QString& text) const;
     // The field takes the value of a text that Read takes; any other text
     // leaves it as it was.
     void ReadInto(const QString& text, std::int32_t& field) const;
+    // For a range of item indexes: the field takes the item a number names,
+    // and -1 (none chosen) for a number that names no item; a text that is no
+    // number leaves it as it was.
+    void ReadItemInto(const QString& text, std::int32_t& field) const;
 };
 
 // The values a real-number box takes, both bounds included: single-precision
@@ -56,6 +65,10 @@ struct RealNumberRange
     // The value of a text written with the keys a real-number box takes
     // (digits and ".") that the range holds. Nothing for any other text:
     // "1e39", " 5", "1.2.3", "".
+    std::optional<long double> Typed(const QString& text) const;
+    // The value of a number read from a file or a reply, as the text-to-float
+    // conversion reads it (" 35", "+35", "3.5e1"), that the range holds.
+    // Nothing for a text that is no number or a number outside.
     std::optional<long double> Read(const QString& text) const;
 };
 
@@ -155,6 +168,7 @@ public:
     bool Admits(const QString& text) const override;
     // The value the text stands for when the box admits it.
     std::optional<std::int32_t> Admitted(const QString& text) const;
+    const WholeNumberRange& Range() const { return Config.Range; }
 
 protected:
     void Apply(Occasion occasion) override;
@@ -197,6 +211,7 @@ public:
     RealNumberBox(QLineEdit& edit, Settings settings);
 
     bool Admits(const QString& text) const override;
+    RealNumberRange Range() const { return Config.Range(); }
 
 protected:
     void Apply(Occasion occasion) override;

@@ -226,12 +226,17 @@ void SaveBytesToFile(const QString& fileName, const QByteArray& contents)
     replacement.Commit();
 }
 
-void SaveLinesToFile(const QString& fileName, const QStringList& lines)
+QByteArray LinesToBytes(const QStringList& lines)
 {
     QByteArray text;
     for (const QString& line : lines)
         text += TextToAnsi(line) + "\r\n";
-    SaveBytesToFile(fileName, text);
+    return text;
+}
+
+void SaveLinesToFile(const QString& fileName, const QStringList& lines)
+{
+    SaveBytesToFile(fileName, LinesToBytes(lines));
 }
 
 } // namespace platform

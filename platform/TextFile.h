@@ -33,8 +33,10 @@ QByteArray ReadLeadingLines(const QString& fileName, int lineCount, qsizetype lo
 // "Stream write error ..." when a write or the flush fails (a full disk).
 void SaveBytesToFile(const QString& fileName, const QByteArray& contents);
 
-// Saves the lines in the program's code page, each ended by CR LF, as
-// SaveBytesToFile does.
+// The lines in the program's code page, each ended by CR LF.
+QByteArray LinesToBytes(const QStringList& lines);
+
+// Saves the lines as LinesToBytes writes them, as SaveBytesToFile does.
 void SaveLinesToFile(const QString& fileName, const QStringList& lines);
 
 } // namespace platform

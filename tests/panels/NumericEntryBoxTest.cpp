@@ -107,25 +107,44 @@ TEST(RealNumberBox, AppliesTypedValuesByItsOwnRange)
     }
 }
 
-// Rows: a text as a file line or a reply brings it, and the value a box of
-// the range admits for it. A whole number must be written as the panels
-// write one; anything more, or a value outside, is no value at all.
-TEST(NumericEntryBox, AdmitsOnlyATextThatStandsForAValueInItsRange)
+// Rows: a text, the value a box of the range takes for it typed, and the
+// value it takes for it from a file line or a reply, read as the conversions
+// read numbers. Typed, a whole number must be written as the panels write
+// one; read, blanks before it, a sign and a hexadecimal prefix are part of a
+// number. Anything more, or a value outside, is no value at all.
+TEST(NumericEntryBox, TakesOnlyATextThatStandsForAValueInItsRange)
 {
     const platform::WholeNumberRange whole{-45, 45};
-    struct Whole { const char* Text; std::optional<std::int32_t> Value; };
-    for (const Whole& c : {Whole{"45", 45}, Whole{"-45", -45}, Whole{"007", 7}, Whole{"46", {}}, Whole{"-46", {}},
-                           Whole{"+5", {}}, Whole{" 5", {}}, Whole{"$10", {}}, Whole{"5;LC:FL 3", {}}, Whole{"", {}},
-                           Whole{"1e1", {}}, Whole{"99999999999999999999", {}}})
-        EXPECT_EQ(whole.Read(QString::fromLatin1(c.Text)), c.Value) << c.Text;
+    struct Whole { const char* Text; std::optional<std::int32_t> Typed; std::optional<std::int32_t> Read; };
+    for (const Whole& c : {Whole{"45", 45, 45}, Whole{"-45", -45, -45}, Whole{"007", 7, 7}, Whole{"46", {}, {}},
+                           Whole{"-46", {}, {}}, Whole{"+5", {}, 5}, Whole{" 5", {}, 5}, Whole{"$10", {}, 16},
+                           Whole{"0x2D", {}, 45}, Whole{"0x2E", {}, {}}, Whole{"5 ", {}, {}},
+                           Whole{"5;LC:FL 3", {}, {}}, Whole{"", {}, {}}, Whole{"1e1", {}, {}},
+                           Whole{"99999999999999999999", {}, {}}}) {
+        EXPECT_EQ(whole.Typed(QString::fromLatin1(c.Text)), c.Typed) << c.Text;
+        EXPECT_EQ(whole.Read(QString::fromLatin1(c.Text)), c.Read) << c.Text;
+    }
 
     const platform::RealNumberRange real{20.0f, 100.0f};
     const QByteArray beyondLongDouble(5000, '9');
-    struct Real { const char* Text; std::optional<long double> Value; };
-    for (const Real& c : {Real{"20", 20.0L}, Real{"100", 100.0L}, Real{"45.06", 45.06L}, Real{"45.", 45.0L},
-                          Real{" 45 ", {}}, Real{"2e1", {}}, Real{"100.0001", {}}, Real{"19.99", {}}, Real{"", {}},
-                          Real{"999+", {}}, Real{"3,4", {}}, Real{beyondLongDouble.constData(), {}}})
-        EXPECT_EQ(real.Read(QString::fromLatin1(c.Text)), c.Value) << c.Text;
+    struct Real { const char* Text; std::optional<long double> Typed; std::optional<long double> Read; };
+    for (const Real& c : {Real{"20", 20.0L, 20.0L}, Real{"100", 100.0L, 100.0L}, Real{"45.06", 45.06L, 45.06L},
+                          Real{"45.", 45.0L, 45.0L}, Real{" 45 ", {}, 45.0L}, Real{"+45", {}, 45.0L},
+                          Real{"2e1", {}, 20.0L}, Real{"100.0001", {}, {}}, Real{"19.99", {}, {}}, Real{"", {}, {}},
+                          Real{"999+", {}, {}}, Real{"3,4", {}, {}}, Real{beyondLongDouble.constData(), {}, {}}}) {
+        EXPECT_EQ(real.Typed(QString::fromLatin1(c.Text)), c.Typed) << c.Text;
+        EXPECT_EQ(real.Read(QString::fromLatin1(c.Text)), c.Read) << c.Text;
+    }
+
+    // An item index: a number that names no item chooses none.
+    const platform::WholeNumberRange items{0, 5};
+    struct Item { const char* Text; std::int32_t Field; };
+    for (const Item& c : {Item{"3", 3}, Item{" 5", 5}, Item{"7", -1}, Item{"-1", -1}, Item{"-9", -1}, Item{"x", 2},
+                          Item{"", 2}, Item{"3;LC:FL 3", 2}}) {
+        std::int32_t field = 2;
+        items.ReadItemInto(QString::fromLatin1(c.Text), field);
+        EXPECT_EQ(field, c.Field) << c.Text;
+    }
 }
 
 TEST(NumericEntryBox, TwoEmptyPendingBoxesDoNotPullTheFocusFromEachOther)

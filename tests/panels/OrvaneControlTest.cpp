@@ -296,6 +296,10 @@ TEST_F(OrvanePanel, SettingQueriesTakeTheInstrumentsValueAndSendItBack)
         {&Form::QueryShutter, "?SHUTTER", "1;!GATE ACTIV=1\r\n", {}, NewFile, nullptr},
         {&Form::QueryFrequency, "?PULSE FREQUENCY", "999+\r\n", {}, NewFile, nullptr},
         {&Form::QueryDiodeCurrentSet, "?DIODE SETCURRENT", "999+\r\n", {}, NewFile, nullptr},
+        {&Form::QueryFrequency, "?PULSE FREQUENCY", " 3.5e1+1\r\n", {"!PULSE FREQUENCY=35.0"},
+         {"00", 35.0f, 13.0f, 0, 0, "35.0", "13.0", 0, 0, 0}, nullptr},
+        {&Form::QueryPulseMode, "?PULSE MODE", " +1\r\n", {GateOff, ShutterClosed, "!PULSE MODE=1"},
+         {"00", 20.0f, 13.0f, 1, 0, "20.0", "13.0", 0, 1, 0}, nullptr},
         {&Form::QueryParameterSet, "?PARAMETER SET", "\r\n", {Recall},
          {"", 20.0f, 13.0f, 0, 0, "20.0", "13.0", -1, 0, 0}, nullptr},
         {&Form::QueryParameterSet, "?PARAMETER SET", "05\r\n", {"!PARAMETER SET=05", Recall},
@@ -410,7 +414,8 @@ INSTANTIATE_TEST_SUITE_P(
 // Rows: a first showing of a file, its lines with "|" between them; what the
 // showing applies (set, frequency, current, pulse mode, shutter) and the file
 // the close writes. A line its box would refuse takes the new file's value; a
-// set point that is no number is told after the laser is stopped.
+// set point that is no number is told after the laser is stopped. An index
+// that names no item chooses none, and no mode or shutter command is sent.
 TEST_F(OrvanePanel, AFileValueABoxWouldRefuseIsNeitherSentNorWrittenBack)
 {
     struct Case { const char* File; std::array<QByteArray, 5> Applied; const char* Saved; const char* Error; };
@@ -422,8 +427,10 @@ TEST_F(OrvanePanel, AFileValueABoxWouldRefuseIsNeitherSentNorWrittenBack)
         {"05|1e30|30|1|0", {"05", "20.0", "30.0", "1", "0"}, "05|20|30|1|0", nullptr},
         {"05|0|30|1|0", {"05", "20.0", "30.0", "1", "0"}, "05|20|30|1|0", nullptr},
         {"05|45|-5|1|0", {"05", "45.0", "13.0", "1", "0"}, "05|45|13|1|0", nullptr},
-        {"05|45|30|7|0", {"05", "45.0", "30.0", "0", "0"}, "05|45|30|0|0", nullptr},
-        {"05|45|30|1|7", {"05", "45.0", "30.0", "1", "0"}, "05|45|30|1|0", nullptr},
+        {"05|45|30|7|0", {"05", "45.0", "30.0", "", "0"}, "05|45|30|-1|0", nullptr},
+        {"05|45|30|1|7", {"05", "45.0", "30.0", "1", ""}, "05|45|30|1|0", nullptr},
+        {"05|45|30|x|-", {"05", "45.0", "30.0", "0", "0"}, "05|45|30|0|0", nullptr},
+        {"05| +45|3e1|+1| 1", {"05", "45.0", "30.0", "1", "1"}, "05|45|30|1|0", nullptr},
     };
     const auto lines = [](const char* file) {
         return *file == '\0' ? QByteArray() : QByteArray(file).replace('|', "\r\n") + "\r\n";
@@ -434,10 +441,14 @@ TEST_F(OrvanePanel, AFileValueABoxWouldRefuseIsNeitherSentNorWrittenBack)
         WriteConfig(lines(c.File));
         Show();
         const auto& [set, frequency, current, mode, shutter] = c.Applied;
-        const Commands applied = (set.isEmpty() ? Commands{} : Commands{"!PARAMETER SET=" + set})
+        const auto chosen = [](const char* prefix, const QByteArray& item) {
+            return item.isEmpty() ? Commands{} : Commands{prefix + item};
+        };
+        const Commands applied = chosen("!PARAMETER SET=", set)
                                  + Commands{Recall, "!PULSE FREQUENCY=" + frequency, "!DIODE SETCURRENT=" + current,
-                                            GateOff, ShutterClosed, "!PULSE MODE=" + mode, "!SHUTTER=" + shutter,
-                                            GateOff, ShutterClosed};
+                                            GateOff, ShutterClosed}
+                                 + chosen("!PULSE MODE=", mode) + chosen("!SHUTTER=", shutter)
+                                 + Commands{GateOff, ShutterClosed};
         EXPECT_EQ(Wire().mid(StartSequence.size()), applied);
         EXPECT_EQ(Ui.Exceptions, c.Error ? std::vector<QString>{QString::fromLatin1(c.Error)} : std::vector<QString>{});
         OrvaneControlForm->close();

@@ -3,6 +3,7 @@
 #include "panels/OrvaneConfiguration.h"
 #include "panels/OrvaneControl.h"
 #include "panels/TessalineControl.h"
+#include "support/UnreadableFile.h"
 
 #include <sys/resource.h>
 
@@ -60,6 +61,32 @@ TEST_F(PanelFiles, AHugeFileIsReadNoFurtherThanThePanelsLines)
         EXPECT_FALSE(!c.NotSent.isEmpty() && shown.contains(c.NotSent));
         panel.close();
         Wire();
+    }
+}
+
+// Rows: a panel whose file is there but cannot be read, as another user's.
+// The showing applies nothing of it and sends none of its values; neither the
+// showing nor the close replaces it.
+TEST_F(PanelFiles, AFileThatIsThereButCannotBeReadIsNeverReplaced)
+{
+    struct Case { const char* Name; bool Tessaline; QByteArray Contents; QByteArray NotSent; };
+    const Case cases[] = {
+        {"Tessaline", true, "1,250\r\n0\r\n0\r\n0\r\n0\r\n0\r\n12\r\n", ";LC:RR"},
+        {"Orvane", false, "07\r\n45\r\n30\r\n1\r\n0\r\n", "!PULSE FREQUENCY"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QWidget& panel = c.Tessaline ? static_cast<QWidget&>(*TessalineControlForm) : *OrvaneControlForm;
+        const QString file = c.Tessaline ? TessalineConfigFileName() : orvane::ConfigFileName();
+        ASSERT_TRUE(WriteWholeFile(file, c.Contents));
+        {
+            const UnreadableFile unreadable(file);
+            Open(panel, c.Tessaline ? &TCommTermForm::GRNIRControl1Click : &TCommTermForm::OrvaneSystem1Click);
+            panel.close();
+        }
+        for (const QByteArray& command : Wire())
+            EXPECT_FALSE(command.startsWith(c.NotSent)) << command.toStdString();
+        EXPECT_EQ(ReadWholeFile(file), c.Contents);
     }
 }
 

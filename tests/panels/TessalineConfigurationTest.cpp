@@ -108,6 +108,10 @@ TEST_F(TessalineConfiguration, EachLineIsAppliedThroughItsControl)
         {"a fire state that would fire", FileWith({{2, "3"}}), ";LC:FL ", {";LC:FL 0", ";LC:FL 1"}, 0, full, 2500.0f},
         {"counts outside their boxes", FileWith({{6, "1001"}, {7, "99"}}), ";LC:BU ", {";LC:BU 0"}, 0, full, 2500.0f},
         {"no whole numbers", FileWith({{6, "abc"}, {7, ""}, {4, "x"}}), ";LC:RR ", {";LC:RR 50"}, 0, full, 2500.0f},
+        {"a wavelength that names no item", FileWith({{4, "7"}}), ";LC:SW", {}, 0, full, 2500.0f},
+        {"its selection still stops the laser", FileWith({{4, "7"}}), ";LC:FL", {";LC:FL 0", ";LC:FL 1"}, 0, full,
+         2500.0f},
+        {"a mode that names no item", FileWith({{5, "9"}}), ";LC:MO", {}, 0, full, 2500.0f},
         {"no polarization command", FileWith({{8, "30"}, {12, "-45"}}), ";LC:PA", {}, 0, full, 2500.0f},
         {"no theta command", FileWith({{8, "30"}, {12, "-45"}}), ";LC:ST", {}, 0, full, 2500.0f},
     };
@@ -145,6 +149,7 @@ TEST_F(TessalineConfiguration, NoValueABoxWouldRefuseIsSentOrWritten)
         {"sizes beyond the magnification", {{11, "50,100,40.00"}}, None,
          {";LC:SP 50,50.00,50.00", ";LC:SP 50,50.00,40.00"}, {{11, "50,50.00,40.00"}}},
         {"angles beyond their boxes", {{8, "91"}, {12, "-46"}}, None, {full, full, full}, {}},
+        {"indexes that name no item", {{4, "7"}, {5, "-9"}}, None, {full, full, full}, {{4, "-1"}, {5, "-1"}}},
         {"1e39 dropped into the X box", {}, Into, {full, full, full}, {}},
         {"1e39 dropped beside", {}, Beside, {full, full, full, ";LC:SP 1,500.00,2500.00"}, {{11, "1,500.00,2500.00"}}},
     };

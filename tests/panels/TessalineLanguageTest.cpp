@@ -39,13 +39,15 @@ TEST(TessalineLanguage, ConfigurationLinesReadOnlyWhatTheirControlsTake)
         {"at the ends of the ranges",
          "1,1000\r\n1\r\n1\r\n5\r\n-1\r\n1000\r\n50\r\n-90\r\n255\r\n0\r\n100,60.00,60.00\r\n45\r\n",
          {1, 1000, 1, 1, 5, -1, 1000, 50, -90, 255, 0, QStringLiteral("100,60.00,60.00"), 45}},
-        {"outside the controls' ranges",
+        {"outside the controls' ranges, indexes that name no item",
          "7,1001\r\n3\r\n2\r\n6\r\n-2\r\n1001\r\n51\r\n91\r\n256\r\n-1\r\n1,,\r\n46\r\n",
-         {0, 100, 0, 0, 0, 0, 0, 50, 0, 128, 90, QStringLiteral("1,,"), 0}},
-        {"no whole numbers", "a,b\r\nx\r\n1.5\r\n-\r\n\r\n12abc\r\n0x20\r\n$10\r\nFF\r\n9999999999\r\nabc\r\n--1\r\n",
+         {0, 100, 0, 0, -1, -1, 0, 50, 0, 128, 90, QStringLiteral("1,,"), 0}},
+        {"no whole numbers", "a,b\r\nx\r\n1.5\r\n-\r\n\r\n12abc\r\n0x\r\n$\r\nFF\r\n9999999999\r\nabc\r\n--1\r\n",
          {0, 100, 0, 0, 0, 0, 0, 50, 0, 128, 90, QStringLiteral("abc"), 0}},
-        {"more than the number, and blanks", "1,5;LC:FL 3\r\n+1\r\n 1\r\n1 \r\n1e0\r\n-0\r\n",
-         {1, 100, 0, 1, 1, 0, 0, 50, 0, 128, 90, QString(), 0}},
+        {"more than the number, signs and blanks", "1,5;LC:FL 3\r\n+1\r\n 1\r\n1 \r\n1e0\r\n-0\r\n",
+         {1, 100, 1, 1, 1, 0, 0, 50, 0, 128, 90, QString(), 0}},
+        {"hexadecimal numbers", "0x1,$64\r\n0\r\n0\r\n$2\r\n0X1\r\n0x20\r\n$10\r\n$10\r\n0xFF\r\n$5A\r\n\r\n-$2D\r\n",
+         {1, 100, 0, 0, 2, 1, 32, 16, 16, 255, 90, QString(), -45}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReadConfiguration(c.Contents), c.Read) << c.Name;

@@ -35,6 +35,9 @@ TEST_F(TessalineQueries, EnergyReplyShowsTheEnergyAndSelectsItsLevel)
         {"rbLowEnergy", "7,99999", {";LC:ED?"}, "20", 20, 0},
         {"rbHighEnergy", "1,1001", {";LC:ED?"}, "20", 20, 1},
         {"rbLowEnergy", "2,250", {";LC:ED?"}, "20", 20, 0},
+        {"rbLowEnergy", "1, 250", {";LC:ED?", ";LC:ED 1,250"}, "250", 250, 1},
+        {"rbHighEnergy", "+0,+0030", {";LC:ED?", ";LC:ED 0,30"}, "30", 30, 0},
+        {"rbLowEnergy", "1,250;LC:FL 3", {";LC:ED?"}, "30", 30, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Reply.toStdString());
@@ -172,6 +175,11 @@ TEST_F(TessalineQueries, NumberRepliesShowInTheirControlAndSendNothingMore)
         {&Form::QueryRepRate, ";LC:RR?", "x", "leRepRate", "10", &form->RepRate, 10},
         {&Form::QueryRepRate, ";LC:RR?", "?E2", "leRepRate", "10", &form->RepRate, 10},
         {&Form::QueryRepRate, ";LC:RR?", "5;LC:FL 3", "leRepRate", "10", &form->RepRate, 10},
+        {&Form::QueryRepRate, ";LC:RR?", " 20", "leRepRate", "20", &form->RepRate, 20},
+        {&Form::QueryRepRate, ";LC:RR?", "30 ", "leRepRate", "20", &form->RepRate, 20},
+        {&Form::QueryRepRate, ";LC:RR?", " 51", "leRepRate", "20", &form->RepRate, 20},
+        {&Form::QueryBurstCount, ";LC:BU?", "+7", "leBurstCount", "7", &form->BurstCount, 7},
+        {&Form::QueryBurstCount, ";LC:BU?", "0x10", "leBurstCount", "16", &form->BurstCount, 16},
         {&Form::QueryPolarizationAngle, ";LC:PA?", "45", "edPolarization", "45", &form->PolarizationAngle, 45},
         {&Form::QueryPolarizationAngle, ";LC:PA?", "91", "edPolarization", "45", &form->PolarizationAngle, 45},
         {&Form::QueryTheta, ";LC:ST?", "-10", "edTheta", "-10", &form->Theta, -10},
