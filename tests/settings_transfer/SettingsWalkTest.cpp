@@ -148,14 +148,24 @@ TEST(SettingsDownload, EveryLineSentOrAddedIsOneLine)
     EXPECT_EQ(window.Settings, (QStringList{"P,12", "P,5", "M,:MODE"}));
 }
 
+// Setting lines keep the file's order whatever is held back. A comment line
+// holding both markers, in either order, leaves the lines after it in place.
 TEST(SettingsDownload, HeldBackRestoreLinesComeLastInTheirOrderHoweverMany)
 {
+    const std::pair<const char*, QStringList> rows[] = {
+        {"a,A?\n/* held\nb,B?\nc,C?\n*/\nd,D?\n/* to the end\ne,E?", {"a,A ", "d,D ", "b,B ", "c,C ", "e,E "}},
+        {"a,A?\n/* note */\nb,B?\n/*\nc,C?\n*/\nd,D?\ne,E?", {"a,A ", "b,B ", "d,D ", "e,E ", "c,C "}},
+        {"/*\na,A?\n*/ then /*\nb,B?\n/*\nc,C?\n*/\nd,D?\ne,E?", {"b,B ", "d,D ", "e,E ", "a,A ", "c,C "}},
+    };
+    for (const auto& [file, restore] : rows) {
+        RecordingWindow window;
+        SettingsQuery(window).QueryInstrumentSettings(Lines(file));
+        EXPECT_EQ(window.Settings, (QStringList{"a,", "b,", "c,", "d,", "e,"})) << file;
+        EXPECT_EQ(window.Restore, restore) << file;
+    }
+
     RecordingWindow window;
     SettingsQuery query(window);
-    query.QueryInstrumentSettings(Lines("a,A?\n/* held\nb,B?\nc,C?\n*/\nd,D?\n/* to the end\ne,E?"));
-    EXPECT_EQ(window.Settings, (QStringList{"a,", "b,", "c,", "d,", "e,"}));
-    EXPECT_EQ(window.Restore, (QStringList{"a,A ", "d,D ", "b,B ", "c,C ", "e,E "}));
-
     QStringList file{"/*"};
     for (int n = 0; n < 1500; ++n)
         file << QStringLiteral("n,Q%1?").arg(n);

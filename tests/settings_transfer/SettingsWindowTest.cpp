@@ -297,6 +297,29 @@ TEST_F(SettingsTransfer, AnUploadSendsTheRestoreFileAndCancelSendsNothing)
     EXPECT_TRUE(Instrument->Received().isEmpty());
 }
 
+// Bytes 0x80 to 0x9F are the code page's curly quotes and euro sign, not
+// control characters: a value holding them shows as those characters, is
+// saved as the bytes the instrument sent and goes back as those bytes.
+TEST_F(SettingsTransfer, ACodePageValueGoesBackToTheInstrumentAsTheBytesItSent)
+{
+    const QByteArray value = "\x93" "5\x80\x94";
+    AnswerByCommand({{":NAME?", value + "\r\n"}, {":NAME " + value, "OK"}});
+    Ui.AnswerFileDialog(WriteFile("name.iqf", "Name,:NAME?\r\n"));
+    Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/name"));
+    Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/name.irf"));
+    QStringList shown;
+    WhileShown("DownloadSettings1", [&] {
+        Click("cmdDownload");
+        shown << SettingsText();
+        Click("cmdUpload");
+        shown << SettingsText();
+    });
+    EXPECT_EQ(shown, QStringList(2, QStringLiteral("Name,\u201C5\u20AC\u201D")));
+    EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/name.irf")), "Name,:NAME " + value + "\r\n");
+    ExpectWire(":NAME?\r\n:NAME " + value + "\r\n");
+    EXPECT_TRUE(Ui.Messages.empty());
+}
+
 TEST_F(SettingsTransfer, TheSettingsArePrintedAndSavedWithoutAPromptAndAFailedSaveLeavesNothingBehind)
 {
     const QString folder = InstallPath() + QStringLiteral("/saves");
