@@ -34,18 +34,26 @@ bool IsAcknowledged(const QString& reply)
 
 } // namespace
 
+// A command that cannot be written is reported once and the exchange ends
+// there: an adapter that is gone would fail every resend too, each with a box
+// of its own.
 QString TInstrumentSettingForm::SendInstrumentCommand(const QString& command, int mode)
 {
     ReopenIfClosed();
     CommPort->PurgeRxBuffer();
-    if (!CommPort->WriteCommPort(platform::TextToAnsi(command), FirstTerminator))
-        ErrorInstrumentWrite(command);
     QString reply;
+    if (!WriteInstrumentCommand(command, FirstTerminator))
+        return reply;
     if (mode == AcknowledgedCommand)
         ExchangeAcknowledged(command, reply);
     else if (mode == InstrumentQuery)
         ExchangeQuery(command, reply);
     return reply;
+}
+
+bool TInstrumentSettingForm::WriteFailed() const
+{
+    return TransferWriteFailed;
 }
 
 // A port that does not reopen shows itself in the write that follows.
@@ -57,19 +65,27 @@ void TInstrumentSettingForm::ReopenIfClosed()
     CommPort->InitCommPort(CommPort->BaudRateText);
 }
 
+bool TInstrumentSettingForm::WriteInstrumentCommand(const QString& command, const QByteArray& terminator)
+{
+    if (CommPort->WriteCommPort(platform::TextToAnsi(command), terminator))
+        return true;
+    TransferWriteFailed = true;
+    ErrorInstrumentWrite(command);
+    return false;
+}
+
 void TInstrumentSettingForm::ExchangeAcknowledged(const QString& command, QString& reply)
 {
     ReadReply(reply);
     if (IsAcknowledged(reply))
         return;
-    ResendTwice(command, reply);
-    if (!IsAcknowledged(reply))
+    if (ResendTwice(command, reply) && !IsAcknowledged(reply))
         isResponseError(command, reply);
 }
 
 void TInstrumentSettingForm::ExchangeQuery(const QString& command, QString& reply)
 {
-    if (ReadReply(reply) || ResendTwice(command, reply))
+    if (ReadReply(reply) || (ResendTwice(command, reply) && !reply.isEmpty()))
         isResponseError(command, reply);
 }
 
@@ -82,20 +98,22 @@ bool TInstrumentSettingForm::ReadReply(QString& reply)
     return count > 0;
 }
 
-// The reply of the second resend is the one that counts.
+// The reply of the second resend is the one that counts. False when a resend
+// could not be written; the reply is then the last one read.
 bool TInstrumentSettingForm::ResendTwice(const QString& command, QString& reply)
 {
-    ResendInstrumentCommand(command);
-    ReadReply(reply);
-    ResendInstrumentCommand(command);
-    return ReadReply(reply);
+    for (int resend = 0; resend < 2; ++resend) {
+        if (!ResendInstrumentCommand(command))
+            return false;
+        ReadReply(reply);
+    }
+    return true;
 }
 
-void TInstrumentSettingForm::ResendInstrumentCommand(const QString& command)
+bool TInstrumentSettingForm::ResendInstrumentCommand(const QString& command)
 {
     CommPort->PurgeRxBuffer();
-    if (!CommPort->WriteCommPort(platform::TextToAnsi(command), ResendTerminator))
-        ErrorInstrumentWrite(command);
+    return WriteInstrumentCommand(command, ResendTerminator);
 }
 
 bool TInstrumentSettingForm::isResponseError(const QString& command, const QString& reply)

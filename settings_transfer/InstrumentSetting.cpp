@@ -130,9 +130,17 @@ void TInstrumentSettingForm::FormShow()
 
 void TInstrumentSettingForm::StartTransfer(const QString& action)
 {
+    TransferWriteFailed = false;
     ResetProgress(CompleteText);
     ShowAction(action);
     ClearTransferEditors();
+}
+
+// A transfer that ended at a failed write did not do its work: the action
+// shows the window at rest, not "Done".
+void TInstrumentSettingForm::EndTransfer()
+{
+    ShowAction(TransferWriteFailed ? QStringLiteral("Action:") : QStringLiteral("Action: Done"));
 }
 
 void TInstrumentSettingForm::ResetProgress(const QString& labelEnd)
@@ -147,6 +155,14 @@ void TInstrumentSettingForm::FillProgress(QProgressBar& bar, QLabel& label)
 {
     bar.setValue(bar.maximum());
     ShowPosition(bar, label, CompleteText);
+}
+
+// A walk cut short by a failed write keeps its bar where it stopped.
+void TInstrumentSettingForm::EndWalk(QProgressBar& bar, QLabel& label)
+{
+    if (!TransferWriteFailed)
+        FillProgress(bar, label);
+    Repaint();
 }
 
 // The settings and the restore lines; the query file stays until the next showing.
@@ -172,7 +188,7 @@ void TInstrumentSettingForm::cmdDownloadClick()
 {
     StartTransfer(QStringLiteral("Action: Downloading..."));
     DownloadSettings();
-    ShowAction(QStringLiteral("Action: Done"));
+    EndTransfer();
 }
 
 void TInstrumentSettingForm::DownloadSettings()
@@ -180,6 +196,10 @@ void TInstrumentSettingForm::DownloadSettings()
     OpenQueryFile();
     ShowFileName(OpenDialogInstrumentQueryFile.FileName);
     QueryInstrumentSettings();
+    // Uploaded later, the restore file of a download cut short would set
+    // half an instrument.
+    if (TransferWriteFailed)
+        return;
     Pause(AfterWalkPauseMs);
     SaveRestoreFile();
 }
@@ -194,8 +214,7 @@ void TInstrumentSettingForm::QueryInstrumentSettings()
 {
     reInstrumentSettingFile->setFocus();
     Query.QueryInstrumentSettings(EditorLines(*reInstrumentQueryFile));
-    FillProgress(*pbDownloadProgress, *lblDownloadProgress);
-    Repaint();
+    EndWalk(*pbDownloadProgress, *lblDownloadProgress);
 }
 
 void TInstrumentSettingForm::SaveRestoreFile()
@@ -209,7 +228,7 @@ void TInstrumentSettingForm::cmdUploadClick()
 {
     StartTransfer(QStringLiteral("Action: UPloading..."));
     UploadSettings();
-    ShowAction(QStringLiteral("Action: Done"));
+    EndTransfer();
 }
 
 void TInstrumentSettingForm::UploadSettings()
@@ -217,7 +236,8 @@ void TInstrumentSettingForm::UploadSettings()
     OpenRestoreFile();
     ShowFileName(OpenDialogInstrumentRestoreFile.FileName);
     RestoreInstrumentSettings();
-    Pause(AfterWalkPauseMs);
+    if (!TransferWriteFailed)
+        Pause(AfterWalkPauseMs);
 }
 
 void TInstrumentSettingForm::OpenRestoreFile()
@@ -229,8 +249,7 @@ void TInstrumentSettingForm::RestoreInstrumentSettings()
 {
     reInstrumentSettingFile->setFocus();
     ::RestoreInstrumentSettings(*this, EditorLines(*reInstrumentRestoreFile));
-    FillProgress(*pbUploadProgress, *lblUploadProgress);
-    Repaint();
+    EndWalk(*pbUploadProgress, *lblUploadProgress);
 }
 
 // ---- The settings editor's pop-up menu ----

@@ -38,7 +38,9 @@ public:
 
     // The command exchange.
     QString SendInstrumentCommand(const QString& command, int mode) override;
-    void ResendInstrumentCommand(const QString& command);
+    bool WriteFailed() const override;
+    // False when the command could not be written.
+    bool ResendInstrumentCommand(const QString& command);
     bool isResponseError(const QString& command, const QString& reply);
     void ErrorInstrumentWrite(const QString& command);
     void ErrorInstrumentResponse(const QString& code, const QString& command);
@@ -69,8 +71,11 @@ private:
     void ShowFileName(const QString& fileName);
     void LoadChosenFile(platform::FileDialogRequest& dialog, QPlainTextEdit& editor);
     void SaveEditorLines(platform::FileDialogRequest& dialog, const QPlainTextEdit& editor);
+    void EndTransfer();
+    void EndWalk(QProgressBar& bar, QLabel& label);
     // The command exchange's steps.
     void ReopenIfClosed();
+    bool WriteInstrumentCommand(const QString& command, const QByteArray& terminator);
     void ExchangeAcknowledged(const QString& command, QString& reply);
     void ExchangeQuery(const QString& command, QString& reply);
     bool ReadReply(QString& reply);
@@ -83,6 +88,9 @@ private:
     void AddToRestoreFile(const QString& line) override;
     void LineDone(Walk walk, int nextLine) override;
     void Repaint() override;
+
+    // Set by a command of the current transfer that could not be written.
+    bool TransferWriteFailed = false;
 };
 
 extern TInstrumentSettingForm* InstrumentSettingForm;

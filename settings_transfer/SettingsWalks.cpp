@@ -88,6 +88,8 @@ void SettingsQuery::QueryInstrumentSettings(const QStringList& lines)
         const QString line = WithoutLineEnds(lines[index]);
         if (IsDataLine(line)) {
             RunDataLine(line);
+            if (Window.WriteFailed())
+                return;
             Window.LineDone(Walk::Download, static_cast<int>(index + 1));
         } else {
             FollowComment(line);
@@ -147,7 +149,7 @@ void SettingsQuery::RunDataLine(const QString& line)
 void SettingsQuery::RunPlainQuery(const QString& label, const QString& rest)
 {
     const QString reply = Reply(rest, TransferWindow::InstrumentQuery, LineEnd);
-    if (IsRefused(reply))
+    if (YieldsNothing(reply))
         return;
     AddSetting(label, rest, reply);
 }
@@ -155,7 +157,7 @@ void SettingsQuery::RunPlainQuery(const QString& label, const QString& rest)
 void SettingsQuery::RunSerialNumberQuery(const QString& label, const QString& rest)
 {
     const QString reply = Reply(AfterFirst(QStringLiteral(","), rest), TransferWindow::InstrumentQuery, LineEnd);
-    if (IsRefused(reply))
+    if (YieldsNothing(reply))
         return;
     const qsizetype blank = Pos(QStringLiteral(" "), reply);
     const QString serial = blank > 0 ? From(reply, blank + 1) : WithoutLastCharacter(reply);
@@ -166,7 +168,7 @@ void SettingsQuery::RunSerialNumberQuery(const QString& label, const QString& re
 void SettingsQuery::RunDisplayOnlyQuery(const QString& label, const QString& rest)
 {
     const QString reply = Reply(AfterFirst(QStringLiteral("@"), rest), TransferWindow::InstrumentQuery, LineEnd);
-    if (IsRefused(reply))
+    if (YieldsNothing(reply))
         return;
     AddSettingLine(label, reply);
 }
@@ -176,7 +178,7 @@ void SettingsQuery::RunCommandLine(const QString& label, const QString& rest)
     const QString command = AfterFirst(QStringLiteral("#"), rest);
     Window.Pause(CommandLinePauseMs);
     const QString reply = Reply(command, TransferWindow::AcknowledgedCommand, LineEnd);
-    if (IsRefused(reply))
+    if (YieldsNothing(reply))
         return;
     AddRestoreLine(label + QLatin1Char(',') + command);
 }
@@ -203,7 +205,7 @@ void SettingsQuery::RunExtractLine(const QString& label, QString fields)
     markers.EndOffset = NumberField(fields);
     QString reply = Reply(command, TransferWindow::AcknowledgedCommand, LineEnd);
     StripReplyTerminator(reply, CarriageReturn);
-    if (IsRefused(reply))
+    if (YieldsNothing(reply))
         return;
     AddSetting(label, command, ExtractValue(reply, markers, reply));
 }
@@ -215,7 +217,7 @@ void SettingsQuery::RunLookupLine(const QString& label, QString fields)
     const std::size_t pairs = ReadValueMap(fields);
     QString reply = Reply(command, TransferWindow::AcknowledgedCommand, LineEnd);
     StripReplyTerminator(reply, CarriageReturn);
-    if (IsRefused(reply))
+    if (YieldsNothing(reply))
         return;
     AddSetting(label, command, LookUp(reply, pairs));
 }
@@ -251,7 +253,7 @@ void SettingsQuery::RunListLine(const QString& label, QString fields)
     const QString command = TakeField(fields);
     const QString separator = SeparatorField(fields);
     QString remainder = Reply(command, TransferWindow::AcknowledgedCommand, WholeReply);
-    if (IsRefused(remainder))
+    if (YieldsNothing(remainder))
         return;
     for (int number = 0;; ++number) {
         const qsizetype at = Pos(separator, remainder);
@@ -274,7 +276,7 @@ void SettingsQuery::RunPickLine(const QString& label, QString fields)
     const QString separator = SeparatorField(TakeField(fields));
     const int index = NumberField(fields);
     const QString reply = Reply(command, TransferWindow::AcknowledgedCommand, WholeReply);
-    if (IsRefused(reply))
+    if (YieldsNothing(reply))
         return;
     CollectValueList(reply, separator, markers);
     const bool listed = index >= 0 && static_cast<std::size_t>(index) < ValueLimit;
@@ -305,6 +307,12 @@ QString SettingsQuery::Reply(const QString& command, int mode, const QString& te
     return reply;
 }
 
+// A command that could not be written has no reply, whatever was read.
+bool SettingsQuery::YieldsNothing(const QString& reply) const
+{
+    return Window.WriteFailed() || IsRefused(reply);
+}
+
 // The restore line sets what the query read: the query less its last
 // character, a blank and the value.
 void SettingsQuery::AddSetting(const QString& label, const QString& command, const QString& value)
@@ -328,6 +336,8 @@ void RestoreInstrumentSettings(TransferWindow& window, const QStringList& lines)
             continue;
         const QString command = AfterFirst(QStringLiteral(","), line);
         window.SendInstrumentCommand(command, TransferWindow::AcknowledgedCommand);
+        if (window.WriteFailed())
+            return;
         window.AddSettingLine(LabelOf(line) + QLatin1Char(',') + AfterFirst(QStringLiteral(" "), command));
         window.LineDone(Walk::Upload, static_cast<int>(index + 1));
     }

@@ -22,6 +22,10 @@ public:
     static constexpr int InstrumentQuery = 3;
 
     virtual QString SendInstrumentCommand(const QString& command, int mode) = 0;
+    // True once a command of this transfer could not be written: the adapter
+    // is gone, so the walk ends there and what it read so far is all there is.
+    // A window whose writes cannot fail need not say.
+    virtual bool WriteFailed() const { return false; }
     virtual void Pause(int milliseconds) = 0;
     // One step of the walk's bar, with its label.
     virtual void StepProgress(Walk walk) = 0;
@@ -47,7 +51,9 @@ public:
 
     // Sends the file's commands, adds each setting line as it comes and its
     // restore line in file order, the held-back ones last. Every line sent
-    // or added is one line (WithoutLineEnds).
+    // or added is one line (WithoutLineEnds). At a command that could not be
+    // written the walk ends, that line yielding nothing and no held-back line
+    // added.
     void QueryInstrumentSettings(const QStringList& lines);
 
     void AddRestoreLine(const QString& line);
@@ -78,6 +84,7 @@ private:
     QString LookUp(const QString& reply, std::size_t pairs) const;
     void CollectValueList(const QString& reply, const QString& separator, const QueryFile::Markers& markers);
     QString Reply(const QString& command, int mode, const QString& terminator);
+    bool YieldsNothing(const QString& reply) const;
     void AddSettingLine(const QString& label, const QString& value);
     void AddSetting(const QString& label, const QString& command, const QString& value);
 
@@ -85,5 +92,6 @@ private:
 };
 
 // The upload's walk over the lines of a restore file: each command is sent,
-// as one line, and its value shown as a setting line.
+// as one line, and its value shown as a setting line. It ends at a command
+// that could not be written.
 void RestoreInstrumentSettings(TransferWindow& window, const QStringList& lines);

@@ -9,11 +9,14 @@ namespace {
 using Walk = TransferWindow::Walk;
 
 // A settings window that answers each command from a table (unlisted ones
-// stay silent) and records everything the walks ask of it.
+// stay silent) and records everything the walks ask of it. Its adapter goes
+// at the failing command, which is sent but not written.
 class RecordingWindow : public TransferWindow
 {
 public:
     QMap<QString, QString> Replies;
+    QString FailingCommand;
+    bool Failed = false;
     QStringList Sent;  // mode, blank, command
     QStringList Settings;
     QStringList Restore;
@@ -24,8 +27,10 @@ public:
     QString SendInstrumentCommand(const QString& command, int mode) override
     {
         Sent << QString::number(mode) + QLatin1Char(' ') + command;
+        Failed = Failed || command == FailingCommand;
         return Replies.value(command);
     }
+    bool WriteFailed() const override { return Failed; }
     void Pause(int milliseconds) override { Pauses << milliseconds; }
     void StepProgress(Walk) override { ++Steps; }
     void AddSettingLine(const QString& line) override { Settings << line; }
@@ -143,14 +148,24 @@ TEST(SettingsDownload, EveryLineSentOrAddedIsOneLine)
     EXPECT_EQ(window.Settings, (QStringList{"P,12", "P,5", "M,:MODE"}));
 }
 
+// Setting lines keep the file's order whatever is held back. A comment line
+// holding both markers, in either order, leaves the lines after it in place.
 TEST(SettingsDownload, HeldBackRestoreLinesComeLastInTheirOrderHoweverMany)
 {
+    const std::pair<const char*, QStringList> rows[] = {
+        {"a,A?\n/* held\nb,B?\nc,C?\n*/\nd,D?\n/* to the end\ne,E?", {"a,A ", "d,D ", "b,B ", "c,C ", "e,E "}},
+        {"a,A?\n/* note */\nb,B?\n/*\nc,C?\n*/\nd,D?\ne,E?", {"a,A ", "b,B ", "d,D ", "e,E ", "c,C "}},
+        {"/*\na,A?\n*/ then /*\nb,B?\n/*\nc,C?\n*/\nd,D?\ne,E?", {"b,B ", "d,D ", "e,E ", "a,A ", "c,C "}},
+    };
+    for (const auto& [file, restore] : rows) {
+        RecordingWindow window;
+        SettingsQuery(window).QueryInstrumentSettings(Lines(file));
+        EXPECT_EQ(window.Settings, (QStringList{"a,", "b,", "c,", "d,", "e,"})) << file;
+        EXPECT_EQ(window.Restore, restore) << file;
+    }
+
     RecordingWindow window;
     SettingsQuery query(window);
-    query.QueryInstrumentSettings(Lines("a,A?\n/* held\nb,B?\nc,C?\n*/\nd,D?\n/* to the end\ne,E?"));
-    EXPECT_EQ(window.Settings, (QStringList{"a,", "b,", "c,", "d,", "e,"}));
-    EXPECT_EQ(window.Restore, (QStringList{"a,A ", "d,D ", "b,B ", "c,C ", "e,E "}));
-
     QStringList file{"/*"};
     for (int n = 0; n < 1500; ++n)
         file << QStringLiteral("n,Q%1?").arg(n);
@@ -161,6 +176,41 @@ TEST(SettingsDownload, HeldBackRestoreLinesComeLastInTheirOrderHoweverMany)
     EXPECT_EQ(window.Restore.first(), "last,L ");
     EXPECT_EQ(window.Restore[1], "n,Q0 ");
     EXPECT_EQ(window.Restore.last(), "n,Q1499 ");
+}
+
+// Whatever reply came with it, a command that could not be written yields
+// nothing and ends the walk; the lines held back so far are not added.
+TEST(SettingsDownload, AWriteThatFailsEndsTheWalkItsLineYieldingNothing)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"x,X?", "3 X?"},
+        {"x,:SYST:SERN?", "3 :SYST:SERN?"},
+        {"x,@X?", "3 X?"},
+        {"x,#X", "1 X"},
+        {"x,|1,X?,=,1,,0", "1 X?"},
+        {"x,|2,X?,1,ON,", "1 X?"},
+        {"x,|3,X?,,", "1 X?"},
+        {"x,|4,X?,=,1,;,-1,;,0", "1 X?"},
+    };
+    for (const auto& [line, sent] : rows) {
+        RecordingWindow window;
+        window.FailingCommand = QString::fromLatin1(sent).mid(2);
+        window.Replies[window.FailingCommand] = QStringLiteral("1,2;=3;");
+        window.Replies[QStringLiteral("A?")] = QStringLiteral("5");
+        SettingsQuery(window).QueryInstrumentSettings(
+            Lines("/*\nh,H?\n*/\na,A?\n") + QStringList{QString::fromLatin1(line), QStringLiteral("z,Z?")});
+        EXPECT_EQ(window.Sent, (QStringList{"3 H?", "3 A?", sent})) << line;
+        EXPECT_EQ(window.Settings, (QStringList{"h,", "a,5"})) << line;
+        EXPECT_EQ(window.Restore, QStringList{"a,A 5"}) << line;
+        EXPECT_EQ(window.LinesDone, (QList<int>{2, 4})) << line;
+    }
+
+    RecordingWindow window;
+    window.FailingCommand = QStringLiteral(":X 2");
+    RestoreInstrumentSettings(window, Lines("a,:A 1\nx,:X 2\nz,:Z 3"));
+    EXPECT_EQ(window.Sent, (QStringList{"1 :A 1", "1 :X 2"}));
+    EXPECT_EQ(window.Settings, QStringList{"a,1"});
+    EXPECT_EQ(window.LinesDone, QList<int>{1});
 }
 
 TEST(SettingsDownload, PausesCaretsAndProgressFollowTheLines)

@@ -141,12 +141,13 @@ TEST_F(SettingsTransfer, AClosedPortIsReopenedByItsStoredNameAtNoParityEightBits
         EXPECT_EQ(std::tuple(cfgetospeed(&line), line.c_cflag & (CSTOPB | PARENB | CSIZE), Ui.Messages.size()),
                   std::tuple(speed_t(B19200), tcflag_t{CS8}, 0u));
 
-        // A port that does not reopen: every write is reported, the reply is empty.
+        // A port that does not reopen: the write is reported once, nothing is
+        // resent, the reply is empty.
         port.CloseCommPort();
         port.PortName = QStringLiteral("COM9");
         EXPECT_EQ(InstrumentSettingForm->SendInstrumentCommand(QStringLiteral("C"), 3), "");
         EXPECT_EQ(MessageTexts(QStringLiteral("Serial Write Failure")),
-                  QStringList(3, QStringLiteral("Serial Write Failed writing: C")));
+                  QStringList{QStringLiteral("Serial Write Failed writing: C")});
     });
 }
 
@@ -296,6 +297,29 @@ TEST_F(SettingsTransfer, AnUploadSendsTheRestoreFileAndCancelSendsNothing)
     EXPECT_TRUE(Instrument->Received().isEmpty());
 }
 
+// Bytes 0x80 to 0x9F are the code page's curly quotes and euro sign, not
+// control characters: a value holding them shows as those characters, is
+// saved as the bytes the instrument sent and goes back as those bytes.
+TEST_F(SettingsTransfer, ACodePageValueGoesBackToTheInstrumentAsTheBytesItSent)
+{
+    const QByteArray value = "\x93" "5\x80\x94";
+    AnswerByCommand({{":NAME?", value + "\r\n"}, {":NAME " + value, "OK"}});
+    Ui.AnswerFileDialog(WriteFile("name.iqf", "Name,:NAME?\r\n"));
+    Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/name"));
+    Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/name.irf"));
+    QStringList shown;
+    WhileShown("DownloadSettings1", [&] {
+        Click("cmdDownload");
+        shown << SettingsText();
+        Click("cmdUpload");
+        shown << SettingsText();
+    });
+    EXPECT_EQ(shown, QStringList(2, QStringLiteral("Name,\u201C5\u20AC\u201D")));
+    EXPECT_EQ(ReadWholeFile(InstallPath() + QStringLiteral("/name.irf")), "Name,:NAME " + value + "\r\n");
+    ExpectWire(":NAME?\r\n:NAME " + value + "\r\n");
+    EXPECT_TRUE(Ui.Messages.empty());
+}
+
 TEST_F(SettingsTransfer, TheSettingsArePrintedAndSavedWithoutAPromptAndAFailedSaveLeavesNothingBehind)
 {
     const QString folder = InstallPath() + QStringLiteral("/saves");
@@ -440,5 +464,89 @@ TEST_F(SettingsTransfer, TheOpenDialogsTakeANewNameOnlyWhenTheUserAgreesToCreate
         EXPECT_TRUE(Instrument->Received().isEmpty());
     }
 }
+
+// A transfer of twenty lines whose adapter is pulled before it starts, or as
+// a command arrives, which then gets no reply.
+struct PulledCase
+{
+    const char* Name;
+    const char* Button;
+    const char* File;
+    const char* Line;  // %1: the line's number, from 1
+    int PulledAt;      // the command that pulls it; 0: before the click
+    QByteArray Reply;  // to each command before the pull
+    QByteArray Wire;
+    QString Settings;
+    const char* Bar;
+    const char* Label;
+    int Percent;
+    QString Command;  // the one whose write failed
+};
+
+void PrintTo(const PulledCase& c, std::ostream* out)
+{
+    *out << c.Name;
+}
+
+class PulledAdapter : public SettingsTransfer, public ::testing::WithParamInterface<PulledCase>
+{
+protected:
+    void PullAtCommand(int pulledAt, const QByteArray& reply)
+    {
+        if (pulledAt == 0) {
+            Instrument->Pull();
+            return;
+        }
+        auto heard = std::make_shared<std::atomic<int>>(0);
+        FakeInstrument* instrument = Instrument.get();
+        Instrument->SetRule([=](const QByteArray&) {
+            if (++*heard < pulledAt)
+                return FakeReply(reply);
+            instrument->Pull();
+            return FakeReply();
+        });
+    }
+};
+
+// The transfer ends at its first write that fails, after that one box: no
+// resend, no further line; what was read stays, neither the action nor the
+// bar says the transfer completed and no restore file is offered. The window
+// then closes as any other time, handing the port back to the main window.
+TEST_P(PulledAdapter, TheTransferEndsAtItsFirstFailedWriteAfterOneBox)
+{
+    const PulledCase& c = GetParam();
+    QStringList lines;
+    for (int number = 1; number <= 20; ++number)
+        lines << QString::fromLatin1(c.Line).arg(number);
+    Ui.AnswerFileDialog(WriteFile(c.File, lines.join(QStringLiteral("\r\n")).toLatin1()));
+    Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/saved"));
+    QStringList shown;
+    WhileShown("DownloadSettings1", [&] {
+        PullAtCommand(c.PulledAt, c.Reply);
+        Click(c.Button);
+        shown = {SettingsText(), StatusText(0), Label(c.Label), QString::number(Window<QProgressBar>(c.Bar)->value())};
+    });
+    const QString percent = QString::number(c.Percent);
+    EXPECT_EQ(shown, (QStringList{c.Settings, "Action:", percent + "% Complete", percent}));
+    EXPECT_EQ(Instrument->Received(), c.Wire);
+    EXPECT_EQ(MessageTexts(QStringLiteral("Serial Write Failure")),
+              QStringList{QStringLiteral("Serial Write Failed writing: ") + c.Command});
+    EXPECT_EQ(std::tuple(Ui.FileDialogs.size(), QFile::exists(InstallPath() + QStringLiteral("/saved.irf"))),
+              std::tuple(1u, false));
+    EXPECT_EQ(std::tuple(CommTermForm->PortBusy.load(), CycleThread != nullptr), std::tuple(false, true));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfers, PulledAdapter,
+    ::testing::Values(
+        PulledCase{"Download", "cmdDownload", "pulled.iqf", "L%1,:Q%1?", 3, "5\r\n", ":Q1?\r\n:Q2?\r\n:Q3?\r\n",
+                   "L1,5\nL2,5", "pbDownloadProgress", "lblDownloadProgress", 3, ":Q3?"},
+        PulledCase{"Upload", "cmdUpload", "pulled.irf", "L%1,:S%1 %1", 3, "OK", ":S1 1\r\n:S2 2\r\n:S3 3\r\n",
+                   "L1,1\nL2,2", "pbUploadProgress", "lblUploadProgress", 3, ":S3 3"},
+        PulledCase{"DownloadPulledBefore", "cmdDownload", "pulled.iqf", "L%1,:Q%1?", 0, "", "", "",
+                   "pbDownloadProgress", "lblDownloadProgress", 1, ":Q1?"},
+        PulledCase{"UploadPulledBefore", "cmdUpload", "pulled.irf", "L%1,:S%1 %1", 0, "", "", "", "pbUploadProgress",
+                   "lblUploadProgress", 1, ":S1 1"}),
+    [](const ::testing::TestParamInfo<PulledCase>& info) { return std::string(info.param.Name); });
 
 } // namespace
