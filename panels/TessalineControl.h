@@ -184,6 +184,8 @@ private:
     // The size boxes' scale: the magnification factor, or 1 while no item is chosen.
     long double SlitScale() const;
     QString ShownSize(float size) const;
+    // The largest slit size the size boxes take as the magnification stands.
+    float LargestSlitSize() const;
     void SizeArrowDown(int key, QLineEdit& box);
     void SizeArrowUp(int key, QLineEdit& box);
     void ApplyXSize();

@@ -47,6 +47,11 @@ long double TTessalineControlForm::SlitScale() const
     return Magnification > 0 ? static_cast<long double>(Magnification) : 1.0L;
 }
 
+float TTessalineControlForm::LargestSlitSize() const
+{
+    return static_cast<float>(static_cast<long double>(SlitSizeMax) * SlitScale());
+}
+
 QString TTessalineControlForm::ShownSize(float size) const
 {
     return platform::FormatFloat(QStringLiteral("0.00"), static_cast<long double>(size) / SlitScale());
@@ -83,12 +88,14 @@ void TTessalineControlForm::ApplyXSize()
 
 // Each box's text goes out as it stands, pending or not, where the box would
 // take it; a text it would refuse (dropped, say, and never applied) goes out
-// as the size the box holds.
+// as the size the box holds, held to what the box takes: with no
+// magnification chosen the box shows sizes as they are, and one kept from
+// 100x (6000 um) is more than it takes.
 void TTessalineControlForm::WriteSlitSizes()
 {
     const auto sent = [this](const platform::RealNumberBox& entry, float size) {
         const QString text = entry.Edit().text();
-        return entry.Admits(text) ? text : ShownSize(size);
+        return entry.Admits(text) ? text : ShownSize(std::min(size, LargestSlitSize()));
     };
     WriteSlitSpotSize(cbSlitMag->currentIndex(), sent(*leXSizeEntry, SlitXSize), sent(*leYSizeEntry, SlitYSize));
 }
@@ -107,14 +114,14 @@ void TTessalineControlForm::cbSlitMagSelect()
         control->setEnabled(true);
     if (const std::optional<tessaline::Magnification> chosen = tessaline::MagnificationOf(item)) {
         Magnification = chosen->Factor;
+        SlitSizeMax = chosen->SizeMax;
         const long double factor = chosen->Factor;
         // A slit kept at a larger magnification may be more than this one
         // shows within its maximum (6000 um from 100x at 1x): it is held to
         // the largest size this magnification takes, so no size its boxes
         // would refuse goes out or into the file.
-        const float largest = static_cast<float>(chosen->SizeMax * factor);
-        SlitXSize = std::min(SlitXSize, largest);
-        SlitYSize = std::min(SlitYSize, largest);
+        SlitXSize = std::min(SlitXSize, LargestSlitSize());
+        SlitYSize = std::min(SlitYSize, LargestSlitSize());
         leXSize->setText(platform::FormatFixed(SlitXSize / factor));
         if (cbSquareSlit->isChecked()) {
             leYSize->setText(platform::FormatFixed(SlitXSize / factor));
@@ -122,7 +129,6 @@ void TTessalineControlForm::cbSlitMagSelect()
         } else {
             leYSize->setText(platform::FormatFixed(SlitYSize / factor));
         }
-        SlitSizeMax = chosen->SizeMax;
     }
     WriteSlitSizes();
 }

@@ -59,14 +59,19 @@ TEST_F(TessalineConfiguration, FirstShowingWritesTheDefaultFileSendsItAndTheClos
 
 // Rows: the levels stored for the field and the slit illuminator, and the
 // field's level each showing leaves it at, which each close writes back; the
-// slit's stays as stored.
+// slit's stays as stored. The boxes show the stored levels' percents,
+// trunc(level / 2.555).
 TEST_F(TessalineConfiguration, ShowingAgainAndAgainKeepsTheStoredIlluminatorLevels)
 {
-    struct Case { const char* Field; const char* Slit; const char* FieldKept; };
-    for (const Case& c : {Case{"127", "89", "127"}, Case{"255", "3", "255"}, Case{"256", "254", "128"}}) {
+    struct Case { const char* Field; const char* Slit; const char* FieldKept; const char* FieldShown;
+                  const char* SlitShown; };
+    for (const Case& c : {Case{"127", "89", "127", "49", "34"}, Case{"255", "3", "255", "99", "1"},
+                          Case{"256", "254", "128", "50", "99"}}) {
         SCOPED_TRACE(std::string(c.Field) + " " + c.Slit);
         const QByteArray kept = FileWith({{9, c.FieldKept}, {10, c.Slit}});
         Commands showing = ShowWith(FileWith({{9, c.Field}, {10, c.Slit}}));
+        EXPECT_EQ(std::tuple(Get("edFieldLED")->text(), Get("edSlitLED")->text()),
+                  std::tuple(QString::fromLatin1(c.FieldShown), QString::fromLatin1(c.SlitShown)));
         for (int shown = 1; shown <= 4; ++shown) {
             const Commands field = Starting(showing, ";LC:IL 0,");
             const Commands slit = Starting(showing, ";LC:IL 1,");

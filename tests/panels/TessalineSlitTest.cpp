@@ -31,7 +31,7 @@ TEST_F(TessalineSlit, MagnificationShowsTheSizesDividedByItsFactorAndSendsThem)
 }
 
 // Steps in order: the maximum on typed keys and on apply, the exact product
-// as the pending mark, a magnification that holds the sizes to its maximum.
+// as the pending mark, a magnification that holds both sizes to its maximum.
 TEST_F(TessalineSlit, SizeBoxesStoreTheShownSizeTimesTheFactor)
 {
     Choose("cbSlitMag", 1);
@@ -43,13 +43,17 @@ TEST_F(TessalineSlit, SizeBoxesStoreTheShownSizeTimesTheFactor)
         {"leXSize", "600\r", 0, ";LC:SP 5,600.00,500.00", "600.00", "500.00", White, 3000.0f, 2500.0f},
         {"leXSize", nullptr, 5, ";LC:SP 100,30.00,25.00", "30.00", "25.00", White, 3000.0f, 2500.0f},
         {"leXSize", "60\r", 0, ";LC:SP 100,60.00,25.00", "60.00", "25.00", White, 6000.0f, 2500.0f},
-        // More than 1x shows within its maximum: held to the largest it takes.
-        {"leXSize", nullptr, 0, ";LC:SP 1,3000.00,2500.00", "3000.00", "2500.00", White, 3000.0f, 2500.0f},
-        {"leXSize", "0\r", 0, ";LC:SP 1,0.00,2500.00", "0.00", "2500.00", White, 0.0f, 2500.0f},
+        {"leYSize", "60\r", 0, ";LC:SP 100,60.00,60.00", "60.00", "60.00", White, 6000.0f, 6000.0f},
+        // More than 1x shows within its maximum: both held to the largest it takes.
+        {"leXSize", nullptr, 0, ";LC:SP 1,3000.00,3000.00", "3000.00", "3000.00", White, 3000.0f, 3000.0f},
+        {"leXSize", "0\r", 0, ";LC:SP 1,0.00,3000.00", "0.00", "3000.00", White, 0.0f, 3000.0f},
         {"leYSize", "1234.567\r", 0, ";LC:SP 1,0.00,1234.57", "0.00", "1234.57", White, 0.0f, 1234.567f},
         {"leYSize", nullptr, 2, ";LC:SP 10,0.00,123.46", "0.00", "123.46", Silver, 0.0f, 1234.567f},
         {"leYSize", "\b\r", 0, {}, "0.00", "", Silver, 0.0f, 1234.567f},
         {"leYSize", "12.5.", 0, {}, "0.00", "12.5.", Silver, 0.0f, 1234.567f},
+        // A text the box refuses goes out as the size it holds, held to what
+        // it takes also while no magnification is chosen (300 um at scale 1).
+        {"leYSize", nullptr, -1, ";LC:SP ,0.00,300.00", "0.00", "12.5.", Silver, 0.0f, 1234.567f},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(std::string(s.Box) + " " + (s.Typed ? s.Typed : std::to_string(s.Item)));
