@@ -256,7 +256,7 @@ inline void RequireSoundOrvaneFile(const QByteArray& written, const TOrvaneContr
     Require(items[0].isEmpty() || (Whole(items[0], 0, 15) && items[0].size() == 2));
     Require(items[1].toDouble() >= 20 && items[1].toDouble() <= 100);
     Require(items[2].toDouble() >= 13 && items[2].toDouble() <= 50);
-    Require(Whole(items[3], 0, 1) && items[4] == QLatin1String("0"));
+    Require(Whole(items[3], -1, 1) && items[4] == QLatin1String("0"));
 
     const orvane::StoredSettings read = orvane::ReadSettings(items);
     const orvane::Settings held{panel.ParameterSetText, panel.Frequency, panel.DiodeCurrentSet, panel.PulseModeIndex,

@@ -27,7 +27,9 @@ void RequireReadWithinRanges(const QByteArray& contents)
     const orvane::Settings read = orvane::ReadSettings(items).Values;
     Require(read.Frequency >= 20.0f && read.Frequency <= 100.0f);
     Require(read.DiodeCurrentSet >= 13.0f && read.DiodeCurrentSet <= 50.0f);
-    Require(read.PulseModeIndex >= 0 && read.PulseModeIndex <= 1 && read.ShutterIndex >= 0 && read.ShutterIndex <= 1);
+    // -1: an index that names no item chooses none.
+    Require(read.PulseModeIndex >= -1 && read.PulseModeIndex <= 1 && read.ShutterIndex >= -1
+            && read.ShutterIndex <= 1);
 }
 
 } // namespace
