@@ -9,7 +9,7 @@ CommApplication::CommApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     platform::BeginWindowThread();
-    platform::SelectWholeTextOnFocus(*this);
+    platform::KeepEditBoxHabits(*this);
 }
 
 CommApplication::~CommApplication()

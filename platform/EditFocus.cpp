@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace platform {
@@ -44,7 +45,16 @@ bool KeepsOnLeaving(Qt::FocusReason reason, const QLineEdit& edit)
     return reason == Qt::ActiveWindowFocusReason && edit.window()->isVisible();
 }
 
-class EditFocusRule : public QObject
+// Qt's short-cuts, menu mnemonics among them, have had their turn before a
+// key press reaches a box, so an Alt chord that arrives names none.
+bool IsAltChordCharacter(const QKeyEvent& key)
+{
+    const Qt::KeyboardModifiers modifiers = key.modifiers();
+    return (modifiers & Qt::AltModifier) && !(modifiers & (Qt::ControlModifier | Qt::GroupSwitchModifier))
+           && !key.text().isEmpty() && key.text().front().isPrint();
+}
+
+class EditBoxHabits : public QObject
 {
 public:
     using QObject::QObject;
@@ -52,29 +62,50 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        const bool entering = event->type() == QEvent::FocusIn;
-        if (!entering && event->type() != QEvent::FocusOut)
+        switch (event->type()) {
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            if (QLineEdit* edit = EditOf(watched))
+                FocusMoved(*edit, static_cast<QFocusEvent&>(*event));
             return false;
-        QLineEdit* edit = EditOf(watched);
-        if (edit == nullptr)
+        case QEvent::KeyPress:
+            if (EditOf(watched) == nullptr || !IsAltChordCharacter(static_cast<QKeyEvent&>(*event)))
+                return false;
+            PressWithoutText(*watched, static_cast<QKeyEvent&>(*event));
+            return true;
+        default:
             return false;
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (entering) {
-            if (SelectsOnEntry(reason, edit->property(KeptByWindowSwitch).toBool()))
-                edit->selectAll();
-            edit->setProperty(KeptByWindowSwitch, false);
-        } else if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason) {
-            edit->setProperty(KeptByWindowSwitch, KeepsOnLeaving(reason, *edit));
         }
-        return false;
+    }
+
+private:
+    static void FocusMoved(QLineEdit& edit, const QFocusEvent& event)
+    {
+        const Qt::FocusReason reason = event.reason();
+        if (event.type() == QEvent::FocusIn) {
+            if (SelectsOnEntry(reason, edit.property(KeptByWindowSwitch).toBool()))
+                edit.selectAll();
+            edit.setProperty(KeptByWindowSwitch, false);
+        } else if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason) {
+            edit.setProperty(KeptByWindowSwitch, KeepsOnLeaving(reason, edit));
+        }
+    }
+
+    // The key without its character: the box's key-down handler still sees it.
+    static void PressWithoutText(QObject& box, const QKeyEvent& key)
+    {
+        QKeyEvent withoutText(key.type(), key.key(), key.modifiers(), key.nativeScanCode(), key.nativeVirtualKey(),
+                              key.nativeModifiers(), QString(), key.isAutoRepeat(),
+                              static_cast<quint16>(key.count()), key.device());
+        QCoreApplication::sendEvent(&box, &withoutText);
     }
 };
 
 } // namespace
 
-void SelectWholeTextOnFocus(QApplication& application)
+void KeepEditBoxHabits(QApplication& application)
 {
-    application.installEventFilter(new EditFocusRule(&application));
+    application.installEventFilter(new EditBoxHabits(&application));
 }
 
 } // namespace platform

@@ -132,6 +132,11 @@ TEST(ReadLeadingLines, GivesTheLinesAskedForUpToOneThatIsTooLong)
         {"a line across reads", "a\n" + chunk + "\r\nb\n", 2, 4096, "a\n" + chunk + "\r\n"},
         {"a line across reads, too long", "a\n" + chunk + "\r\nb\n", 2, 4095, "a\n"},
         {"the last line asked ends a read", chunk.left(4094) + "\r\nb\n", 1, 4096, chunk.left(4094) + "\r\n"},
+        {"a CR ends a read, its LF begins the next", chunk.left(4095) + "\r\nb\r\nc\n", 2, 4095,
+         chunk.left(4095) + "\r\nb\r\n"},
+        {"a CR ends a read, its LF begins the next, the last line asked", chunk.left(4095) + "\r\nb\n", 1, 4095,
+         chunk.left(4095) + "\r\n"},
+        {"a CR alone ends a read", chunk.left(4095) + "\rb\nc\n", 1, 4097, chunk.left(4095) + "\rb\n"},
     };
     const QTemporaryDir folder;
     for (const auto& c : cases) {

@@ -7,6 +7,7 @@
 #include "terminal/ConfigurationFile.h"
 #include "terminal/commcyclethread.h"
 
+#include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -233,6 +234,55 @@ TEST_F(Exit, AnUnsavedCommandFileIsOfferedForSavingBeforeAnythingOfTheClose)
                   std::tuple(!c.Closes, !c.Closes, c.Closes ? Commands{";LC:FL 0"} : Commands{}, !c.Closes,
                              c.Errors, c.SavedFile));
     }
+}
+
+// The program's own boxes in place of the test's for as long as it lives.
+class ProgramBoxes
+{
+public:
+    explicit ProgramBoxes(platform::UiServices& test) : Test(test) { platform::InstallServices(nullptr); }
+    ~ProgramBoxes() { platform::InstallServices(&Test); }
+    ProgramBoxes(const ProgramBoxes&) = delete;
+    ProgramBoxes& operator=(const ProgramBoxes&) = delete;
+
+private:
+    platform::UiServices& Test;
+};
+
+// Escape in the program's own exit question is Cancel, never No: the program
+// stays open with its panel firing and the command file as it was typed.
+TEST_F(Exit, EscapeInTheQuestionKeepsTheProgramOpen)
+{
+    StartRunFiring();
+    MainEntry("ViewCommandFileWindow1")->trigger();
+    FilePane()->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(FilePane(), ";LC:FL 1");
+    // Plays the user: Escape in the question, and any other dialog put away unanswered.
+    QStringList shown;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QDialog*>(window);
+            if (dialog == nullptr || !dialog->isVisible())
+                continue;
+            auto* box = qobject_cast<QMessageBox*>(dialog);
+            shown << dialog->windowTitle() + '|' + (box != nullptr ? box->text() : QString());
+            if (box != nullptr && shown.size() == 1)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                dialog->reject();
+        }
+    });
+    {
+        const ProgramBoxes boxes(Ui);
+        user.start(10);
+        MainEntry("Exit1")->trigger();
+        user.stop();
+    }
+    const QString question = "Save Command File|The command file has been changed.\n\nDo you want to save the changes?";
+    EXPECT_EQ(std::tuple(shown, CommTermForm->isVisible(), TessalineControlForm->isVisible(), FilePane()->toPlainText(),
+                         Heard()),
+              std::tuple(QStringList{question}, true, true, QString(";LC:FL 1"), Commands{}));
 }
 
 } // namespace

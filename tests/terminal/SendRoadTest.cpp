@@ -1,6 +1,12 @@
 #include "TrafficFixture.h"
 
+#include "panels/OrvaneControl.h"
+#include "panels/PanelSend.h"
+#include "panels/TessalineControl.h"
+
+#include <QMenu>
 #include <QTextBlock>
+#include <QToolButton>
 
 #include <functional>
 
@@ -116,6 +122,119 @@ TEST_F(SendRoad, TheNextTypedCommandReplacesTheOneBefore)
         QTest::keyClicks(CommandBox(), ";LC:ED?\r");
         ASSERT_TRUE(Instrument->WaitForCommands(2));
         EXPECT_EQ(Instrument->Commands(), (QList<QByteArray>{";LC:FL 1", ";LC:ED?"}));
+    }
+}
+
+// A key as the keyboard gives it: the key, the character it types, the
+// modifiers held.
+struct Stroke
+{
+    Qt::Key Key;
+    QString Text;
+    Qt::KeyboardModifiers Modifiers = Qt::NoModifier;
+};
+using Strokes = std::vector<Stroke>;
+
+Strokes Typed(const QString& text)
+{
+    Strokes strokes;
+    for (const QChar character : text)
+        strokes.push_back({static_cast<Qt::Key>(character.toUpper().unicode()), character});
+    return strokes;
+}
+
+Strokes Alt(char letter)
+{
+    Strokes chord = Typed(QString(QLatin1Char(letter)));
+    chord[0].Modifiers = Qt::AltModifier;
+    return chord;
+}
+
+Strokes Keys(std::initializer_list<Strokes> parts)
+{
+    Strokes all;
+    for (const Strokes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+const Strokes Enter{{Qt::Key_Return, "\r"}}, Escape{{Qt::Key_Escape, "\x1b"}};
+
+// An Alt chord is a menu mnemonic, never text: one that names no mnemonic
+// types nothing into an edit box or an editable combo box, and what was typed
+// around it reaches the instrument unchanged. A mnemonic that exists opens
+// its menu; Alt with a key that types nothing keeps its meaning (Alt+Down
+// walks the command history); Ctrl+Alt and AltGr (which X11 reports as the
+// group switch, not as Alt) still type their characters.
+TEST_F(SendRoad, AnAltChordTypesNothingIntoAnEditBox)
+{
+    using Commands = QList<QByteArray>;
+    using Box = std::function<QWidget*()>;
+    const Box command = [this] { return CommandBox(); };
+    const Box port = [this] { return MainControl("cboCommTerminal"); };
+    const Box theta = [] { return Child(*TessalineControlForm, "edTheta"); };
+    const auto fire = [] { QTest::mouseClick(Child<QToolButton>(*OrvaneControlForm, "sbFire"), Qt::LeftButton); };
+    const struct {
+        const char* What;
+        std::function<void()> Before;
+        std::vector<std::pair<Box, Strokes>> Typing;
+        Commands Wire;
+        int MenusShown;
+    } cases[] = {
+        {"command box", {},
+         {{command, Keys({Typed("TE"), Alt('k'), Typed("MP"), Alt('v'), Escape, Typed("?"), Enter})}}, {"TEMP?"}, 0},
+        {"command box after the Orvane panel's FIRE", fire, {{command, Keys({{{Qt::Key_End, ""}}, Alt('v'), Enter})}},
+         {"!GATE ACTIV=1", "!SHUTTER=1", "!SHUTTER=1"}, 0},
+        {"Tessaline theta box", {}, {{theta, Keys({Typed("1"), Alt('f'), Typed("2"), Enter})}},
+         {";LC:ST 12"}, 0},
+        {"port box", {}, {{port, Keys({Typed("COM"), Alt('k'), Typed("3")})}, {command, Keys({Typed("X"), Enter})}},
+         {"X"}, 0},
+        {"File's mnemonic", {},
+         {{command, Keys({Typed("AB"), Alt('f'), Escape, Escape, Typed("C"), Enter})}}, {"ABC"}, 1},
+        {"Alt+Down", {},
+         {{command, Keys({Typed("ONE"), Enter, Typed("TWO"), Enter, {{Qt::Key_Down, "", Qt::AltModifier}}, Enter})}},
+         {"ONE", "TWO", "ONE"}, 0},
+        {"AltGr", {},
+         {{command, Keys({Typed("A"), {{Qt::Key_Q, "@", Qt::ControlModifier | Qt::AltModifier}},
+                          {{Qt::Key_At, "@", Qt::GroupSwitchModifier}}, {{Qt::Key_Bar, "|", Qt::GroupSwitchModifier}},
+                          Typed(":WAIT"), Enter})}},
+         {"A@@|:WAIT"}, 0},
+    };
+    WaitLongForReplies();
+    AnswerEveryCommand("OK\r\n");
+    MainEntry("OrvaneSystem1")->trigger();
+    MainEntry("GRNIRControl1")->trigger();
+    int menusShown = 0;
+    QObject::connect(MainControl<QMenu>("File1"), &QMenu::aboutToShow, CommTermForm, [&menusShown] { ++menusShown; });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        // A row that failed to name the port leaves none chosen.
+        SelectPort();
+        // Whatever the panels sent before has arrived once a mark sent after it has.
+        panels::Send(QStringLiteral("#mark"));
+        ASSERT_TRUE(QTest::qWaitFor([this] {
+            const Commands heard = Instrument->Commands();
+            return !heard.isEmpty() && heard.constLast() == "#mark";
+        }));
+        Instrument->ClearReceived();
+        Ui.Exceptions.clear();
+        if (c.Before)
+            c.Before();
+        menusShown = 0;
+        for (const auto& [box, strokes] : c.Typing) {
+            FocusControl(*box());
+            // A key goes where the keyboard sends it: to an open menu first.
+            for (const Stroke& stroke : strokes) {
+                QWidget* popup = QApplication::activePopupWidget();
+                QTest::sendKeyEvent(QTest::Click, popup ? popup : QApplication::focusWidget(), stroke.Key, stroke.Text,
+                                    stroke.Modifiers);
+            }
+        }
+        // A row that fails shows what came instead.
+        Instrument->WaitForCommands(static_cast<int>(c.Wire.size()));
+        EXPECT_EQ(std::tuple(Instrument->Commands(), menusShown, Heads(Ui.Exceptions),
+                             QApplication::activePopupWidget()),
+                  std::tuple(c.Wire, c.MenusShown, QStringList(), nullptr));
     }
 }
 
