@@ -13,19 +13,19 @@ namespace orvane {
 namespace {
 
 // A set point that is no number keeps its field and notes the first
-// conversion error; one its box would not take (outside the range, or not
-// written as the box is typed) keeps the field silently.
+// conversion error; one outside its box's range keeps the field silently.
 void ReadSetPoint(const QString& item, const platform::RealNumberRange& range, float& field, QString& error)
 {
+    long double value = 0;
     try {
-        platform::StrToFloat(item);
+        value = platform::StrToFloat(item);
     } catch (const EConvertError& e) {
         if (error.isEmpty())
             error = e.Message;
         return;
     }
-    if (const std::optional<long double> value = range.Read(item))
-        field = static_cast<float>(*value);
+    if (range.Holds(value))
+        field = static_cast<float>(value);
 }
 
 } // namespace
