@@ -43,8 +43,11 @@ QStringList ConfigurationLines(const Settings& settings);
 QStringList ConfigurationItems(const QByteArray& contents);
 
 // The settings the items stand for, and the conversion error of the first set
-// point that is no number (empty when there is none). A number its range does
-// not hold, or that is missing or no number, reads as a new file's value.
+// point that is no number (empty when there is none). A set point its range
+// does not hold, or that is missing or no number, reads as a new file's value.
+// The pulse mode and shutter lines are item indexes: a number that names no
+// item reads as -1, none chosen; one that is missing or no number as a new
+// file's 0.
 struct StoredSettings
 {
     Settings Values;

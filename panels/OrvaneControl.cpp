@@ -413,9 +413,13 @@ void TOrvaneControlForm::cmdUpdateClick()
 
 // ---- Settings written to the instrument ----
 
+// A stored field that names no item (a file or reply that named none) goes
+// out as nothing, as its combo box sends nothing with no item chosen: the
+// laser never receives a setting nobody chose.
 void TOrvaneControlForm::SetParameterSet()
 {
-    panels::Send(orvane::ParameterSetCommand(ParameterSetText));
+    if (FindComboText(*cboParameterSet, ParameterSetText) >= 0)
+        panels::Send(orvane::ParameterSetCommand(ParameterSetText));
     cmdRecallClick();
 }
 
@@ -431,12 +435,14 @@ void TOrvaneControlForm::SetDiodeCurrent()
 
 void TOrvaneControlForm::SetPulseMode()
 {
-    panels::Send(orvane::PulseModeCommand(PulseModeIndex));
+    if (orvane::PulseModeRange.Holds(PulseModeIndex))
+        panels::Send(orvane::PulseModeCommand(PulseModeIndex));
 }
 
 void TOrvaneControlForm::SetShutter()
 {
-    panels::Send(orvane::ShutterCommand(ShutterIndex));
+    if (orvane::ShutterRange.Holds(ShutterIndex))
+        panels::Send(orvane::ShutterCommand(ShutterIndex));
 }
 
 void TOrvaneControlForm::cmdRefreshClick()
@@ -453,9 +459,10 @@ void TOrvaneControlForm::cmdRefreshClick()
 // ---- Configuration file ----
 
 // Line by line, each applied through the panel's own controls, which send it.
-// A value its control would refuse, or that is damaged or missing, is applied
-// as a new file's value, so the reading always goes on to its end and leaves
-// the laser stopped with its shutter closed. A set point that is no number is
+// A set point its box would refuse, or that is damaged or missing, is applied
+// as a new file's value; an index that names no item chooses none, and its
+// control sends nothing. The reading always goes on to its end and leaves the
+// laser stopped with its shutter closed. A set point that is no number is
 // told by its conversion error once the laser stands stopped.
 void TOrvaneControlForm::LoadConfigurationFile()
 {

@@ -120,11 +120,13 @@ SlitParts SplitSlitText(const QString& slitText);
 inline constexpr int ConfigurationLineCount = 12;
 
 // Reads the file's bytes. Each line is one item, without its line end and
-// its blanks at either end; a missing line is an empty item. Every number
-// that is not one its range holds (damaged, missing, out of range) reads as
-// the value a new file holds, so line 1 without "," is level 0 and energy
-// 100. The slit text is left to the slit controls, which take what their
-// boxes take.
+// its blanks at either end; a missing line is an empty item. A value that is
+// not one its range holds (damaged, missing, out of range) reads as the value
+// a new file holds, so line 1 without "," is level 0 and energy 100. The
+// wavelength and mode lines are item indexes: a number that names no item
+// reads as -1, none chosen; only a line that is no number (or missing) reads
+// as a new file's 0. The slit text is left to the slit controls, which take
+// what their boxes take.
 Configuration ReadConfiguration(const QByteArray& contents);
 QByteArray WriteConfiguration(const Configuration& configuration);
 

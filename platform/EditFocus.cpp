@@ -5,6 +5,8 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 namespace platform {
 
@@ -20,6 +22,13 @@ QLineEdit* EditOf(QObject* control)
     if (auto* combo = qobject_cast<QComboBox*>(control))
         return combo->lineEdit();
     return nullptr;
+}
+
+// Every box the user types text into: one line or many.
+bool TakesTypedText(QObject* control)
+{
+    return EditOf(control) != nullptr || qobject_cast<QTextEdit*>(control) != nullptr
+           || qobject_cast<QPlainTextEdit*>(control) != nullptr;
 }
 
 // A window coming back to the front gives the focus to the control that had
@@ -69,7 +78,7 @@ protected:
                 FocusMoved(*edit, static_cast<QFocusEvent&>(*event));
             return false;
         case QEvent::KeyPress:
-            if (EditOf(watched) == nullptr || !IsAltChordCharacter(static_cast<QKeyEvent&>(*event)))
+            if (!TakesTypedText(watched) || !IsAltChordCharacter(static_cast<QKeyEvent&>(*event)))
                 return false;
             PressWithoutText(*watched, static_cast<QKeyEvent&>(*event));
             return true;

@@ -206,8 +206,7 @@ inline bool SoundOrvaneCommand(const QString& command)
 {
     static const QStringList fixed{
         "!ECHO=0", "!SET DIOD=3", "!SET FREQ=3", "!SET LEVE=3", "!SET RAMP=3", "!SET GATE=2", "!GATE ACTIV=0",
-        "!GATE ACTIV=1", "!SHUTTER=0", "!SHUTTER=1", "!PULSE MODE=0", "!PULSE MODE=1", "!PARAMETER SET=",
-        "!PARAMETER SET=SAVE", "!PARAMETER SET=LOAD", "?SYSTEM", "?LASER DATA", "?KEYSWITCH", "?DIODE HOURS",
+        "!GATE ACTIV=1", "!SHUTTER=0", "!SHUTTER=1", "!PULSE MODE=0", "!PULSE MODE=1", "!PARAMETER SET=SAVE", "!PARAMETER SET=LOAD", "?SYSTEM", "?LASER DATA", "?KEYSWITCH", "?DIODE HOURS",
         "?DIODE VOLTAGE", "?DIODE CURRENT", "?TEMPERATURE", "?WATER FLOW", "?WARNING", "?PARAMETER SET",
         "?PULSE FREQUENCY", "?DIODE SETCURRENT", "?PULSE MODE", "?SHUTTER"};
     if (fixed.contains(command))
@@ -247,8 +246,9 @@ inline void RequireSoundTessalineFile(const QByteArray& written, const TTessalin
     Require(read == held && tessaline::WriteConfiguration(read) == written);
 }
 
-// The Orvane file a close wrote: five lines, each a value its control takes,
-// written as the panel holds them and read back to the same lines.
+// The Orvane file a close wrote: five lines, each a value its control takes
+// or, for the pulse mode, -1 for none chosen, written as the panel holds them
+// and read back to the same lines.
 inline void RequireSoundOrvaneFile(const QByteArray& written, const TOrvaneControlForm& panel)
 {
     const QStringList items = orvane::ConfigurationItems(written);

@@ -1,10 +1,11 @@
 // The Orvane panel's configuration file against arbitrary contents: at most
 // five items, none holding a line end; the settings read from them lie
-// within the ranges of the panel's controls, and written and read again give
-// the same file; the panel shown with the file sends only commands whose
-// values its controls take, ends the showing with the laser stopped, and the
-// file its close writes holds only such values. No crash, no sanitizer report;
-// the only exception shown is a set point's conversion error.
+// within the ranges of the panel's controls (an index may name none), and
+// written and read again give the same file; the panel shown with the file
+// sends only commands whose values its controls take, ends the showing with
+// the laser stopped, sends only such values again at "Write to Laser", and
+// the file its close writes holds only such values. No crash, no sanitizer
+// report; the only exception shown is a set point's conversion error.
 
 #include "PanelHarness.h"
 
@@ -47,6 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(shown.size() >= 2 && shown.mid(shown.size() - 2) == Stopped);
     Require(world.Ui.Exceptions.size() <= 1);
     fuzz::RequireOnlyConversionErrors(world.Ui.Exceptions);
+
+    // "Write to Laser" without its pause sends the fields the file left.
+    using Orvane = TOrvaneControlForm;
+    fuzz::RunEach(panel, {&Orvane::SetParameterSet, &Orvane::SetFrequency, &Orvane::SetDiodeCurrent,
+                          &Orvane::SetPulseMode, &Orvane::SetShutter});
+    world.Line.TakeSound(fuzz::SoundOrvaneCommand);
+    Require(world.Ui.Exceptions.empty());
 
     platform::RunGuarded([&panel] { panel.FormClose(); });
     Require(world.Line.Take() == Stopped);

@@ -1,8 +1,9 @@
 // The Tessaline panel's configuration file against arbitrary contents: the
 // reader alone gives only values within their ranges that write and read
 // back the same; the panel shown with the file sends only commands whose
-// values its controls take, and the file its close writes holds only such
-// values and reads back as what the panel holds. No crash, no sanitizer
+// values its controls take, sends only such values again at "Write to
+// Controller", and the file its close writes holds only such values and reads
+// back as what the panel holds. No crash, no sanitizer
 // report, no exception box.
 
 #include "PanelHarness.h"
@@ -48,6 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TTessalineControlForm& panel = *world.Tessaline;
     fuzz::WriteFile(TessalineConfigFileName(), contents);
     platform::RunGuarded([&panel] { panel.FormShow(); });
+    world.Line.TakeSound(fuzz::SoundTessalineCommand);
+    platform::RunGuarded([&panel] { panel.cmdRefreshClick(); });
     world.Line.TakeSound(fuzz::SoundTessalineCommand);
     platform::RunGuarded([&panel] { panel.FormClose(); });
     Require(world.Line.Take() == QStringList{QStringLiteral(";LC:FL 0")});

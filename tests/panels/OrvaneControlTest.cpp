@@ -412,11 +412,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.Name); });
 
 // Rows: a first showing of a file, its lines with "|" between them; what the
-// showing applies (set, frequency, current, pulse mode, shutter) and the file
-// the close writes. A line its box would refuse takes the new file's value; a
-// set point that is no number is told after the laser is stopped. An index
-// that names no item chooses none, and no mode or shutter command is sent.
-TEST_F(OrvanePanel, AFileValueABoxWouldRefuseIsNeitherSentNorWrittenBack)
+// showing applies (set, frequency, current, pulse mode, shutter), and sends
+// again at "Write to Laser", and the file the close writes. A line its box
+// would refuse takes the new file's value; a set point that is no number is
+// told after the laser is stopped. A set or index that names no item chooses
+// none: no set, mode or shutter command is sent for it, now or later, and the
+// file keeps it as none chosen.
+TEST_F(OrvanePanel, AFileValueItsControlWouldRefuseNeverReachesTheLaser)
 {
     struct Case { const char* File; std::array<QByteArray, 5> Applied; const char* Saved; const char* Error; };
     const Case cases[] = {
@@ -451,6 +453,11 @@ TEST_F(OrvanePanel, AFileValueABoxWouldRefuseIsNeitherSentNorWrittenBack)
                                  + Commands{GateOff, ShutterClosed};
         EXPECT_EQ(Wire().mid(StartSequence.size()), applied);
         EXPECT_EQ(Ui.Exceptions, c.Error ? std::vector<QString>{QString::fromLatin1(c.Error)} : std::vector<QString>{});
+        Click("cmdRefresh");
+        const Commands written = Commands{GateOff, ShutterClosed} + chosen("!PARAMETER SET=", set)
+                                 + Commands{Recall, "!PULSE FREQUENCY=" + frequency, "!DIODE SETCURRENT=" + current}
+                                 + chosen("!PULSE MODE=", mode) + Commands{ShutterClosed};
+        EXPECT_EQ(Wire(), written);
         OrvaneControlForm->close();
         Wire();
         EXPECT_EQ(ReadWholeFile(ConfigPath()), lines(c.Saved));

@@ -23,6 +23,7 @@ const QString PortWarning = QStringLiteral("Communications Port Warning");
 class PulledAdapter : public PanelFixture
 {
 public:
+    using PanelFixture::Find;
     void OpenOrvane() { Open(*OrvaneControlForm, &TCommTermForm::OrvaneSystem1Click); }
     void OpenTessaline() { Open(*TessalineControlForm, &TCommTermForm::GRNIRControl1Click); }
 
@@ -90,6 +91,10 @@ struct Action
     // The commands of the action that arrive, the last of them the one during
     // which the adapter went; 0 when it went before the action.
     int Arriving;
+    // What the action shows and stores afterwards: a query that never reached
+    // the instrument reads nothing, so this is what the panel held before.
+    std::function<std::vector<int>()> Kept = {};
+    std::vector<int> KeptValues = {};
 };
 
 void PrintTo(const Action& action, std::ostream* out)
@@ -118,6 +123,9 @@ TEST_P(PulledDuringAnAction, EndsAtItsFirstSendThatFindsThePortGoneAndIsToldOnce
     EXPECT_EQ(Titles(), (std::vector<QString>{PortWarning, PortWarning}));
     EXPECT_EQ(Ui.Exceptions, std::vector<QString>());
     EXPECT_EQ(CommTermForm->cboCommTerminal->currentIndex(), -1);
+    if (action.Kept) {
+        EXPECT_EQ(action.Kept(), action.KeptValues);
+    }
 }
 
 using Test = PulledAdapter;
@@ -131,8 +139,15 @@ const Action Actions[] = {
     {"OrvaneWriteToLaser", [](Test& t) { t.OpenOrvane(); },
      [](Test& t) { t.ClickButton(*OrvaneControlForm, "cmdRefresh"); }, 4},
     {"OrvaneClose", [](Test& t) { t.OpenOrvane(); }, [](Test&) { OrvaneControlForm->close(); }, 0},
+    // Pulled at ";LC:AE?": the wavelength and mode queries never go out.
     {"TessalineReadFromController", [](Test& t) { t.OpenTessaline(); },
-     [](Test& t) { t.ClickButton(*TessalineControlForm, "cmdUpdate"); }, 3},
+     [](Test& t) { t.ClickButton(*TessalineControlForm, "cmdUpdate"); }, 3,
+     [] {
+         const TTessalineControlForm& f = *TessalineControlForm;
+         return std::vector<int>{Test::Find<QComboBox>(f, "cbWavelength")->currentIndex(), f.WavelengthIndex,
+                                 Test::Find<QComboBox>(f, "cbMode")->currentIndex(), f.ModeIndex};
+     },
+     {0, 0, 0, 0}},
     {"TessalineWriteToController", [](Test& t) { t.OpenTessaline(); },
      [](Test& t) { t.ClickButton(*TessalineControlForm, "cmdRefresh"); }, 2},
     {"TessalineStatusTicks", [](Test& t) { t.Polling(*TessalineControlForm, &Test::OpenTessaline); },

@@ -2,8 +2,13 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextEdit>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <vector>
 
@@ -52,6 +57,30 @@ TEST(EditFocus, ABoxSelectsItsWholeTextWhenTheFocusComesOtherThanByAClick)
             }
             EXPECT_EQ(field.selectedText(), c.Selected ? "ABC" : "") << box->metaObject()->className() << ", " << c.Way;
         }
+    }
+}
+
+// Every kind of box the user types text into, one line or many: an Alt chord
+// types nothing, Ctrl+Alt and AltGr (the group switch) type their characters.
+TEST(EditFocus, AnAltChordTypesNothingInAnyBoxTheUserTypesInto)
+{
+    QLineEdit edit;
+    QComboBox combo;
+    combo.setEditable(true);
+    QTextEdit richEdit;
+    QPlainTextEdit plainEdit;
+    const std::pair<QWidget*, std::function<QString()>> boxes[] = {
+        {&edit, [&] { return edit.text(); }},
+        {&combo, [&] { return combo.currentText(); }},
+        {&richEdit, [&] { return richEdit.toPlainText(); }},
+        {&plainEdit, [&] { return plainEdit.toPlainText(); }},
+    };
+    for (const auto& [box, text] : boxes) {
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_A, QStringLiteral("A"), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_K, QStringLiteral("k"), Qt::AltModifier);
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_Q, QStringLiteral("@"), Qt::ControlModifier | Qt::AltModifier);
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_Bar, QStringLiteral("|"), Qt::GroupSwitchModifier);
+        EXPECT_EQ(text().toStdString(), "A@|") << box->metaObject()->className();
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <QMenu>
 #include <QTextBlock>
+#include <QTextEdit>
 #include <QToolButton>
 
 #include <functional>
@@ -174,6 +175,11 @@ TEST_F(SendRoad, AnAltChordTypesNothingIntoAnEditBox)
     const Box port = [this] { return MainControl("cboCommTerminal"); };
     const Box theta = [] { return Child(*TessalineControlForm, "edTheta"); };
     const auto fire = [] { QTest::mouseClick(Child<QToolButton>(*OrvaneControlForm, "sbFire"), Qt::LeftButton); };
+    const Box file = [this] { return MainControl("reInputFile"); };
+    const auto showFile = [this] {
+        MainEntry("ViewCommandFileWindow1")->trigger();
+        MainControl<QTextEdit>("reInputFile")->setPlainText(QStringLiteral("AB"));
+    };
     const struct {
         const char* What;
         std::function<void()> Before;
@@ -199,6 +205,10 @@ TEST_F(SendRoad, AnAltChordTypesNothingIntoAnEditBox)
                           {{Qt::Key_At, "@", Qt::GroupSwitchModifier}}, {{Qt::Key_Bar, "|", Qt::GroupSwitchModifier}},
                           Typed(":WAIT"), Enter})}},
          {"A@@|:WAIT"}, 0},
+        {"command-file pane, run with Ctrl+S", showFile,
+         {{file, Keys({{{Qt::Key_End, ""}}, Typed("C"), Alt('k'), Alt('v'), Escape, Typed("D"),
+                       {{Qt::Key_S, "\x13", Qt::ControlModifier}}})}},
+         {"ABCD"}, 0},
     };
     WaitLongForReplies();
     AnswerEveryCommand("OK\r\n");
@@ -230,8 +240,9 @@ TEST_F(SendRoad, AnAltChordTypesNothingIntoAnEditBox)
                                     stroke.Modifiers);
             }
         }
-        // A row that fails shows what came instead.
-        Instrument->WaitForCommands(static_cast<int>(c.Wire.size()));
+        // A row that fails shows what came instead. A run's sends need the
+        // event loop, which hands them to the window thread.
+        (void)QTest::qWaitFor([&] { return Instrument->Commands().size() >= c.Wire.size(); });
         EXPECT_EQ(std::tuple(Instrument->Commands(), menusShown, Heads(Ui.Exceptions),
                              QApplication::activePopupWidget()),
                   std::tuple(c.Wire, c.MenusShown, QStringList(), nullptr));
