@@ -36,20 +36,7 @@ constexpr int PortsPerDeviceFamily = 32;
 // from holding the caller for good.
 constexpr int WriteStallLimitMs = 5000;
 
-// ---- Handles opened here, and what each device was told ----
-
-// A device node as the kernel knows it. A node created anew under the same
-// path (an adapter plugged in again, a new pseudo-terminal) is another device
-// and has no history.
-struct DeviceIdentity
-{
-    dev_t Device = 0;
-    ino_t Inode = 0;
-    std::int64_t ChangedSeconds = 0;
-    long ChangedNanoseconds = 0;
-
-    bool operator==(const DeviceIdentity&) const = default;
-};
+// ---- Handles opened here, and what each port was told ----
 
 struct ModemLineState
 {
@@ -57,34 +44,31 @@ struct ModemLineState
     bool RtsRaised = false;
 };
 
-// What a device was last told through any handle.
-struct DeviceMemory
+// What the program last told a port through any handle.
+struct PortMemory
 {
-    DeviceIdentity Identity;
     std::optional<termios> Line;
     std::optional<ModemLineState> ModemLines;
     std::optional<CommTimeouts> Timeouts;
     std::uint64_t LastUse = 0;
 };
 
-// The resolved device path and the node behind it.
-struct DeviceKey
-{
-    std::string Path;
-    DeviceIdentity Identity;
-};
+// A port as its name leads to it: <install folder>/ports/COMn or the fixed
+// device path, unresolved. Whatever node stands behind it now (an adapter
+// plugged in again may come back as another node) is the port the user chose.
+using PortPath = std::string;
 
-// One entry per device path, and at most this many: far more paths than a
+// One entry per port path, and at most this many: far more paths than a
 // machine has ports, so only the longest unused are ever dropped.
-constexpr std::size_t RememberedDevicesLimit = 128;
+constexpr std::size_t RememberedPortsLimit = 128;
 
 class SerialDevices
 {
 public:
-    void Add(SerialHandle handle, const DeviceKey& device, const CommTimeouts& timeouts)
+    void Add(SerialHandle handle, const PortPath& port, const CommTimeouts& timeouts)
     {
         std::lock_guard lock(mutex);
-        handles[handle] = OpenHandle{device, timeouts};
+        handles[handle] = OpenHandle{port, timeouts};
     }
     bool Remove(SerialHandle handle)
     {
@@ -103,7 +87,7 @@ public:
         if (entry == handles.end())
             return false;
         entry->second.Timeouts = value;
-        MemoryOf(entry->second.Device).Timeouts = value;
+        MemoryOf(entry->second.Port).Timeouts = value;
         return true;
     }
     std::optional<CommTimeouts> Timeouts(SerialHandle handle)
@@ -120,51 +104,40 @@ public:
         const auto entry = handles.find(handle);
         if (entry == handles.end())
             return;
-        DeviceMemory& memory = MemoryOf(entry->second.Device);
+        PortMemory& memory = MemoryOf(entry->second.Port);
         memory.Line = line;
         memory.ModemLines = modemLines;
     }
-    // The history of the device, when it has one; a replaced device's is dropped.
-    std::optional<DeviceMemory> Recall(const DeviceKey& device)
+    PortMemory Recall(const PortPath& port)
     {
         std::lock_guard lock(mutex);
-        const auto entry = memories.find(device.Path);
-        if (entry == memories.end())
-            return std::nullopt;
-        if (entry->second.Identity != device.Identity) {
-            memories.erase(entry);
-            return std::nullopt;
-        }
-        return entry->second;
+        const auto entry = memories.find(port);
+        return entry == memories.end() ? PortMemory() : entry->second;
     }
-    void Forget(const DeviceKey& device)
+    void Forget(const PortPath& port)
     {
         std::lock_guard lock(mutex);
-        memories.erase(device.Path);
+        memories.erase(port);
     }
 
 private:
     struct OpenHandle
     {
-        DeviceKey Device;
+        PortPath Port;
         CommTimeouts Timeouts;
     };
 
     // Called with the mutex held.
-    DeviceMemory& MemoryOf(const DeviceKey& device)
+    PortMemory& MemoryOf(const PortPath& port)
     {
-        DeviceMemory& memory = memories[device.Path];
-        if (memory.Identity != device.Identity) {
-            memory = DeviceMemory();
-            memory.Identity = device.Identity;
-        }
+        PortMemory& memory = memories[port];
         memory.LastUse = ++uses;
         DropLeastRecentlyUsed();
         return memory;
     }
     void DropLeastRecentlyUsed()
     {
-        if (memories.size() <= RememberedDevicesLimit)
+        if (memories.size() <= RememberedPortsLimit)
             return;
         const auto oldest = std::min_element(memories.begin(), memories.end(),
             [](const auto& a, const auto& b) { return a.second.LastUse < b.second.LastUse; });
@@ -173,7 +146,7 @@ private:
 
     std::mutex mutex;
     std::map<SerialHandle, OpenHandle> handles;
-    std::map<std::string, DeviceMemory> memories;
+    std::map<PortPath, PortMemory> memories;
     std::uint64_t uses = 0;
 };
 
@@ -394,25 +367,26 @@ void ApplyModemLines(SerialHandle handle, ModemLineState lines)
     LineCalls().SetModemLine(handle, ModemLine::Rts, lines.RtsRaised);
 }
 
-bool ApplyMemory(SerialHandle handle, const DeviceMemory& memory)
+// A line the program never set is made raw: a Windows handle passes bytes
+// unchanged, while a new tty echoes what it receives and translates line ends.
+bool ApplyLine(SerialHandle handle, const std::optional<termios>& remembered)
 {
-    if (memory.Line && !LineCalls().ApplyTermios(handle, *memory.Line))
+    if (remembered)
+        return LineCalls().ApplyTermios(handle, *remembered);
+    termios state{};
+    if (::tcgetattr(handle, &state) != 0)
+        return false;
+    MakeRaw(state);
+    return LineCalls().ApplyTermios(handle, state);
+}
+
+bool ApplyMemory(SerialHandle handle, const PortMemory& memory)
+{
+    if (!ApplyLine(handle, memory.Line))
         return false;
     if (memory.ModemLines)
         ApplyModemLines(handle, *memory.ModemLines);
     return true;
-}
-
-DeviceKey KeyOf(int fd, const QString& path)
-{
-    DeviceKey key;
-    char* resolved = ::realpath(path.toLocal8Bit().constData(), nullptr);
-    key.Path = resolved != nullptr ? std::string(resolved) : path.toStdString();
-    std::free(resolved);
-    struct stat info{};
-    if (::fstat(fd, &info) == 0)
-        key.Identity = {info.st_rdev, info.st_ino, info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
-    return key;
 }
 
 std::optional<std::uint8_t> ParityFromLetter(const QString& letter)
@@ -478,6 +452,17 @@ int PollFor(SerialHandle handle, short events, int limitMs)
     }
 }
 
+// A tty is hung up when its adapter is pulled (or a pty's other side
+// closes): every later write fails with EIO and poll reports the hang-up. A
+// device removed under an open descriptor reports ENXIO or ENODEV.
+bool IsGone(SerialHandle handle, int writeError)
+{
+    if (writeError == EIO || writeError == ENXIO || writeError == ENODEV)
+        return true;
+    pollfd entry{handle, POLLOUT, 0};
+    return ::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLERR)) != 0;
+}
+
 } // namespace
 
 // ---- The calls that change the line ----
@@ -528,14 +513,14 @@ SerialHandle OpenSerialPort(const QString& portName)
         ::close(fd);
         return InvalidHandle;
     }
-    const DeviceKey device = KeyOf(fd, path);
-    const std::optional<DeviceMemory> memory = Devices().Recall(device);
-    if (memory && !ApplyMemory(fd, *memory)) {
-        Devices().Forget(device);
+    const PortPath port = path.toStdString();
+    const PortMemory memory = Devices().Recall(port);
+    if (!ApplyMemory(fd, memory)) {
+        Devices().Forget(port);
         ::close(fd);
         return InvalidHandle;
     }
-    Devices().Add(fd, device, memory ? memory->Timeouts.value_or(CommTimeouts{}) : CommTimeouts{});
+    Devices().Add(fd, port, memory.Timeouts.value_or(CommTimeouts{}));
     return fd;
 }
 
@@ -663,25 +648,26 @@ bool PurgeReadAbort(SerialHandle handle)
     return Devices().Contains(handle) && ::fcntl(handle, F_GETFD) != -1;
 }
 
-bool WriteSerial(SerialHandle handle, const char* data, std::uint32_t length,
-                 std::uint32_t& written)
+WriteResult WriteSerial(SerialHandle handle, const char* data, std::uint32_t length,
+                        std::uint32_t& written)
 {
     written = 0;
     if (!Devices().Contains(handle))
-        return false;
+        return WriteResult::Failed;
     while (written < length) {
         const ssize_t sent = ::write(handle, data + written, length - written);
+        const int error = sent < 0 ? errno : 0;
         if (sent > 0) {
             written += static_cast<std::uint32_t>(sent);
             continue;
         }
-        if (sent < 0 && errno == EINTR)
+        if (error == EINTR)
             continue;
-        if (sent < 0 && errno == EAGAIN && PollFor(handle, POLLOUT, WriteStallLimitMs) > 0)
+        if (error == EAGAIN && PollFor(handle, POLLOUT, WriteStallLimitMs) > 0)
             continue;
-        return false;
+        return IsGone(handle, error) ? WriteResult::DeviceGone : WriteResult::Failed;
     }
-    return true;
+    return WriteResult::Written;
 }
 
 bool ReadSerial(SerialHandle handle, char* buffer, std::uint32_t toRead, std::uint32_t& read)

@@ -94,14 +94,17 @@ QString DevicePathForPort(const QString& portName);
 // Opens the port exclusively. InvalidHandle when the port does not exist, is
 // not a tty, is a ttyS node without a UART, or another descriptor holds it.
 //
-// A device keeps what it was last told through any handle (line state, modem
-// lines, time-outs), as a Windows driver does: the open applies it before it
-// returns, so the port object can close and reopen a port before every
-// command and change nothing on the line but the brief DTR and RTS rise Linux
-// makes on every open. A device with no such history (or one that was
-// replaced since, such as a USB adapter plugged in again) opens as the kernel
-// leaves it, with all-zero time-outs. When the remembered state can no longer
-// be applied the open fails, and the device is forgotten.
+// A port keeps what the program last told it under its name (line state,
+// modem lines, time-outs), as a Windows driver keeps it for its device: the
+// open applies it before it returns, so the port object can close and reopen
+// a port before every command and change nothing on the line but the brief
+// DTR and RTS rise Linux makes on every open. The name is the path
+// DevicePathForPort gives, unresolved: an adapter plugged in again, which may
+// come back as another node behind the same ports/ link, gets the same line.
+// A port that was never told a line is made raw (nothing echoed, no line-end
+// translation, bytes passed unchanged) at the speed it has; one never told
+// its time-outs has all-zero ones. When the remembered state can no longer be
+// applied the open fails, and the port's memory is forgotten.
 SerialHandle OpenSerialPort(const QString& portName);
 bool CloseSerialPort(SerialHandle handle);
 
@@ -132,8 +135,12 @@ bool PurgeInput(SerialHandle handle);
 // handle is one of ours.
 bool PurgeReadAbort(SerialHandle handle);
 
-bool WriteSerial(SerialHandle handle, const char* data, std::uint32_t length,
-                 std::uint32_t& written);
+// How a write ended. A device that is gone (its adapter pulled, its line hung
+// up) takes no byte through this handle again, even once it is back: only a
+// new open by the port's name reaches it.
+enum class WriteResult { Written, Failed, DeviceGone };
+WriteResult WriteSerial(SerialHandle handle, const char* data, std::uint32_t length,
+                        std::uint32_t& written);
 bool ReadSerial(SerialHandle handle, char* buffer, std::uint32_t toRead,
                 std::uint32_t& read);
 

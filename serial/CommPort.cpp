@@ -149,8 +149,14 @@ bool CSerialPort::WriteCommPort(const QByteArray& command, const QByteArray& ter
     const QByteArray bytes = command + terminator;
     SendTime = QDateTime::currentDateTime();
     platform::SplitTimeOfDay(SendTime.time(), SendHour, SendMin, SendSec, SendMSec);
-    return platform::WriteSerial(PortHandle, bytes.constData(),
-                                 static_cast<std::uint32_t>(bytes.size()), BytesWritten);
+    const platform::WriteResult result = platform::WriteSerial(
+        PortHandle, bytes.constData(), static_cast<std::uint32_t>(bytes.size()), BytesWritten);
+    // The handle of a device that is gone would fail every later write, also
+    // once the adapter is back: the port closes, so that the next exchange
+    // opens it again by its name.
+    if (result == platform::WriteResult::DeviceGone)
+        DropPort();
+    return result == platform::WriteResult::Written;
 }
 
 int CSerialPort::ReadCommPort(QByteArray& response, QString& timeText)

@@ -16,6 +16,9 @@ using CommPortFlags = std::array<std::uint8_t, 120>;
 // The system's one connection to a serial port. Every operation reports
 // success or failure (or a byte count); the caller decides what to tell the
 // user. Callers serialise all use through the main window's port-busy flag.
+// Like a failed set-up, a write that finds the device gone (its adapter
+// pulled) closes the port, so that later operations see a closed port rather
+// than a handle that can never write again.
 class CSerialPort
 {
 public:

@@ -11,6 +11,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <functional>
 #include <tuple>
 
 #include <fcntl.h>
@@ -114,28 +115,55 @@ TEST_F(CommPortTest, SetUpAppliesTheLineAndTheReadConstantOrClosesThePort)
     EXPECT_THROW(port.SetCommPortProperties("fast", "0", "8", "0"), EConvertError);
 }
 
-// A device keeps what it was told through any handle: every later open gives
-// the line back before it returns, and the modem lines after it (a speed
-// change raises them again). A device without history, or a new one behind
-// the same name, opens as the kernel leaves it.
+// A port keeps what it was told under its name: every later open gives the
+// line back before it returns, and the modem lines after it (a speed change
+// raises them again), also once the adapter, pulled under an open port whose
+// write then closed it, is plugged in again as a new node. A port never told
+// a line opens raw at the speed it has. A memory the line refuses fails the
+// open once and is forgotten.
 TEST_F(CommPortTest, AReopenAppliesTheLineThenLowersTheModemLinesBeforeItReturns)
 {
     RecordedLineCalls calls;
-    ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
-    EXPECT_EQ(calls.Calls, QStringList());
-    ASSERT_TRUE(port.SetCommPortProperties("19200", "2", "4", "2"));
     const QStringList told{"line 19200,7,2,2", "DTR down", "RTS down"};
-    EXPECT_EQ(calls.Calls, told);
-    calls.Calls.clear();
-    ASSERT_TRUE(port.CloseCommPort());
-    ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
-    calls.Calls << "returned";
-    EXPECT_EQ(calls.Calls, told + QStringList{"returned"});
-    ASSERT_TRUE(port.CloseCommPort());
-    const FakeInstrument replacement{5};
-    calls.Calls.clear();
-    ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
-    EXPECT_EQ(calls.Calls, QStringList());
+    const auto pullWhileOpen = [&] {
+        ASSERT_TRUE(port.OpenCommPort(instrument.PortName()));
+        const platform::SerialHandle pulled = port.PortHandle;
+        instrument.Pull();
+        EXPECT_FALSE(port.WriteCommPort("x", "\r\n") || port.IsCommPortOpen() || platform::CloseSerialPort(pulled));
+        instrument.Plug();
+    };
+    const struct {
+        const char* Name;
+        std::function<void()> Before;
+        QStringList Calls;
+        bool Opens;
+        speed_t Speed;
+    } rows[] = {
+        {"never told", {}, {"line 38400,8,0,0"}, true, B38400},
+        {"reopened", {}, told, true, B19200},
+        {"plugged in again", pullWhileOpen, told, true, B19200},
+        {"refused", [&] { calls.Refused = true; }, {"line 19200,7,2,2"}, false, 0},
+        {"forgotten", [&] { calls.Refused = false; }, {"line 19200,8,0,2"}, true, B19200},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        if (row.Before)
+            row.Before();
+        calls.Calls.clear();
+        const bool opened = port.OpenCommPort(instrument.PortName());
+        calls.Calls << "returned";
+        EXPECT_EQ(std::tuple(opened, calls.Calls), std::tuple(row.Opens, row.Calls + QStringList{"returned"}));
+        if (!opened)
+            continue;
+        const termios line = instrument.SlaveTermios();
+        EXPECT_EQ(std::tuple(cfgetospeed(&line), line.c_lflag & (ICANON | ECHO), line.c_oflag & OPOST,
+                             line.c_iflag & (ICRNL | IXON)),
+                  std::tuple(row.Speed, 0u, 0u, 0u));
+        calls.Calls.clear();
+        ASSERT_TRUE(port.SetCommPortProperties("19200", "2", "4", "2"));
+        EXPECT_EQ(calls.Calls, told);
+        ASSERT_TRUE(port.CloseCommPort());
+    }
 }
 
 // The first byte is awaited for 100 polls of 1 ms (1000 in the settings

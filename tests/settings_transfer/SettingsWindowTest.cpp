@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include <atomic>
+#include <string_view>
 
 #include <termios.h>
 
@@ -471,8 +472,6 @@ struct PulledCase
 {
     const char* Name;
     const char* Button;
-    const char* File;
-    const char* Line;  // %1: the line's number, from 1
     int PulledAt;      // the command that pulls it; 0: before the click
     QByteArray Reply;  // to each command before the pull
     QByteArray Wire;
@@ -486,6 +485,31 @@ struct PulledCase
 void PrintTo(const PulledCase& c, std::ostream* out)
 {
     *out << c.Name;
+}
+
+// Each button's file of twenty lines, its commands on the wire and the
+// settings they show when every one of them is answered.
+struct TwentyLines
+{
+    const char* File;
+    const char* Line;     // %1: the line's number, from 1
+    const char* Command;  // %1 as in Line
+    const char* Setting;
+};
+
+const TwentyLines& LinesFor(std::string_view button)
+{
+    static const TwentyLines download{"walk.iqf", "L%1,:Q%1?", ":Q%1?", "L%1,5"};
+    static const TwentyLines upload{"walk.irf", "L%1,:S%1 %1", ":S%1 %1", "L%1,%1"};
+    return button == "cmdDownload" ? download : upload;
+}
+
+QByteArray Numbered(const char* pattern, const char* separator)
+{
+    QStringList lines;
+    for (int number = 1; number <= 20; ++number)
+        lines << QString::fromLatin1(pattern).arg(number);
+    return lines.join(QLatin1String(separator)).toLatin1();
 }
 
 class PulledAdapter : public SettingsTransfer, public ::testing::WithParamInterface<PulledCase>
@@ -506,47 +530,71 @@ protected:
             return FakeReply();
         });
     }
+
+    // The button's walk over its twenty lines; a download's restore file is saved as "again".
+    void WalkTwentyLines(const char* button)
+    {
+        const TwentyLines& walk = LinesFor(button);
+        Ui.FileAnswers.clear();
+        Ui.AnswerFileDialog(WriteFile(walk.File, Numbered(walk.Line, "\r\n")));
+        Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/again"));
+        Click(button);
+    }
 };
 
 // The transfer ends at its first write that fails, after that one box: no
 // resend, no further line; what was read stays, neither the action nor the
-// bar says the transfer completed and no restore file is offered. The window
-// then closes as any other time, handing the port back to the main window.
-TEST_P(PulledAdapter, TheTransferEndsAtItsFirstFailedWriteAfterOneBox)
+// bar says the transfer completed and no restore file is offered. With the
+// adapter plugged in again, the next Download and the next Upload in the
+// same window reopen the port by its name and run whole, with nothing left of
+// the failed one. The window then closes as any other time, handing the port
+// back to the main window.
+TEST_P(PulledAdapter, ATransferEndsAtItsFirstFailedWriteAndTheNextOnesRunWholeOnceTheAdapterIsBack)
 {
     const PulledCase& c = GetParam();
-    QStringList lines;
-    for (int number = 1; number <= 20; ++number)
-        lines << QString::fromLatin1(c.Line).arg(number);
-    Ui.AnswerFileDialog(WriteFile(c.File, lines.join(QStringLiteral("\r\n")).toLatin1()));
-    Ui.AnswerFileDialog(InstallPath() + QStringLiteral("/saved"));
     QStringList shown;
+    QByteArray wire;
+    std::size_t dialogs = 0;
+    bool saved = false;
+    QStringList again;
     WhileShown("DownloadSettings1", [&] {
         PullAtCommand(c.PulledAt, c.Reply);
-        Click(c.Button);
+        WalkTwentyLines(c.Button);
         shown = {SettingsText(), StatusText(0), Label(c.Label), QString::number(Window<QProgressBar>(c.Bar)->value())};
+        std::tie(wire, dialogs, saved) = std::tuple(Instrument->Received(), Ui.FileDialogs.size(),
+                                                    QFile::exists(InstallPath() + QStringLiteral("/again.irf")));
+        Instrument->Plug();
+        Instrument->SetRule([](const QByteArray& command) {
+            return FakeReply(command.endsWith('?') ? "5\r\n" : "OK");
+        });
+        for (const char* button : {"cmdDownload", "cmdUpload"}) {
+            Instrument->ClearReceived();
+            WalkTwentyLines(button);
+            ExpectWire(Numbered(LinesFor(button).Command, "\r\n") + "\r\n");
+            again << SettingsText() << StatusText(0);
+        }
     });
     const QString percent = QString::number(c.Percent);
     EXPECT_EQ(shown, (QStringList{c.Settings, "Action:", percent + "% Complete", percent}));
-    EXPECT_EQ(Instrument->Received(), c.Wire);
+    EXPECT_EQ(std::tuple(wire, dialogs, saved), std::tuple(c.Wire, 1u, false));
+    EXPECT_EQ(again, (QStringList{QString(Numbered(LinesFor("cmdDownload").Setting, "\n")), "Action: Done",
+                                  QString(Numbered(LinesFor("cmdUpload").Setting, "\n")), "Action: Done"}));
     EXPECT_EQ(MessageTexts(QStringLiteral("Serial Write Failure")),
               QStringList{QStringLiteral("Serial Write Failed writing: ") + c.Command});
-    EXPECT_EQ(std::tuple(Ui.FileDialogs.size(), QFile::exists(InstallPath() + QStringLiteral("/saved.irf"))),
-              std::tuple(1u, false));
     EXPECT_EQ(std::tuple(CommTermForm->PortBusy.load(), CycleThread != nullptr), std::tuple(false, true));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Transfers, PulledAdapter,
     ::testing::Values(
-        PulledCase{"Download", "cmdDownload", "pulled.iqf", "L%1,:Q%1?", 3, "5\r\n", ":Q1?\r\n:Q2?\r\n:Q3?\r\n",
-                   "L1,5\nL2,5", "pbDownloadProgress", "lblDownloadProgress", 3, ":Q3?"},
-        PulledCase{"Upload", "cmdUpload", "pulled.irf", "L%1,:S%1 %1", 3, "OK", ":S1 1\r\n:S2 2\r\n:S3 3\r\n",
-                   "L1,1\nL2,2", "pbUploadProgress", "lblUploadProgress", 3, ":S3 3"},
-        PulledCase{"DownloadPulledBefore", "cmdDownload", "pulled.iqf", "L%1,:Q%1?", 0, "", "", "",
-                   "pbDownloadProgress", "lblDownloadProgress", 1, ":Q1?"},
-        PulledCase{"UploadPulledBefore", "cmdUpload", "pulled.irf", "L%1,:S%1 %1", 0, "", "", "", "pbUploadProgress",
-                   "lblUploadProgress", 1, ":S1 1"}),
+        PulledCase{"Download", "cmdDownload", 3, "5\r\n", ":Q1?\r\n:Q2?\r\n:Q3?\r\n", "L1,5\nL2,5",
+                   "pbDownloadProgress", "lblDownloadProgress", 3, ":Q3?"},
+        PulledCase{"Upload", "cmdUpload", 3, "OK", ":S1 1\r\n:S2 2\r\n:S3 3\r\n", "L1,1\nL2,2", "pbUploadProgress",
+                   "lblUploadProgress", 3, ":S3 3"},
+        PulledCase{"DownloadPulledBefore", "cmdDownload", 0, "", "", "", "pbDownloadProgress", "lblDownloadProgress",
+                   1, ":Q1?"},
+        PulledCase{"UploadPulledBefore", "cmdUpload", 0, "", "", "", "pbUploadProgress", "lblUploadProgress", 1,
+                   ":S1 1"}),
     [](const ::testing::TestParamInfo<PulledCase>& info) { return std::string(info.param.Name); });
 
 } // namespace

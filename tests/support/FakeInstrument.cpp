@@ -71,21 +71,9 @@ void TestInstallFolder::HideUnlinkedPorts()
 FakeInstrument::FakeInstrument(int portNumber, QByteArray terminator)
     : PortNumber(portNumber), Terminator(std::move(terminator))
 {
-    Master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    std::array<char, 128> name{};
-    if (Master < 0 || ::grantpt(Master) != 0 || ::unlockpt(Master) != 0
-        || ::ptsname_r(Master, name.data(), name.size()) != 0)
-        throw std::runtime_error("cannot open a pseudo-terminal");
-    // Non-blocking file status only; the line settings are the program's.
-    ::fcntl(Master, F_SETFL, ::fcntl(Master, F_GETFL) | O_NONBLOCK);
-    SlaveName = QString::fromLocal8Bit(name.data());
-    Slave = ::open(name.data(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (Slave < 0)
-        throw std::runtime_error("cannot open the pseudo-terminal's slave side");
     LinkPath = PortLinkPath(portNumber);
     QDir().mkpath(QFileInfo(LinkPath).path());
-    MakeLink(LinkPath, SlaveName);
-    Reader = std::thread([this] { ReadLoop(); });
+    Connect();
 }
 
 FakeInstrument::~FakeInstrument()
@@ -98,6 +86,25 @@ FakeInstrument::~FakeInstrument()
     if (Master >= 0)
         ::close(Master);
     ::close(Slave);
+}
+
+// A new pseudo-terminal with the kernel's line settings, linked under the
+// port's name, and the reader on its master side.
+void FakeInstrument::Connect()
+{
+    Master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    std::array<char, 128> name{};
+    if (Master < 0 || ::grantpt(Master) != 0 || ::unlockpt(Master) != 0
+        || ::ptsname_r(Master, name.data(), name.size()) != 0)
+        throw std::runtime_error("cannot open a pseudo-terminal");
+    // Non-blocking file status only; the line settings are the program's.
+    ::fcntl(Master, F_SETFL, ::fcntl(Master, F_GETFL) | O_NONBLOCK);
+    SlaveName = QString::fromLocal8Bit(name.data());
+    Slave = ::open(name.data(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (Slave < 0)
+        throw std::runtime_error("cannot open the pseudo-terminal's slave side");
+    MakeLink(LinkPath, SlaveName);
+    Reader = std::thread([this] { ReadLoop(); });
 }
 
 void FakeInstrument::ReadLoop()
@@ -132,6 +139,22 @@ void FakeInstrument::Pull()
     Pulled = true;
     if (std::this_thread::get_id() != Reader.get_id())
         WaitUntil(5000, [this] { return LineDown; });
+}
+
+// The old slave closes only once the new one is open, so that the new line
+// is another node even where the kernel reuses pseudo-terminal numbers.
+void FakeInstrument::Plug()
+{
+    Pull();
+    Reader.join();
+    const int pulledSlave = Slave;
+    Locked([this] {
+        Pending.clear();
+        LineDown = false;
+    });
+    Pulled = false;
+    Connect();
+    ::close(pulledSlave);
 }
 
 // The master side closes on the reader's own thread, so that no poll or read

@@ -133,12 +133,18 @@ public:
 
     // The adapter is pulled: the port's name no longer opens and the line is
     // hung up, so a write on a descriptor the program still holds fails. The
-    // instrument records nothing more. Callable from a rule, to pull it in the
-    // middle of a sequence; from any other thread it returns once the line is
-    // down.
+    // instrument records nothing more until it is plugged in again. Callable
+    // from a rule, to pull it in the middle of a sequence; from any other
+    // thread it returns once the line is down.
     void Pull();
+    // The adapter, pulled first if it was not, is plugged in again: a new
+    // line with the kernel's defaults, as a new tty node has them, under the
+    // same name, and the instrument answers by its rule and records again.
+    // Not from a rule.
+    void Plug();
 
 private:
+    void Connect();
     void ReadLoop();
     void HangUp();
     QList<QByteArray> Record(const QByteArray& bytes);

@@ -7,7 +7,9 @@
 #include <termios.h>
 
 // Records, while it lives, the calls that change a device's line in the order
-// they reach the device ("line 19200,7,2,2", "DTR down"), and makes them.
+// they reach the device ("line 19200,7,2,2", "DTR down"), and makes them;
+// while Refused, a termios is recorded and fails as a line that cannot carry
+// it does.
 class RecordedLineCalls : public platform::SerialLineCalls
 {
 public:
@@ -22,7 +24,7 @@ public:
         platform::DcbFromTermios(state, line);
         Calls << QStringLiteral("line %1,%2,%3,%4")
                      .arg(line.BaudRate).arg(line.ByteSize).arg(line.Parity).arg(line.StopBits);
-        return SerialLineCalls::ApplyTermios(handle, state);
+        return !Refused && SerialLineCalls::ApplyTermios(handle, state);
     }
 
     void SetModemLine(platform::SerialHandle handle, platform::ModemLine which, bool raised) override
@@ -32,4 +34,5 @@ public:
     }
 
     QStringList Calls;
+    bool Refused = false;
 };

@@ -116,6 +116,28 @@ TEST_F(PortSelection, StartUpAndRescanSelectTheStoredPortOrWarn)
         EXPECT_EQ(TCommTermForm::FindComboText(*PortBox(), text), index) << text;
 }
 
+// An adapter pulled while the program is idle and plugged in again under the
+// same name is the port the user chose: the next commands find the line the
+// program gave it, raw at the stored speed, and go out unchanged; the
+// instrument's replies are not echoed back to it. Nothing is told.
+TEST_F(PortSelection, AnAdapterPluggedInAgainGetsTheStoredLine)
+{
+    StartOn({3}, "COM3");
+    FakeInstrument& instrument = *Instruments.at(3);
+    instrument.SetRule([](const QByteArray&) { return FakeReply("OK\r\n"); });
+    instrument.Pull();
+    instrument.Plug();
+    CommonString(1)->setText(QStringLiteral("*IDN?"));
+    MainEntry("CommonCommandString11")->trigger();
+    MainEntry("CommonCommandString11")->trigger();
+    ASSERT_TRUE(instrument.WaitForBytes(14));
+    const termios line = instrument.SlaveTermios();
+    EXPECT_EQ(std::tuple(instrument.Received(), cfgetospeed(&line), line.c_lflag & (ICANON | ECHO),
+                         line.c_oflag & OPOST, line.c_iflag & ICRNL, PortPanel(1), Ui.Messages.size()),
+              std::tuple(QByteArray("*IDN?\r\n*IDN?\r\n"), speed_t(B19200), 0u, 0u, 0u,
+                         QString("Settings: 19200 7-E-2"), 0u));
+}
+
 // Choosing from the list in any way selects the port, letting the one chosen
 // before go. A name typed into the box is no choice, although Qt reports it as
 // activated on leaving the box, Enter, hiding, closing or destroying the
