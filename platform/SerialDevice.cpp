@@ -15,6 +15,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -65,10 +66,18 @@ constexpr std::size_t RememberedPortsLimit = 128;
 class SerialDevices
 {
 public:
-    void Add(SerialHandle handle, const PortPath& port, const CommTimeouts& timeouts)
+    void Add(SerialHandle handle, const PortPath& port, const CommTimeouts& timeouts, bool lineUntold)
     {
         std::lock_guard lock(mutex);
-        handles[handle] = OpenHandle{port, timeouts};
+        handles[handle] = OpenHandle{port, timeouts, lineUntold};
+    }
+    // True once for a handle whose port was never told a line, until one is
+    // given to it: the caller makes the line raw.
+    bool TakeUntoldLine(SerialHandle handle)
+    {
+        std::lock_guard lock(mutex);
+        const auto entry = handles.find(handle);
+        return entry != handles.end() && std::exchange(entry->second.LineUntold, false);
     }
     bool Remove(SerialHandle handle)
     {
@@ -104,6 +113,7 @@ public:
         const auto entry = handles.find(handle);
         if (entry == handles.end())
             return;
+        entry->second.LineUntold = false;
         PortMemory& memory = MemoryOf(entry->second.Port);
         memory.Line = line;
         memory.ModemLines = modemLines;
@@ -125,6 +135,7 @@ private:
     {
         PortPath Port;
         CommTimeouts Timeouts;
+        bool LineUntold;
     };
 
     // Called with the mutex held.
@@ -367,26 +378,28 @@ void ApplyModemLines(SerialHandle handle, ModemLineState lines)
     LineCalls().SetModemLine(handle, ModemLine::Rts, lines.RtsRaised);
 }
 
-// A line the program never set is made raw: a Windows handle passes bytes
-// unchanged, while a new tty echoes what it receives and translates line ends.
-bool ApplyLine(SerialHandle handle, const std::optional<termios>& remembered)
+bool ApplyMemory(SerialHandle handle, const PortMemory& memory)
 {
-    if (remembered)
-        return LineCalls().ApplyTermios(handle, *remembered);
+    if (memory.Line && !LineCalls().ApplyTermios(handle, *memory.Line))
+        return false;
+    if (memory.ModemLines)
+        ApplyModemLines(handle, *memory.ModemLines);
+    return true;
+}
+
+// A line the program never set is made raw before the first byte goes either
+// way: a Windows handle passes bytes unchanged, while a new tty echoes what it
+// receives and translates line ends. A port only opened and closed again (a
+// scan) keeps the line it had, which another program may be using.
+bool MakeUntoldLineRaw(SerialHandle handle)
+{
+    if (!Devices().TakeUntoldLine(handle))
+        return true;
     termios state{};
     if (::tcgetattr(handle, &state) != 0)
         return false;
     MakeRaw(state);
     return LineCalls().ApplyTermios(handle, state);
-}
-
-bool ApplyMemory(SerialHandle handle, const PortMemory& memory)
-{
-    if (!ApplyLine(handle, memory.Line))
-        return false;
-    if (memory.ModemLines)
-        ApplyModemLines(handle, *memory.ModemLines);
-    return true;
 }
 
 std::optional<std::uint8_t> ParityFromLetter(const QString& letter)
@@ -520,7 +533,7 @@ SerialHandle OpenSerialPort(const QString& portName)
         ::close(fd);
         return InvalidHandle;
     }
-    Devices().Add(fd, port, memory.Timeouts.value_or(CommTimeouts{}));
+    Devices().Add(fd, port, memory.Timeouts.value_or(CommTimeouts{}), !memory.Line.has_value());
     return fd;
 }
 
@@ -640,7 +653,7 @@ bool InputQueueCount(SerialHandle handle, std::uint32_t& count)
 
 bool PurgeInput(SerialHandle handle)
 {
-    return Devices().Contains(handle) && ::tcflush(handle, TCIFLUSH) == 0;
+    return Devices().Contains(handle) && MakeUntoldLineRaw(handle) && ::tcflush(handle, TCIFLUSH) == 0;
 }
 
 bool PurgeReadAbort(SerialHandle handle)
@@ -654,6 +667,8 @@ WriteResult WriteSerial(SerialHandle handle, const char* data, std::uint32_t len
     written = 0;
     if (!Devices().Contains(handle))
         return WriteResult::Failed;
+    if (!MakeUntoldLineRaw(handle))
+        return IsGone(handle, errno) ? WriteResult::DeviceGone : WriteResult::Failed;
     while (written < length) {
         const ssize_t sent = ::write(handle, data + written, length - written);
         const int error = sent < 0 ? errno : 0;
@@ -674,7 +689,7 @@ bool ReadSerial(SerialHandle handle, char* buffer, std::uint32_t toRead, std::ui
 {
     read = 0;
     const std::optional<CommTimeouts> timeouts = Devices().Timeouts(handle);
-    if (!timeouts)
+    if (!timeouts || !MakeUntoldLineRaw(handle))
         return false;
     if (toRead == 0)
         return true;

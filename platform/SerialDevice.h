@@ -102,8 +102,10 @@ QString DevicePathForPort(const QString& portName);
 // DevicePathForPort gives, unresolved: an adapter plugged in again, which may
 // come back as another node behind the same ports/ link, gets the same line.
 // A port that was never told a line is made raw (nothing echoed, no line-end
-// translation, bytes passed unchanged) at the speed it has; one never told
-// its time-outs has all-zero ones. When the remembered state can no longer be
+// translation, bytes passed unchanged) at the speed it has, by the first
+// purge, read or write, so that a scan, which only opens and closes, leaves
+// the line of a tty another program uses as it was; one never told its
+// time-outs has all-zero ones. When the remembered state can no longer be
 // applied the open fails, and the port's memory is forgotten.
 SerialHandle OpenSerialPort(const QString& portName);
 bool CloseSerialPort(SerialHandle handle);

@@ -32,7 +32,17 @@ void TCommTermForm::DownloadSettings1Click()
     PortClaim claim(PortBusy);
     EnableCommActiveObjects();
     platform::ShowModal(*InstrumentSettingForm);
+    ReopenDroppedPort();
     StartWorker();
+}
+
+// A transfer that found its adapter gone closed the port. Reopened by its
+// name, as before every command, the port is open again once the adapter is
+// back, so the Tools entries reach the window without a command sent first.
+void TCommTermForm::ReopenDroppedPort()
+{
+    if (!CommPort->IsCommPortOpen())
+        ReopenPortByName();
 }
 
 // Both entries open the same window; the transfer is chosen inside it.

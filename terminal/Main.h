@@ -282,6 +282,7 @@ private:
     void ConnectUnsolicitedInput();
     bool TakePortBusy();
     bool ReopenPortByName();
+    void ReopenDroppedPort();
     void RescanUnlessClosing();
     void EchoCommand(const QString& text, DeferredErrors& errors);
     bool RestartFullPane(DeferredErrors& errors);

@@ -119,8 +119,9 @@ TEST_F(CommPortTest, SetUpAppliesTheLineAndTheReadConstantOrClosesThePort)
 // line back before it returns, and the modem lines after it (a speed change
 // raises them again), also once the adapter, pulled under an open port whose
 // write then closed it, is plugged in again as a new node. A port never told
-// a line opens raw at the speed it has. A memory the line refuses fails the
-// open once and is forgotten.
+// a line is made raw at the speed it has. A memory the line refuses fails the
+// open once and is forgotten. A port never told a line becomes raw at its
+// first write; one only opened and closed, as a scan does, keeps its line.
 TEST_F(CommPortTest, AReopenAppliesTheLineThenLowersTheModemLinesBeforeItReturns)
 {
     RecordedLineCalls calls;
@@ -132,6 +133,11 @@ TEST_F(CommPortTest, AReopenAppliesTheLineThenLowersTheModemLinesBeforeItReturns
         EXPECT_FALSE(port.WriteCommPort("x", "\r\n") || port.IsCommPortOpen() || platform::CloseSerialPort(pulled));
         instrument.Plug();
     };
+    const auto scanned = [&] {
+        ASSERT_TRUE(port.OpenCommPort(instrument.PortName()) && port.CloseCommPort());
+        const termios line = instrument.SlaveTermios();
+        EXPECT_EQ(line.c_lflag & (ICANON | ECHO), tcflag_t(ICANON | ECHO));
+    };
     const struct {
         const char* Name;
         std::function<void()> Before;
@@ -139,11 +145,11 @@ TEST_F(CommPortTest, AReopenAppliesTheLineThenLowersTheModemLinesBeforeItReturns
         bool Opens;
         speed_t Speed;
     } rows[] = {
-        {"never told", {}, {"line 38400,8,0,0"}, true, B38400},
-        {"reopened", {}, told, true, B19200},
-        {"plugged in again", pullWhileOpen, told, true, B19200},
-        {"refused", [&] { calls.Refused = true; }, {"line 19200,7,2,2"}, false, 0},
-        {"forgotten", [&] { calls.Refused = false; }, {"line 19200,8,0,2"}, true, B19200},
+        {"never told", scanned, {"returned", "line 38400,8,0,0", "wrote"}, true, B38400},
+        {"reopened", {}, told + QStringList{"returned", "wrote"}, true, B19200},
+        {"plugged in again", pullWhileOpen, told + QStringList{"returned", "wrote"}, true, B19200},
+        {"refused", [&] { calls.Refused = true; }, {"line 19200,7,2,2", "returned"}, false, 0},
+        {"forgotten", [&] { calls.Refused = false; }, {"returned", "line 19200,8,0,2", "wrote"}, true, B19200},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
@@ -152,7 +158,9 @@ TEST_F(CommPortTest, AReopenAppliesTheLineThenLowersTheModemLinesBeforeItReturns
         calls.Calls.clear();
         const bool opened = port.OpenCommPort(instrument.PortName());
         calls.Calls << "returned";
-        EXPECT_EQ(std::tuple(opened, calls.Calls), std::tuple(row.Opens, row.Calls + QStringList{"returned"}));
+        if (opened && port.WriteCommPort("x", "\r\n"))
+            calls.Calls << "wrote";
+        EXPECT_EQ(std::tuple(opened, calls.Calls), std::tuple(row.Opens, row.Calls));
         if (!opened)
             continue;
         const termios line = instrument.SlaveTermios();

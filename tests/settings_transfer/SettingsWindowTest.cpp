@@ -584,6 +584,20 @@ TEST_P(PulledAdapter, ATransferEndsAtItsFirstFailedWriteAndTheNextOnesRunWholeOn
     EXPECT_EQ(std::tuple(CommTermForm->PortBusy.load(), CycleThread != nullptr), std::tuple(false, true));
 }
 
+// Closed once the adapter is back, the window hands the port back open: the
+// Tools entries, which need an open port, show the window again at once.
+TEST_P(PulledAdapter, AWindowClosedOnceTheAdapterIsBackHandsThePortBackOpen)
+{
+    const PulledCase& c = GetParam();
+    WhileShown("DownloadSettings1", [&] {
+        PullAtCommand(c.PulledAt, c.Reply);
+        WalkTwentyLines(c.Button);
+        Instrument->Plug();
+    });
+    EXPECT_TRUE(CommTermForm->CommPort->IsCommPortOpen());
+    WhileShown("UploadSettings1", [] {});
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Transfers, PulledAdapter,
     ::testing::Values(
