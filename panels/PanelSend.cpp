@@ -12,16 +12,30 @@ namespace {
 
 CommandRoad* StandIn = nullptr;
 
-// The action whose commands ended at a port that was gone; 0 for none.
-std::uint64_t EndedAction = 0;
+// The action under way when a command last failed to reach the instrument
+// along a stand-in's road; 0 for none.
+std::uint64_t StandInFailedAction = 0;
+
+// The action under way when a send last found the port gone: one of the
+// action's own, or any other that ran inside it, as a cycle's send does while
+// a box that one of the action's sends shows is open. The send road has then
+// told the user, by its rescan.
+std::uint64_t PortLostAction()
+{
+    if (StandIn != nullptr)
+        return StandInFailedAction;
+    return CommTermForm != nullptr ? CommTermForm->PortLostAction : 0;
+}
 
 bool ActionEnded()
 {
     const std::uint64_t action = platform::ActionScope::Current();
-    return action != 0 && action == EndedAction;
+    return action != 0 && action == PortLostAction();
 }
 
-// The main window's send road; false when the port could not be reopened.
+// The main window's send road; false when the port could not be reopened, or
+// when another send found it gone meanwhile: the reply would not be this
+// command's.
 bool SendAlongTheRoad(const QString& command)
 {
     // Once the main window closes nothing may reach the instrument any more.
@@ -34,15 +48,20 @@ bool SendAlongTheRoad(const QString& command)
     return CommTermForm->PortLostSends == lostBefore;
 }
 
+bool SendAlongTheStandIn(const QString& command)
+{
+    const bool sent = StandIn->Send(command);
+    if (!sent)
+        StandInFailedAction = platform::ActionScope::Current();
+    return sent;
+}
+
 // Whether the command reached the instrument.
 bool SendInAction(const QString& command)
 {
     if (ActionEnded())
         return false;
-    const bool sent = StandIn != nullptr ? StandIn->Send(command) : SendAlongTheRoad(command);
-    if (!sent)
-        EndedAction = platform::ActionScope::Current();
-    return sent;
+    return StandIn != nullptr ? SendAlongTheStandIn(command) : SendAlongTheRoad(command);
 }
 
 // The reply the last command left; none without a main window.

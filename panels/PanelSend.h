@@ -22,10 +22,12 @@ inline constexpr Dialect SemicolonDialect{"?"};
 inline constexpr Dialect SettingDialect{"Error"};
 
 // A panel's action (a showing, a status tick, "Read from Controller", a
-// button, a close) ends at its first command that finds the port gone: the
-// send road has then told the user once, by its rescan, and the commands
-// after it are dropped rather than each failing and telling again. Whatever
-// else the action does (stop a timer, write the file) still runs.
+// button, a close) ends at its first command that finds the port gone, or
+// once any other send (a cycle's) has found it gone while the action was
+// under way: the send road has then told the user once, by its rescan, and
+// the commands after it are dropped rather than each failing and telling
+// again. Whatever else the action does (stop a timer, write the file) still
+// runs.
 void Send(const QString& command);
 
 // Where the panels' commands go. The program sends them along the main

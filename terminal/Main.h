@@ -10,6 +10,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -193,9 +194,12 @@ public:
     bool CommandFileUnsaved = false;
     bool CommandFileChangingByProgram = false;
     std::atomic<bool> PortBusy = false;
-    // The sends that found the port gone and sent nothing: a panel ends its
-    // action at the first.
+    // The sends that found the port gone and sent nothing: a cycle pass ends
+    // at the first since it began.
     std::atomic<unsigned> PortLostSends = 0;
+    // The action under way on the window thread when a send last found the
+    // port gone, 0 outside any: a panel's action ends there, whoever sent.
+    std::uint64_t PortLostAction = 0;
     int LineCount = 0;
     std::atomic<bool> Closing = false;
     // Set when the close begins, before the configuration is saved and the

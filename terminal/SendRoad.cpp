@@ -3,6 +3,7 @@
 #include "platform/AnsiText.h"
 #include "platform/Application.h"
 #include "platform/ControlEvents.h"
+#include "platform/EventGuard.h"
 #include "platform/HandOver.h"
 #include "platform/PopupMenu.h"
 #include "platform/Services.h"
@@ -88,6 +89,7 @@ void TCommTermForm::eSendCommandKeyPress(char& key)
     PortClaim claim(PortBusy);
     if (!ReopenPortByName()) {
         ++PortLostSends;
+        PortLostAction = platform::ActionScope::Current();
         claim.Release();
         cmdStopCycleClick();
         RescanUnlessClosing();

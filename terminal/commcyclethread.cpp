@@ -254,13 +254,15 @@ void TCommCycleThread::CycleRun()
 }
 
 // The flags are looked at once per pass, so a STOP in the middle of a pass
-// lets it send its remaining ticked strings.
+// lets it send its remaining ticked strings; a pass whose send found the port
+// gone sends none of them.
 void TCommCycleThread::SendTickedStrings()
 {
     for (int n = 1; n <= 5; ++n) {
         if (!StringTicked(n))
             continue;
-        SendCommonString(n);
+        if (!SendCommonString(n))
+            return;
         CommandDelay();
     }
 }
@@ -355,6 +357,7 @@ void TCommCycleThread::RunPasses(int countFallback, std::atomic<bool>& flag, con
     while (p <= CycleCount) {
         if (p == 0)
             p = 1;
+        NotePassStart();
         const bool ending = !pass();
         CountPass();
         CycleDelay();
@@ -368,6 +371,11 @@ void TCommCycleThread::RunPasses(int countFallback, std::atomic<bool>& flag, con
         }
         ++p;
     }
+}
+
+void TCommCycleThread::NotePassStart()
+{
+    OnWindow([this](TCommTermForm& form) { LostSendsAtPassStart = form.PortLostSends; });
 }
 
 // An endless run may count past the largest number; it wraps round as the
@@ -423,12 +431,20 @@ void TCommCycleThread::OnWindow(const std::function<void(TCommTermForm& form)>& 
 
 // A send the main window refuses is dropped; the run goes on to its next
 // check, which ends it, and leaves the pane and START as a run's end does.
-void TCommCycleThread::SendOnWindow(const std::function<void(TCommTermForm& form)>& send)
+// Once any send (this worker's, a panel's poll) has found the port gone since
+// the pass began, the pass sends nothing more: that send's rescan has told the
+// user, and every further send would find no port and rescan again. False
+// from then on.
+bool TCommCycleThread::SendOnWindow(const std::function<void(TCommTermForm& form)>& send)
 {
-    OnWindow([&send](TCommTermForm& form) {
-        if (!form.WorkerSendsRefused)
+    bool portLost = false;
+    OnWindow([&](TCommTermForm& form) {
+        const auto lostInPass = [&] { return form.PortLostSends != LostSendsAtPassStart; };
+        if (!lostInPass() && !form.WorkerSendsRefused)
             send(form);
+        portLost = lostInPass();
     });
+    return !portLost;
 }
 
 int TCommCycleThread::BoxNumber(QLineEdit* Ui::TCommTermForm::*box, int fallback)
@@ -467,14 +483,14 @@ bool TCommCycleThread::StringTicked(int n)
     return ticked;
 }
 
-void TCommCycleThread::SendCommonString(int n)
+bool TCommCycleThread::SendCommonString(int n)
 {
     using Click = void (TCommTermForm::*)();
     static constexpr std::array<Click, 5> clicks = {
         &TCommTermForm::bbSendString1Click, &TCommTermForm::bbSendString2Click, &TCommTermForm::bbSendString3Click,
         &TCommTermForm::bbSendString4Click, &TCommTermForm::bbSendString5Click};
     const Click click = clicks.at(static_cast<std::size_t>(n - 1));
-    SendOnWindow([click](TCommTermForm& form) { (form.*click)(); });
+    return SendOnWindow([click](TCommTermForm& form) { (form.*click)(); });
 }
 
 std::optional<QString> TCommCycleThread::PaneLine(int index)
@@ -507,6 +523,8 @@ void TCommCycleThread::RestorePaneLine(int index, const QString& text)
     }
 }
 
+// A send that found the port gone has stopped the run: the next line's check
+// ends it.
 void TCommCycleThread::SendCommand(const QString& text)
 {
     SendOnWindow([&](TCommTermForm& form) {

@@ -121,6 +121,7 @@ private:
     void Halt();
 
     void RunPasses(int countFallback, std::atomic<bool>& flag, const std::function<bool()>& pass);
+    void NotePassStart();
     void CountPass();
     void CommandDelay();
     void CycleDelay();
@@ -128,12 +129,12 @@ private:
     void Sleep(int milliseconds);
 
     void OnWindow(const std::function<void(TCommTermForm& form)>& step);
-    void SendOnWindow(const std::function<void(TCommTermForm& form)>& send);
+    bool SendOnWindow(const std::function<void(TCommTermForm& form)>& send);
     int BoxNumber(QLineEdit* Ui::TCommTermForm::*box, int fallback);
     int TakeCommandDelay();
     void ShowCurrentCycle();
     bool StringTicked(int n);
-    void SendCommonString(int n);
+    bool SendCommonString(int n);
     std::optional<QString> PaneLine(int index);
     void SetPaneLine(int index, const QString& text);
     void SendCommand(const QString& text);
@@ -147,6 +148,9 @@ private:
     std::condition_variable WakeUp;
     bool Started = false;
     std::atomic<bool>* HaltFlag = nullptr;
+    // The main window's count of sends that found the port gone, as it stood
+    // when the current pass began; read in the steps handed to the window.
+    unsigned LostSendsAtPassStart = 0;
 };
 
 // The current worker; none until a port has been selected.

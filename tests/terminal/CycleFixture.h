@@ -66,6 +66,28 @@ protected:
         ASSERT_TRUE(WaitUntil([] { return TCommCycleThread::LiveWorkers() == 1; }));
     }
 
+    // A new adapter on COM3 answering "OK", its port chosen after a rescan,
+    // as a user brings back one that was pulled.
+    void PlugInAgain()
+    {
+        Instrument.reset();
+        Instrument = std::make_unique<FakeInstrument>(3);
+        AnswerEveryCommand("OK\r\n");
+        MainEntry("CommPortScan1")->trigger();
+        TakeFreshWorker();
+    }
+    // The adapter goes when this command arrives, which gets no reply; every
+    // command before it is answered "OK".
+    void PullAt(const QByteArray& command)
+    {
+        Instrument->SetRule([instrument = Instrument.get(), command](const QByteArray& arrived) {
+            if (arrived != command)
+                return FakeReply("OK\r\n");
+            instrument->Pull();
+            return FakeReply();
+        });
+    }
+
     void SetBox(const char* name, const QString& text) { MainControl<QLineEdit>(name)->setText(text); }
     QString Box(const char* name) const { return MainControl<QLineEdit>(name)->text(); }
     QCheckBox* StringBox(int n) const { return MainControl<QCheckBox>(qPrintable(QString("cbCycleString%1").arg(n))); }

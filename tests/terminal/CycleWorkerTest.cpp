@@ -1,9 +1,11 @@
 #include "CycleFixture.h"
 
+#include "panels/OrvaneControl.h"
 #include "panels/TessalineControl.h"
 #include "serial/CommSettings.h"
 #include "support/ModalScript.h"
 
+#include <QDir>
 #include <QTimer>
 
 #include <climits>
@@ -95,6 +97,99 @@ TEST_F(CycleRun, StopInAPassLetsThePassEndAndACountedRunCountsOneMore)
         EXPECT_TRUE(StringBox(1)->isEnabled());
         ASSERT_TRUE(WaitUntil([&] { return Box("leCurrentCycle") == endCycle; }));
         EXPECT_EQ(Commands(), (QList<QByteArray>{"A", "B", "C", "A", "B", "C", "A", "B", "C"}));
+    }
+}
+
+// The Orvane panel shown with "Query Status" ticked. Its timer is stopped, so
+// that only the test ticks the poll.
+QTimer& PollingOrvane()
+{
+    CommTermForm->OrvaneSystem1Click();
+    OrvaneControlForm->findChild<QCheckBox*>(QStringLiteral("cbStatus"))->click();
+    OrvaneControlForm->tmrStatus->stop();
+    return *OrvaneControlForm->tmrStatus;
+}
+
+// The timer's tick, as the event loop delivers it.
+void Tick(QTimer& timer)
+{
+    QMetaObject::invokeMethod(&timer, "timeout");
+}
+
+// A pass stopped in its middle. A user's STOP lets it send its remaining
+// strings. A pulled adapter ends it at the first send that finds the port
+// gone: only what went before the pull is on the wire, and the one rescan
+// warns once for its scan and once for the selection. Pulled before START or
+// as the first string arrives, also when a panel's poll ticks first and finds
+// the port gone itself. Or the cycle's send runs inside the poll, in the box
+// that the poll's first query shows (the full pane could not be saved), the
+// adapter having gone during that query: the poll then sends nothing more
+// either. A command file stops at its next line.
+TEST_F(CycleRun, APassEndsAtASendThatFoundThePortGoneButSendsItsRestAfterStop)
+{
+    // The exception box left open: as a modal box's loop does, it serves the
+    // window thread until a send has found the port gone.
+    struct BoxOpenUntilThePortIsGone : TestServices
+    {
+        void ShowException(const QString& message) override
+        {
+            TestServices::ShowException(message);
+            const unsigned lost = CommTermForm->PortLostSends;
+            EXPECT_TRUE(WaitUntil([lost] { return CommTermForm->PortLostSends != lost; }));
+        }
+    } boxes;
+    enum class Stop { User, PullBeforeStart, PullAtFirstString, PullInPoll };
+    const struct {
+        const char* Name;
+        Stop How;
+        bool PollTicks;
+        bool File;
+        QList<QByteArray> Sent;
+        std::size_t Boxes;
+    } cases[] = {
+        {"STOP", Stop::User, false, false, {"S1", "S2", "S3", "S4", "S5"}, 0},
+        {"pulled before START", Stop::PullBeforeStart, false, false, {}, 2},
+        {"pulled before START, the poll first", Stop::PullBeforeStart, true, false, {}, 2},
+        {"pulled at the first string", Stop::PullAtFirstString, false, false, {"S1"}, 2},
+        {"pulled at the first string, the poll next", Stop::PullAtFirstString, true, false, {"S1"}, 2},
+        {"a file pulled at its first line", Stop::PullAtFirstString, false, true, {"S1"}, 2},
+        {"pulled in the poll, the cycle's send in its box", Stop::PullInPoll, true, false, {"?SYSTEM"}, 2},
+    };
+    QTimer& poll = PollingOrvane();
+    ASSERT_TRUE(QDir(InstallPath() + QStringLiteral("/Logs")).removeRecursively());
+    const ScopedServices shown(boxes);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        PlugInAgain();
+        boxes.Messages.clear();
+        boxes.Exceptions.clear();
+        SetStrings(FiveStrings, "xxxxx");
+        SetBox("leCycleCount", "0");
+        if (c.File)
+            ShowCommandFile(FiveStrings.join('\n'));
+        if (c.How == Stop::PullInPoll) {
+            Pane()->setPlainText(NumberedLines(20000));
+            PullAt("?SYSTEM");
+        }
+        if (c.How == Stop::PullAtFirstString)
+            PullAt("S1");
+        if (c.How == Stop::PullBeforeStart)
+            Instrument->Pull();
+        PressStart();
+        if (c.How == Stop::User || c.How == Stop::PullAtFirstString) {
+            ASSERT_TRUE(WaitForCommandCount(1));
+        }
+        if (c.How == Stop::User)
+            PressStop();
+        if (c.PollTicks)
+            Tick(poll);
+        // A pulled port is gone after the rescan, and so is its worker.
+        ASSERT_TRUE(WaitUntil([&] {
+            return c.How == Stop::User ? Box("leCurrentCycle") == "1" : TCommCycleThread::LiveWorkers() == 0;
+        }));
+        EXPECT_EQ(std::tuple(Commands(), boxes.Messages.size(), StatusPanel(1), boxes.Exceptions.size()),
+                  std::tuple(c.Sent, c.Boxes, QStringLiteral("Commands Sent: %1").arg(c.Sent.size()),
+                             c.How == Stop::PullInPoll ? 1u : 0u));
     }
 }
 
