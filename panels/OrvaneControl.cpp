@@ -6,6 +6,7 @@
 #include "platform/Conversions.h"
 #include "platform/EventGuard.h"
 #include "platform/Exceptions.h"
+#include "platform/LabelSize.h"
 #include "platform/NumericEntryBox.h"
 #include "platform/Painting.h"
 
@@ -87,8 +88,10 @@ void TOrvaneControlForm::PaintLayout()
     for (QGroupBox* group : {gbSystem, gbStatus, gbLaserControls, gbParameterSet})
         BoldCaption(*group);
     for (QLabel* label : {lblLaserType, lblSystemState, lblKey, lblDiodeHours, lblDiodeVoltage, lblDiodeCurrent,
-                          lblWaterTemp, lblWaterFlow, lblWarning})
+                          lblWaterTemp, lblWaterFlow, lblWarning}) {
         ShowAsValue(*label);
+        platform::KeepLabelSize(*label);
+    }
     SetCaptionColours(CaptionBlack, CaptionBlack);
     platform::PaintPanel(*pnlStoreRecall, MarkerGreen);
 }

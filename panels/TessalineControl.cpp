@@ -5,6 +5,7 @@
 #include "platform/ControlEvents.h"
 #include "platform/Conversions.h"
 #include "platform/EventGuard.h"
+#include "platform/LabelSize.h"
 #include "platform/NumericEntryBox.h"
 #include "platform/Painting.h"
 #include "platform/PopupMenu.h"
@@ -99,6 +100,8 @@ void TTessalineControlForm::PaintLayout()
     constexpr int LargeType = 20;
     SetBold(*lblEnergyMon, LargeType);
     SetBold(*lblStatus, LargeType);
+    for (QLabel* label : {lblEnergyMon, lblStatus})
+        platform::KeepLabelSize(*label);
     SetFont(*Label2, Label2->font().pointSize(), Qt::blue);
     for (QWidget* button : {static_cast<QWidget*>(sbFire), static_cast<QWidget*>(sbStop)}) {
         SetBold(*button);

@@ -1,6 +1,7 @@
 #include "platform/StatusBar.h"
 
 #include "platform/Exceptions.h"
+#include "platform/LabelSize.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -106,6 +107,18 @@ void TStatusBar::SetPanelWidths(const QStringList& widths)
     RebuildPanels();
 }
 
+QStringList TStatusBar::PanelRoomTexts() const
+{
+    return RoomTexts;
+}
+
+void TStatusBar::SetPanelRoomTexts(const QStringList& texts)
+{
+    RoomTexts = texts;
+    for (int i = 0; i < PanelCount(); ++i)
+        FitPanel(i);
+}
+
 bool TStatusBar::LastPanelClips() const
 {
     return ClipsLastPanel;
@@ -130,6 +143,7 @@ void TStatusBar::RebuildPanels()
             if (i < PanelCount())
                 FitPanel(i);
         });
+        label->setTextFormat(Qt::PlainText);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         const bool last = i == Texts.size() - 1;
@@ -143,11 +157,18 @@ void TStatusBar::RebuildPanels()
         FitPanel(i);
 }
 
+int TStatusBar::NeededWidth(int index) const
+{
+    QLabel* label = Panel(index);
+    const bool hasRoom = index < RoomTexts.size() && !RoomTexts[index].isEmpty();
+    return hasRoom ? platform::SizeFor(*label, RoomTexts[index]).width() : label->sizeHint().width();
+}
+
 void TStatusBar::FitPanel(int index)
 {
     QLabel* label = Panel(index);
     const int given = GivenWidth(index);
-    const int fitting = std::max(given, label->sizeHint().width());
+    const int fitting = std::max(given, NeededWidth(index));
     if (index < PanelCount() - 1)
         label->setFixedWidth(fitting);
     else

@@ -277,14 +277,23 @@ TEST_F(SettingsTransfer, ADownloadReadsPlainAndWordProcessorQueryFilesAlikeAndSa
     EXPECT_EQ(std::tuple(Ui.FileDialogs.size(), Instrument->Received()), std::tuple(1u, QByteArray()));
 }
 
+// The restore file's name, wider than the window, is cut at its status
+// panel's edge: neither the panels nor the window move or grow.
 TEST_F(SettingsTransfer, AnUploadSendsTheRestoreFileAndCancelSendsNothing)
 {
     AnswerByCommand({{":POW 5", "OK"}, {":MODE", "OK"}});
-    const QString restore = WriteFile("laser.irf", "Power,:POW 5\r\n// Mode,:MODE 2\r\nMode,:MODE\r\n");
+    const QString restore = WriteFile(QByteArray(200, 'n').append(".irf").constData(),
+                                      "Power,:POW 5\r\n// Mode,:MODE 2\r\nMode,:MODE\r\n");
     Ui.AnswerFileDialog(restore);
     Ui.CancelFileDialog();
+    const auto bounds = [this] {
+        SettleLayouts();
+        return std::tuple(InstrumentSettingForm->frameGeometry(), PanelPlaces(*Window<TStatusBar>("StatusBar1")));
+    };
     WhileShown("UploadSettings1", [&] {
+        const auto designed = bounds();
         Click("cmdUpload");
+        EXPECT_EQ(bounds(), designed);
         EXPECT_EQ(std::tuple(SettingsText(), Label("lblUploadProgress")),
                   std::tuple(QString("Power,5\nMode,:MODE"), QString("100% Complete")));
         ExpectWire(":POW 5\r\n:MODE\r\n");

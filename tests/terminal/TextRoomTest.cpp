@@ -8,6 +8,7 @@
 #include <QLabel>
 
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -75,6 +76,38 @@ TEST_F(TextRoom, EveryLabelAndStatusPanelShowsItsWholeText)
         {"sbCommProperties", 1, "Settings: 115200 5-S-1.5"}, {"sbSendStatus", 1, "Commands Sent: 100000"}};
     for (const auto& [bar, panel, text] : panels)
         EXPECT_EQ(MainControl<TStatusBar>(bar)->PanelText(panel), text);
+}
+
+// Rows: a status panel of the main window, how a text from outside comes to
+// it (a command file's name; a baud rate as a hand-edited configuration file
+// gives it) and the text it then holds, as it stands. Neither the window nor a panel moves or
+// grows: the text is cut at its panel's edge.
+TEST_F(TextRoom, OutsideTextsGrowNeitherAStatusPanelNorTheMainWindow)
+{
+    const QString file = InstallPath() + QStringLiteral("/<h1>") + QString(200, QLatin1Char('n'));
+    ASSERT_TRUE(WriteWholeFile(file, "*IDN?\r\n"));
+    const auto open = [&] {
+        Ui.AnswerFileDialog(file);
+        MainEntry("LoadCommandFile1")->trigger();
+    };
+    const auto stored = [] {
+        CommTermForm->CommPort->BaudRate = std::numeric_limits<std::int32_t>::min();
+        CommTermForm->SetCommPropertyStatusBarInfo();
+    };
+    const std::tuple<int, std::function<void()>, QString> rows[] = {
+        {2, open, "FileName: " + file},
+        {1, stored, "Settings: -2147483648 8-N-1"},
+    };
+    TStatusBar& bar = *MainControl<TStatusBar>("sbCommProperties");
+    const auto bounds = [&bar] {
+        SettleLayouts();
+        return std::tuple(CommTermForm->frameGeometry(), PanelPlaces(bar));
+    };
+    const auto designed = bounds();
+    for (const auto& [panel, show, text] : rows) {
+        show();
+        EXPECT_EQ(std::tuple(bar.PanelText(panel), bounds()), std::tuple(text, designed)) << panel;
+    }
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <utility>
 
 // "line 0" to "line <count - 1>", one a line, without a line end after the last.
 inline QString NumberedLines(int count)
@@ -107,6 +108,32 @@ protected:
     QTextEdit* FilePane() const { return MainControl<QTextEdit>("reInputFile"); }
     QStringList PaneLines() const { return MaskStamps(Pane()->toPlainText().split(QLatin1Char('\n'))); }
     QString StatusPanel(int index) const { return MainControl<TStatusBar>("sbSendStatus")->PanelText(index); }
+    // Runs the event loop until a pass in which no layout asked to be done
+    // again: a layout that grows asks its parent's in the next pass.
+    static void SettleLayouts()
+    {
+        struct Requests : QObject
+        {
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                Seen = Seen || event->type() == QEvent::LayoutRequest;
+                return false;
+            }
+            bool Seen = true;
+        } requests;
+        QCoreApplication::instance()->installEventFilter(&requests);
+        while (std::exchange(requests.Seen, false))
+            QApplication::processEvents();
+        QCoreApplication::instance()->removeEventFilter(&requests);
+    }
+    // Where each panel of the bar stands.
+    static QList<QRect> PanelPlaces(const TStatusBar& bar)
+    {
+        QList<QRect> places;
+        for (const QWidget* panel : bar.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            places << panel->geometry();
+        return places;
+    }
 
     std::unique_ptr<FakeInstrument> Instrument;
 };
