@@ -15,6 +15,8 @@ public:
     explicit KeptSize(QLabel& label)
         : QObject(&label), Label(label), DesignText(label.text()), DesignAlignment(label.alignment())
     {
+        // A reply that looks like markup is still the instrument's text.
+        Label.setTextFormat(Qt::PlainText);
         Label.setSizePolicy(QSizePolicy::Ignored, Label.sizePolicy().verticalPolicy());
         Fit();
         Label.installEventFilter(this);

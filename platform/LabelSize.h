@@ -13,7 +13,8 @@ namespace platform {
 // shows now, the design text, at its font: it is at least as wide and exactly
 // as tall as that text needs, also after a change of font, whatever it shows
 // later. A longer text is cut at the label's edge, drawn from its start
-// (top left) so that what can be read is its beginning.
+// (top left) so that what can be read is its beginning. The label shows its
+// text as it stands, never as markup.
 void KeepLabelSize(QLabel& label);
 
 // The size the label asks for to show the text, at its font and with its
