@@ -24,11 +24,13 @@ QLineEdit* EditOf(QObject* control)
     return nullptr;
 }
 
-// Every box the user types text into: one line or many.
-bool TakesTypedText(QObject* control)
+// Every box a key's character acts on: one the user types text into, one
+// line or many, and a drop-down list, which chooses the next item that starts
+// with it (a shutter's "Open" for Alt+O) and sends what it chose.
+bool TakesCharacters(QObject* control)
 {
-    return EditOf(control) != nullptr || qobject_cast<QTextEdit*>(control) != nullptr
-           || qobject_cast<QPlainTextEdit*>(control) != nullptr;
+    return qobject_cast<QLineEdit*>(control) != nullptr || qobject_cast<QComboBox*>(control) != nullptr
+           || qobject_cast<QTextEdit*>(control) != nullptr || qobject_cast<QPlainTextEdit*>(control) != nullptr;
 }
 
 // A window coming back to the front gives the focus to the control that had
@@ -78,7 +80,7 @@ protected:
                 FocusMoved(*edit, static_cast<QFocusEvent&>(*event));
             return false;
         case QEvent::KeyPress:
-            if (!TakesTypedText(watched) || !IsAltChordCharacter(static_cast<QKeyEvent&>(*event)))
+            if (!TakesCharacters(watched) || !IsAltChordCharacter(static_cast<QKeyEvent&>(*event)))
                 return false;
             PressWithoutText(*watched, static_cast<QKeyEvent&>(*event));
             return true;

@@ -15,10 +15,11 @@ class QObject;
 // closes, keeps the selection and caret as the user left them.
 //
 // In every box the user types text into, one line or many (the command-file
-// pane, the settings window's files), an Alt chord is a menu mnemonic, never
-// text: one that names no mnemonic types nothing, so a user reaching for a
-// menu cannot change a command or a number on its way to the instrument. The
-// key itself still reaches the box, as Alt with a key that gives no character
+// pane, the settings window's files), and in every drop-down list, an Alt
+// chord is a menu mnemonic, never a character: one that names no mnemonic
+// types nothing and chooses no item, so a user reaching for a menu cannot
+// change a command, a number or a laser setting on its way to the instrument.
+// The key itself still reaches the box, as Alt with a key that gives no character
 // does (Alt+Up walks the command history). Ctrl+Alt and AltGr, which type
 // characters such as "@" and "|" on many keyboards, type them.
 namespace platform {

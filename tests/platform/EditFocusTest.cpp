@@ -60,8 +60,9 @@ TEST(EditFocus, ABoxSelectsItsWholeTextWhenTheFocusComesOtherThanByAClick)
     }
 }
 
-// Every kind of box the user types text into, one line or many: an Alt chord
+// Every kind of box a key's character acts on, one line or many: an Alt chord
 // types nothing, Ctrl+Alt and AltGr (the group switch) type their characters.
+// Nor does an Alt chord choose the item of a drop-down list it starts.
 TEST(EditFocus, AnAltChordTypesNothingInAnyBoxTheUserTypesInto)
 {
     QLineEdit edit;
@@ -82,6 +83,10 @@ TEST(EditFocus, AnAltChordTypesNothingInAnyBoxTheUserTypesInto)
         QTest::sendKeyEvent(QTest::Click, box, Qt::Key_Bar, QStringLiteral("|"), Qt::GroupSwitchModifier);
         EXPECT_EQ(text().toStdString(), "A@|") << box->metaObject()->className();
     }
+    QComboBox shutter;
+    shutter.addItems({QStringLiteral("Closed"), QStringLiteral("Open")});
+    QTest::sendKeyEvent(QTest::Click, &shutter, Qt::Key_O, QStringLiteral("o"), Qt::AltModifier);
+    EXPECT_EQ(shutter.currentText().toStdString(), "Closed");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "panels/PanelSend.h"
 #include "panels/TessalineControl.h"
 
+#include <QComboBox>
 #include <QMenu>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -162,8 +163,9 @@ Strokes Keys(std::initializer_list<Strokes> parts)
 const Strokes Enter{{Qt::Key_Return, "\r"}}, Escape{{Qt::Key_Escape, "\x1b"}};
 
 // An Alt chord is a menu mnemonic, never text: one that names no mnemonic
-// types nothing into an edit box or an editable combo box, and what was typed
-// around it reaches the instrument unchanged. A mnemonic that exists opens
+// types nothing into an edit box, an editable combo box or the command-file
+// pane, chooses nothing in a drop-down list (the shutter's "Open" for Alt+O),
+// and what was typed around it reaches the instrument unchanged. A mnemonic that exists opens
 // its menu; Alt with a key that types nothing keeps its meaning (Alt+Down
 // walks the command history); Ctrl+Alt and AltGr (which X11 reports as the
 // group switch, not as Alt) still type their characters.
@@ -176,6 +178,8 @@ TEST_F(SendRoad, AnAltChordTypesNothingIntoAnEditBox)
     const Box theta = [] { return Child(*TessalineControlForm, "edTheta"); };
     const auto fire = [] { QTest::mouseClick(Child<QToolButton>(*OrvaneControlForm, "sbFire"), Qt::LeftButton); };
     const Box file = [this] { return MainControl("reInputFile"); };
+    const Box shutter = [] { return Child(*OrvaneControlForm, "cboShutter"); };
+    const auto closeShutter = [] { Child<QComboBox>(*OrvaneControlForm, "cboShutter")->setCurrentIndex(0); };
     const auto showFile = [this] {
         MainEntry("ViewCommandFileWindow1")->trigger();
         MainControl<QTextEdit>("reInputFile")->setPlainText(QStringLiteral("AB"));
@@ -205,6 +209,7 @@ TEST_F(SendRoad, AnAltChordTypesNothingIntoAnEditBox)
                           {{Qt::Key_At, "@", Qt::GroupSwitchModifier}}, {{Qt::Key_Bar, "|", Qt::GroupSwitchModifier}},
                           Typed(":WAIT"), Enter})}},
          {"A@@|:WAIT"}, 0},
+        {"Orvane shutter box, closed", closeShutter, {{shutter, Keys({Alt('o')})}}, {}, 0},
         {"command-file pane, run with Ctrl+S", showFile,
          {{file, Keys({{{Qt::Key_End, ""}}, Typed("C"), Alt('k'), Alt('v'), Escape, Typed("D"),
                        {{Qt::Key_S, "\x13", Qt::ControlModifier}}})}},
