@@ -116,6 +116,15 @@ void RunEach(Form& panel, std::initializer_list<void (Form::*)()> operations)
         platform::RunGuarded([&panel, operation] { (panel.*operation)(); });
 }
 
+// "Write to Laser" without its STOP and its pause: each setting the panel
+// holds goes out as its own operation.
+inline void WriteToLaser(TOrvaneControlForm& panel)
+{
+    using Orvane = TOrvaneControlForm;
+    RunEach(panel, {&Orvane::SetParameterSet, &Orvane::SetFrequency, &Orvane::SetDiodeCurrent, &Orvane::SetPulseMode,
+                    &Orvane::SetShutter});
+}
+
 inline void WriteFile(const QString& path, const QByteArray& contents)
 {
     QFile file(path);

@@ -49,10 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(world.Ui.Exceptions.size() <= 1);
     fuzz::RequireOnlyConversionErrors(world.Ui.Exceptions);
 
-    // "Write to Laser" without its pause sends the fields the file left.
-    using Orvane = TOrvaneControlForm;
-    fuzz::RunEach(panel, {&Orvane::SetParameterSet, &Orvane::SetFrequency, &Orvane::SetDiodeCurrent,
-                          &Orvane::SetPulseMode, &Orvane::SetShutter});
+    // The fields the file left go out again.
+    fuzz::WriteToLaser(panel);
     world.Line.TakeSound(fuzz::SoundOrvaneCommand);
     Require(world.Ui.Exceptions.empty());
 

@@ -78,9 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // "Read Laser" and "Write to Laser" without their pauses.
     using Orvane = TOrvaneControlForm;
     fuzz::RunEach(orvane, {&Orvane::QueryParameterSet, &Orvane::QueryFrequency, &Orvane::QueryDiodeCurrentSet,
-                           &Orvane::QueryPulseMode, &Orvane::QueryShutter, &Orvane::tmrStatusTimer,
-                           &Orvane::SetParameterSet, &Orvane::SetFrequency, &Orvane::SetDiodeCurrent,
-                           &Orvane::SetPulseMode, &Orvane::SetShutter, &Orvane::FormClose});
+                           &Orvane::QueryPulseMode, &Orvane::QueryShutter, &Orvane::tmrStatusTimer});
+    fuzz::WriteToLaser(orvane);
+    fuzz::RunEach(orvane, {&Orvane::FormClose});
     world.Line.TakeSound(fuzz::SoundOrvaneCommand);
     fuzz::RequireSoundTessalineFile(fuzz::ReadFile(TessalineConfigFileName()), tessaline);
     fuzz::RequireSoundOrvaneFile(fuzz::ReadFile(orvane::ConfigFileName()), orvane);

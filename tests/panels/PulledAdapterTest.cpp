@@ -43,8 +43,6 @@ public:
         });
     }
 
-    // The timer's tick, as the event loop delivers it.
-    static void Tick(QTimer& timer) { QMetaObject::invokeMethod(&timer, "timeout"); }
     // Ticks the panel's status box and takes what that sent off the wire.
     void TickStatusBox(QWidget& panel)
     {

@@ -110,12 +110,6 @@ QTimer& PollingOrvane()
     return *OrvaneControlForm->tmrStatus;
 }
 
-// The timer's tick, as the event loop delivers it.
-void Tick(QTimer& timer)
-{
-    QMetaObject::invokeMethod(&timer, "timeout");
-}
-
 // A pass stopped in its middle. A user's STOP lets it send its remaining
 // strings. A pulled adapter ends it at the first send that finds the port
 // gone: only what went before the pull is on the wire, and the one rescan

@@ -103,6 +103,9 @@ protected:
         CommTermForm->DelayTimerTimer();
     }
 
+    // A timer's tick, as the event loop delivers it.
+    static void Tick(QTimer& timer) { QMetaObject::invokeMethod(&timer, "timeout"); }
+
     QLineEdit* CommandBox() const { return MainControl<QLineEdit>("eSendCommand"); }
     QTextEdit* Pane() const { return MainControl<QTextEdit>("reCommTerminal"); }
     QTextEdit* FilePane() const { return MainControl<QTextEdit>("reInputFile"); }
